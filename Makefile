@@ -1,0 +1,29 @@
+# The two commands a user needs: `make run` and `make test`.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: all setup build run test bench fuzz format clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	@bash scripts/test.sh $(BUILD)
+
+bench: build
+	@$(BUILD)/bench/peltrix_bench
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
+
+clean:
+	rm -rf $(BUILD) build-*

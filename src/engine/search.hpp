@@ -1,0 +1,70 @@
+// The cell conversion engine: for a cell (or an 8 x 2 band) it finds the three colour pairs
+// and the per-pixel choices whose blend comes closest to the source, and the super flicker
+// post-passes. Pure computation on read-only inputs plus one Searcher's own scratch.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace peltrix {
+struct PreviewArrays;
+}  // namespace peltrix
+
+namespace peltrix::engine {
+
+enum class Metric { Colour, Luma };
+
+// What every search of one job reads. Written only while no job runs.
+struct SearchInputs {
+  const uint32_t* sourceRgb = nullptr;   // 320 x 200 RGB values, pixel (x, y) at y * 320 + x
+  const uint16_t* sourceLuma = nullptr;  // 320 x 200 lumas of the same pixels
+  const uint8_t* pairs = nullptr;        // pair list; only the first pairCount entries are read
+  int pairCount = 121;                   // 121 ("Brute Force") or 75
+  const uint8_t* exclusions = nullptr;   // 48 pair codes
+};
+
+// One cell (or band) as a search leaves it: RGB values at element row * 8 + col.
+struct CellBuffers {
+  std::array<uint32_t, 64> blend{};
+  std::array<std::array<uint32_t, 64>, 3> frames{};  // frame 1, frame 2, frame 3
+};
+
+// The winning candidate: pair-list entries for frames 1, 2, 3 and its error.
+struct SearchResult {
+  int j = 0, k = 0, l = 0;
+  int32_t error = 0;
+};
+
+// A worker's search engine with its own scratch. Two Searchers may run at once on
+// different cells; neither writes anything shared.
+class Searcher {
+ public:
+  Searcher();
+  ~Searcher();
+  Searcher(const Searcher&) = delete;
+  Searcher& operator=(const Searcher&) = delete;
+
+  // Binds the job's inputs; call once per job, before the first search. The inputs must
+  // stay unchanged until the job ends.
+  void prepare(const SearchInputs& inputs);
+
+  SearchResult standardCell(int cx, int cy, Metric metric, CellBuffers& out);
+  SearchResult superFlickerCell(int cx, int cy, Metric metric, CellBuffers& out);
+  // Bands: rows bandStart and bandStart + 1 (0, 2, 4 or 6) of the cell; only those rows of
+  // `out` are written.
+  SearchResult fliBand(int cx, int cy, int bandStart, Metric metric, CellBuffers& out);
+  SearchResult fliSuperFlickerBand(int cx, int cy, int bandStart, Metric metric,
+                                   CellBuffers& out);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Frame rotations after a super flicker job. They only permute each pixel's three frame
+// colours, so the blend picture is neither read nor written.
+void superFlickerPostPass(PreviewArrays& pictures);
+void horizontalFrameRotation(PreviewArrays& pictures);
+
+}  // namespace peltrix::engine
