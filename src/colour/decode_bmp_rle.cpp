@@ -1,0 +1,92 @@
+// The run-length encodings of 4- and 8-bit BMPs, bounds-checked at every byte.
+#include <algorithm>
+
+#include "colour/decode_bmp.hpp"
+#include "colour/decode_formats.hpp"
+
+namespace peltrix {
+
+namespace {
+
+// Walks the stream from the bottom row up; only the rows that land in the top 200 are
+// stored, but all rows below them must be walked to get there.
+class RleWalker {
+ public:
+  RleWalker(const BmpLayout& layout, uint32_t* pixels) : layout_(layout), pixels_(pixels) {}
+
+  void put(unsigned index) {
+    if (x_ < layout_.width && x_ < static_cast<uint64_t>(kWidth) && row_ < layout_.height) {
+      const uint64_t y = layout_.height - 1 - row_;
+      if (y < static_cast<uint64_t>(kHeight)) {
+        pixels_[y * kWidth + x_] = index < layout_.palette.size() ? layout_.palette[index] : 0;
+      }
+    }
+    ++x_;
+  }
+  void endOfLine() {
+    x_ = 0;
+    ++row_;
+  }
+  void move(unsigned dx, unsigned dy) {
+    x_ += dx;
+    row_ += dy;
+  }
+  bool pastTop() const { return row_ >= layout_.height; }
+  // A stream may end without its end marker once the top row is complete.
+  bool complete() const { return pastTop() || (row_ + 1 == layout_.height && x_ >= layout_.width); }
+
+ private:
+  const BmpLayout& layout_;
+  uint32_t* pixels_;
+  uint64_t x_ = 0;
+  uint64_t row_ = 0;  // counted from the bottom of the picture, as the stream runs
+};
+
+}  // namespace
+
+void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, uint32_t* pixels,
+                  const std::string& name) {
+  const bool four = layout.bitsPerPixel == 4;
+  RleWalker walker(layout, pixels);
+  uint64_t at = layout.pixelOffset;
+  const uint64_t end = bytes.size();
+  auto available = [&](uint64_t n) { return at <= end && end - at >= n; };
+
+  while (!walker.pastTop()) {
+    if (!available(2)) {
+      if (walker.complete()) return;
+      failLoad(name, "truncated BMP data");
+    }
+    const unsigned count = bytes[at];
+    const unsigned value = bytes[at + 1];
+    at += 2;
+    if (count > 0) {  // a run of one index (RLE8) or of two alternating ones (RLE4)
+      for (unsigned i = 0; i < count; ++i)
+        walker.put(four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+      continue;
+    }
+    switch (value) {
+      case 0:
+        walker.endOfLine();
+        break;
+      case 1:
+        return;  // end of bitmap
+      case 2:
+        if (!available(2)) failLoad(name, "truncated BMP data");
+        walker.move(bytes[at], bytes[at + 1]);
+        at += 2;
+        break;
+      default: {  // `value` literal indices, padded to an even number of bytes
+        const uint64_t length = four ? (value + 1) / 2 : value;
+        if (!available(length)) failLoad(name, "truncated BMP data");
+        for (unsigned i = 0; i < value; ++i) {
+          const uint8_t b = bytes[at + (four ? i / 2 : i)];
+          walker.put(four ? (i % 2 == 0 ? b >> 4 : b & 15) : b);
+        }
+        at += length + (length & 1);
+      }
+    }
+  }
+}
+
+}  // namespace peltrix

@@ -1,0 +1,193 @@
+// PNG decoding with libpng: every colour type and bit depth, tRNS, alpha and Adam7
+// interlacing. Each row comes out as 8-bit RGBA; alpha is composited over black, the
+// converter's background (the same black that stands outside a small picture).
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+
+#include "colour/decode_formats.hpp"
+#include "colour/rgb.hpp"
+
+namespace peltrix {
+
+namespace {
+
+enum class PngFailure { kNone, kTruncated, kLibrary, kTooWide, kTooLarge, kNoMemory };
+
+// libpng reports errors through onError, which longjmps back to the setjmp in decodeRows; the
+// exception is thrown only after libpng's frames are gone.
+struct PngSession {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  png_bytep row = nullptr;  // one full-width row from png_malloc, freed on every path
+
+  const uint8_t* data = nullptr;
+  std::size_t size = 0;
+  std::size_t offset = 0;
+  uint32_t* pixels = nullptr;  // kPixels RGB values, prepared black by the caller
+
+  bool ranOut = false;
+  PngFailure failure = PngFailure::kNone;
+  char message[200] = {};
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
+void onError(png_structp png, png_const_charp message) {
+  auto* s = static_cast<PngSession*>(png_get_error_ptr(png));
+  std::strncpy(s->message, message, sizeof s->message - 1);
+  s->failure = s->ranOut ? PngFailure::kTruncated : PngFailure::kLibrary;
+  png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+void readData(png_structp png, png_bytep out, png_size_t length) {
+  auto* s = static_cast<PngSession*>(png_get_io_ptr(png));
+  if (length > s->size - s->offset) {
+    s->ranOut = true;
+    png_error(png, "unexpected end of file");
+  }
+  std::memcpy(out, s->data + s->offset, length);
+  s->offset += length;
+}
+
+// Composites one RGBA pixel over black.
+uint32_t rgbaOverBlack(const png_byte* p) {
+  const uint32_t a = p[3];
+  return packRgb(overBlack(p[0], a), overBlack(p[1], a), overBlack(p[2], a));
+}
+
+void finish(PngSession& s) {
+  if (s.row != nullptr) png_free(s.png, s.row);
+  s.row = nullptr;
+  png_destroy_read_struct(&s.png, &s.info, nullptr);
+}
+
+[[noreturn]] void fail(PngSession& s, PngFailure failure) {
+  s.failure = failure;
+  png_longjmp(s.png, 1);
+}
+
+// Stores the pixels of one row (or of one Adam7 pass row: every `step`-th column from
+// `first`) that fall into the top-left 320 x 200.
+void storeRow(const PngSession& s, const png_byte* rgba, uint32_t y, uint32_t first, uint32_t step,
+              uint32_t count) {
+  uint32_t* out = s.pixels + y * kWidth;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t x = first + i * step;
+    if (x >= static_cast<uint32_t>(kWidth)) break;
+    out[x] = rgbaOverBlack(rgba + 4 * i);
+  }
+}
+
+// Adam7 without libpng's de-interlacing, which would need every kept row at full width:
+// each pass row is placed straight where it belongs. The passes come one after another in
+// the data, so all but the last must be read to its end; the last stops at row 200.
+void readInterlaced(PngSession& s) {
+  for (int pass = 0; pass < 7; ++pass) {
+    const uint32_t columns = PNG_PASS_COLS(s.width, pass);
+    const uint32_t rows = PNG_PASS_ROWS(s.height, pass);
+    if (columns == 0 || rows == 0) continue;  // libpng skips empty passes too
+    const uint32_t firstColumn = PNG_PASS_START_COL(pass);
+    const uint32_t columnStep = 1u << PNG_PASS_COL_SHIFT(pass);
+    for (uint32_t r = 0; r < rows; ++r) {
+      const uint32_t y = PNG_PASS_START_ROW(pass) + (r << PNG_PASS_ROW_SHIFT(pass));
+      if (pass == 6 && y >= static_cast<uint32_t>(kHeight)) return;
+      png_read_row(s.png, s.row, nullptr);
+      if (y < static_cast<uint32_t>(kHeight))
+        storeRow(s, s.row, y, firstColumn, columnStep, columns);
+    }
+  }
+}
+
+// The libpng part of a decode; no C++ object with a destructor lives here, since longjmp
+// skips destructors. Returns false with s.failure set.
+bool decodeRows(PngSession& s) {
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, onError, onWarning);
+  if (s.png == nullptr) {
+    s.failure = PngFailure::kNoMemory;
+    return false;
+  }
+  s.info = png_create_info_struct(s.png);
+  if (s.info == nullptr) {
+    s.failure = PngFailure::kNoMemory;
+    finish(s);
+    return false;
+  }
+  if (setjmp(png_jmpbuf(s.png)) != 0) {
+    finish(s);
+    return false;
+  }
+  // Our own bounds below give clearer messages than libpng's default limits.
+  png_set_user_limits(s.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_set_read_fn(s.png, &s, readData);
+  png_read_info(s.png, s.info);
+
+  int bitDepth = 0, colourType = 0, interlace = 0;
+  png_get_IHDR(s.png, s.info, &s.width, &s.height, &bitDepth, &colourType, &interlace, nullptr,
+               nullptr);
+  if (s.width > kMaxPngWidth) fail(s, PngFailure::kTooWide);
+  const bool interlaced = interlace != PNG_INTERLACE_NONE;
+  if (interlaced) {
+    const uint64_t rowBytes = png_get_rowbytes(s.png, s.info);
+    if (rowBytes * s.height > kMaxInterlacedPngBytes) fail(s, PngFailure::kTooLarge);
+  }
+
+  // Everything becomes 8-bit RGBA: palettes and small greys expand, tRNS becomes alpha,
+  // 16 bits scale (rounded) to 8, grey spreads to RGB, and a missing alpha is opaque.
+  png_set_expand(s.png);
+  png_set_scale_16(s.png);
+  png_set_gray_to_rgb(s.png);
+  png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
+  png_read_update_info(s.png, s.info);
+  s.row = static_cast<png_bytep>(png_malloc(s.png, png_get_rowbytes(s.png, s.info)));
+
+  if (interlaced) {
+    readInterlaced(s);
+  } else {
+    const uint32_t rows = std::min<uint32_t>(s.height, kHeight);
+    for (uint32_t y = 0; y < rows; ++y) {
+      png_read_row(s.png, s.row, nullptr);
+      storeRow(s, s.row, y, 0, 1, s.width);
+    }
+  }
+  // The rows past 200 are never read; the rest of the file does not matter.
+  finish(s);
+  return true;
+}
+
+}  // namespace
+
+SourcePicture decodePng(std::span<const uint8_t> bytes, const std::string& name) {
+  SourcePicture picture;
+  PngSession session;
+  session.data = bytes.data();
+  session.size = bytes.size();
+  session.pixels = picture.rgb.data();
+  if (decodeRows(session)) {
+    picture.width = static_cast<int>(session.width);
+    picture.height = static_cast<int>(session.height);
+    return picture;
+  }
+  const std::string size = std::to_string(session.width) + " x " + std::to_string(session.height);
+  switch (session.failure) {
+    case PngFailure::kTruncated:
+      failLoad(name, "truncated PNG data");
+    case PngFailure::kTooWide:
+      failLoad(name, "PNG too wide (" + size + "; at most " + std::to_string(kMaxPngWidth) +
+                         " pixels wide)");
+    case PngFailure::kTooLarge:
+      failLoad(name, "interlaced PNG too large to decode (" + size + ")");
+    case PngFailure::kNoMemory:
+      failLoad(name, "out of memory");
+    case PngFailure::kLibrary:
+    case PngFailure::kNone:
+      break;
+  }
+  failLoad(name, std::string("cannot decode PNG data (") + session.message + ")");
+}
+
+}  // namespace peltrix
