@@ -3,9 +3,11 @@
 // then assembles the C64 data. No locks: flags and counters in SharedState::job.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/shared_state.hpp"
+#include "app/worker.hpp"
 
 namespace peltrix {
 
@@ -20,10 +22,27 @@ struct JobOptions {
 
 enum class StartResult { Started, Busy, WorkerFailed };
 
+// Lets tests replace what the workers run and how their threads start. Empty members mean
+// the real engine and a detached std::thread.
+struct JobSeams {
+  std::function<CellWork&(int worker)> work;  // worker 0 is A, 1 is B
+  // Runs `body` on a new thread; throws (e.g. std::system_error) when it cannot.
+  std::function<void(std::function<void()> body)> startThread;
+};
+
 // "Process": ignored while a job runs (not even a source preparation). Otherwise prepares
-// the source, copies the pair and exclusion lists and starts the workers. If a worker cannot
-// be started, returns WorkerFailed with the reason in `error` and leaves the job idle.
-StartResult startJob(SharedState& state, const JobOptions& options, std::string* error = nullptr);
+// the source, copies the pair and exclusion lists, captures the job's search and data form
+// from `options` and starts one worker (super flicker, or "Multithread" off) or two (worker A
+// on the even columns, B on the odd ones). If a worker cannot be started, returns
+// WorkerFailed with the reason in `error` and leaves the job idle: a worker A that did start
+// is stopped and waited for (it ends after its current cell), and no result is marked ready.
+// The caller starts its refresh timer only on Started.
+StartResult startJob(SharedState& state, const JobOptions& options, std::string* error = nullptr,
+                     const JobSeams* seams = nullptr);
+
+// Source preparation from the source image at the current dither level; clears a deferred
+// preparation. Call only while no job runs (the workers read the source arrays).
+void prepareSourceArrays(SharedState& state);
 
 // "Stop": both workers skip their remaining cells (a super flicker job still runs its
 // post-pass). Does nothing while idle.
@@ -36,8 +55,9 @@ bool jobFinished(const SharedState& state);
 int progressValue(const SharedState& state);
 
 // The completion step: resets the job flags, marks a result ready, assembles the C64 data
-// in the layout of the job's own mode, and runs a source preparation deferred by a dither
-// change during the job. Call only after jobFinished() returned true.
+// in the layout of the job's own mode (captured by startJob) into outputBuffer, records
+// that layout in outputForm, and runs a source preparation deferred by a dither change
+// during the job. Does nothing unless jobFinished() is true.
 void completeJob(SharedState& state);
 
 }  // namespace peltrix

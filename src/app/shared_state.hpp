@@ -13,12 +13,10 @@
 #include "colour/source_prep.hpp"
 #include "colour/tables.hpp"
 #include "engine/search.hpp"
+#include "output/c64data.hpp"
 #include "output/preview_arrays.hpp"
 
 namespace peltrix {
-
-// The two layouts of assembled C64 data.
-enum class DataForm { NonFli, Fli };
 
 constexpr int kOutputBufferSize = 40961;
 
@@ -59,6 +57,9 @@ struct SharedState {
   std::atomic<int> lumaOnly{0};
 
   JobFlags job;
+  // The layout of the running (or last) job's frames, captured by "Process": the completion
+  // step assembles in this form whatever "Per 2 line FLI" says by then.
+  DataForm jobForm = DataForm::NonFli;
   WorkerScratch workers[2];  // worker A, worker B
 
   // Blend picture and frame pictures (display values), written by the workers.

@@ -1,0 +1,164 @@
+#include "app/job.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+#include "colour/tables.hpp"
+
+namespace peltrix {
+
+namespace {
+
+SearchVariant variantFor(const JobOptions& options) {
+  if (options.superFlicker) {
+    return options.fli ? SearchVariant::FliSuperFlicker : SearchVariant::SuperFlicker;
+  }
+  return options.fli ? SearchVariant::Fli : SearchVariant::Standard;
+}
+
+void copyWorkingTables(SharedState& state, const JobOptions& options) {
+  if (options.bruteForce) {
+    state.pairListMode = 0;
+    std::copy(kFullPairs.begin(), kFullPairs.end(), state.pairList.begin());
+  } else {
+    // Entries 75..120 keep what they held; the searches read only the first 75.
+    state.pairListMode = 1;
+    std::copy(kReducedPairs.begin(), kReducedPairs.end(), state.pairList.begin());
+  }
+  const auto& exclusions = options.lumaOverload ? kOverloadExclusions : kBasicExclusions;
+  std::copy(exclusions.begin(), exclusions.end(), state.exclusionList.begin());
+}
+
+engine::SearchInputs searchInputs(const SharedState& state) {
+  engine::SearchInputs inputs;
+  inputs.sourceRgb = state.sourceRgb.data();
+  inputs.sourceLuma = state.sourceLuma.data();
+  inputs.pairs = state.pairList.data();
+  inputs.pairCount = state.pairListMode == 0 ? kFullPairCount : kReducedPairCount;
+  inputs.exclusions = state.exclusionList.data();
+  return inputs;
+}
+
+WorkerFlags flagsOf(JobFlags& job, int worker) {
+  if (worker == 0) return {job.rowA, job.columnA, job.stopA, job.doneA};
+  return {job.rowB, job.columnB, job.stopB, job.doneB};
+}
+
+// The thread body of one worker. With the real engine the worker's CellWork lives on the
+// worker's own stack, so nothing outlives the thread; the scratch it refers to lives in
+// SharedState for the whole run.
+std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int worker,
+                                 CellWork* substitute) {
+  return [&state, plan, worker, substitute] {
+    if (substitute != nullptr) {
+      runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, *substitute);
+      return;
+    }
+    EngineCellWork work(state.workers[worker], state.preview);
+    runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, work);
+  };
+}
+
+void startThread(const JobSeams* seams, std::function<void()> body) {
+  if (seams != nullptr && seams->startThread) {
+    seams->startThread(std::move(body));
+    return;
+  }
+  std::thread(std::move(body)).detach();  // never joined: the worker ends by itself
+}
+
+void resetJobFlags(JobFlags& job) {
+  job.busy.store(0);
+  job.doneA.store(0);
+  job.doneB.store(0);
+  job.stopA.store(0);
+  job.stopB.store(0);
+}
+
+}  // namespace
+
+void prepareSourceArrays(SharedState& state) {
+  prepareSource(state.sourceImage, state.ditherLevel, state.sourceRgb.data(),
+                state.sourceLuma.data());
+  state.preparationDeferred = false;
+}
+
+StartResult startJob(SharedState& state, const JobOptions& options, std::string* error,
+                     const JobSeams* seams) {
+  JobFlags& job = state.job;
+  if (job.busy.load() != 0) return StartResult::Busy;
+
+  prepareSourceArrays(state);
+  job.multithread.store(options.multithread ? 1 : 0);
+  copyWorkingTables(state, options);
+
+  const SearchVariant variant = variantFor(options);
+  state.jobForm = options.fli ? DataForm::Fli : DataForm::NonFli;
+  // Super flicker always runs on one worker: its post-pass needs the whole picture.
+  const int workerCount = (options.multithread && !isSuperFlicker(variant)) ? 2 : 1;
+
+  const bool realEngine = seams == nullptr || !seams->work;
+  if (realEngine) {
+    for (int w = 0; w < workerCount; ++w) state.workers[w].searcher.prepare(searchInputs(state));
+  }
+
+  resetJobFlags(job);
+  job.rowA.store(0);
+  job.columnA.store(0);
+  job.rowB.store(0);
+  job.columnB.store(0);
+  job.workerCount.store(workerCount);
+  job.busy.store(1);
+
+  for (int w = 0; w < workerCount; ++w) {
+    const WorkerPlan plan{variant, w, workerCount};
+    CellWork* substitute = realEngine ? nullptr : &seams->work(w);
+    try {
+      startThread(seams, workerBody(state, plan, w, substitute));
+    } catch (const std::exception& e) {
+      if (w == 1) {
+        // Worker A is running already: it must not go on writing while the job is idle, so
+        // stop it and wait; it leaves its loop after the cell it is converting.
+        job.stopA.store(1);
+        while (job.doneA.load(std::memory_order_acquire) == 0) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      }
+      resetJobFlags(job);
+      job.workerCount.store(0);
+      if (error != nullptr) *error = std::string("cannot start a worker thread: ") + e.what();
+      return StartResult::WorkerFailed;
+    }
+  }
+  return StartResult::Started;
+}
+
+void requestStop(SharedState& state) {
+  if (state.job.busy.load() == 0) return;
+  state.job.stopA.store(1);
+  state.job.stopB.store(1);
+}
+
+bool jobFinished(const SharedState& state) {
+  const JobFlags& job = state.job;
+  if (job.doneA.load(std::memory_order_acquire) != 1) return false;
+  return job.workerCount.load() != 2 || job.doneB.load(std::memory_order_acquire) == 1;
+}
+
+int progressValue(const SharedState& state) {
+  return state.job.rowA.load(std::memory_order_relaxed) + 1;
+}
+
+void completeJob(SharedState& state) {
+  JobFlags& job = state.job;
+  if (job.busy.load() == 0 || !jobFinished(state)) return;
+  resetJobFlags(job);
+  state.resultReady = 1;
+  assembleC64Data(state.preview, state.jobForm, state.outputBuffer);
+  state.outputForm = state.jobForm;
+  if (state.preparationDeferred) prepareSourceArrays(state);
+}
+
+}  // namespace peltrix

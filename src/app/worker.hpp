@@ -1,0 +1,78 @@
+// The loop one worker thread runs over its cells, and the seam it reaches the engine and
+// the renders through, so the cell order and the flag handling can be tested on their own.
+#pragma once
+
+#include <atomic>
+
+#include "engine/search.hpp"
+
+namespace peltrix {
+
+struct PreviewArrays;
+struct WorkerScratch;
+
+// Which search a job runs, fixed when "Process" starts it.
+enum class SearchVariant { Standard, SuperFlicker, Fli, FliSuperFlicker };
+
+constexpr bool isFli(SearchVariant v) {
+  return v == SearchVariant::Fli || v == SearchVariant::FliSuperFlicker;
+}
+constexpr bool isSuperFlicker(SearchVariant v) {
+  return v == SearchVariant::SuperFlicker || v == SearchVariant::FliSuperFlicker;
+}
+
+// What a worker does with a cell. The job uses EngineCellWork; tests substitute a recorder.
+class CellWork {
+ public:
+  virtual ~CellWork() = default;
+  virtual void searchCell(SearchVariant variant, int cx, int cy, engine::Metric metric) = 0;
+  virtual void renderCell(int cx, int cy) = 0;
+  virtual void searchBand(SearchVariant variant, int cx, int cy, int bandStart,
+                          engine::Metric metric) = 0;
+  virtual void renderBand(int cx, int cy, int bandStart) = 0;
+  // The whole-picture pass after a super flicker job's loop.
+  virtual void postPass(SearchVariant variant) = 0;
+};
+
+// The real thing: one worker's Searcher and cell buffer set, rendering into the preview
+// arrays. The Searcher must already be prepared with the job's inputs.
+class EngineCellWork final : public CellWork {
+ public:
+  EngineCellWork(WorkerScratch& scratch, PreviewArrays& pictures)
+      : scratch_(scratch), pictures_(pictures) {}
+  void searchCell(SearchVariant variant, int cx, int cy, engine::Metric metric) override;
+  void renderCell(int cx, int cy) override;
+  void searchBand(SearchVariant variant, int cx, int cy, int bandStart,
+                  engine::Metric metric) override;
+  void renderBand(int cx, int cy, int bandStart) override;
+  void postPass(SearchVariant variant) override;
+
+ private:
+  WorkerScratch& scratch_;
+  PreviewArrays& pictures_;
+};
+
+// A worker's share of the job: its search and its columns (first, first + step, ... < 40).
+struct WorkerPlan {
+  SearchVariant variant = SearchVariant::Standard;
+  int firstColumn = 0;
+  int columnStep = 1;
+};
+
+// The counters and flags of one worker in SharedState::job.
+struct WorkerFlags {
+  std::atomic<int>& row;
+  std::atomic<int>& column;
+  const std::atomic<int>& stop;
+  std::atomic<int>& done;
+};
+
+// Converts the plan's cells row by row. Before each cell it checks the stop flag (a stopped
+// worker skips the cell) and reads `lumaOnly` afresh. FLI variants search and render band by
+// band (band starts 0, 2, 4, 6). Super flicker variants run their post-pass after the loop,
+// also after a stop. Finally stores 1 into the done flag with release, so everything the
+// worker wrote is visible to whoever sees the flag with acquire.
+void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
+               CellWork& work);
+
+}  // namespace peltrix

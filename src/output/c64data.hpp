@@ -1,0 +1,30 @@
+// C64 frame data assembly: the three frame pictures become three hires bitmaps with their
+// screen (colour) memories, in the byte layout the viewer programs read.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "output/preview_arrays.hpp"
+
+namespace peltrix {
+
+// The two layouts of assembled C64 data: one screen memory per frame (one colour pair per
+// 8 x 8 cell), or four per frame (one colour pair per band of two pixel rows).
+enum class DataForm { NonFli, Fli };
+
+constexpr int kNonFliFrameBlock = 0x2400;
+constexpr int kFliFrameBlock = 0x3000;
+constexpr int kNonFliDataSize = 3 * kNonFliFrameBlock;  // 27,648 bytes
+constexpr int kFliDataSize = 3 * kFliFrameBlock;        // 36,864 bytes
+
+constexpr int dataSize(DataForm form) {
+  return form == DataForm::Fli ? kFliDataSize : kNonFliDataSize;
+}
+
+// Clears the first dataSize(form) bytes of `out` and assembles the frame 1, 2 and 3
+// pictures of `pictures` into them. `out` must hold at least dataSize(form) bytes; bytes
+// beyond that are left as they are.
+void assembleC64Data(const PreviewArrays& pictures, DataForm form, std::span<uint8_t> out);
+
+}  // namespace peltrix

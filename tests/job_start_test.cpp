@@ -1,0 +1,294 @@
+// "Process", "Stop" and the completion step with real worker threads running recording
+// CellWorks: worker split, single-worker super flicker, busy refusal, working tables,
+// failed thread starts, the deferred dither preparation and the job's own data form.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <system_error>
+#include <thread>
+
+#include "app/commands.hpp"
+#include "colour/rgb.hpp"
+#include "job_fakes.hpp"
+
+namespace peltrix {
+namespace {
+
+using testing::Call;
+using testing::finishJob;
+using testing::Gate;
+using testing::RecordingWork;
+
+std::unique_ptr<SharedState> newState() {
+  return std::make_unique<SharedState>();
+}
+
+JobOptions standardTwoWorkers() {
+  JobOptions o;
+  o.fli = false;
+  return o;
+}
+
+TEST(JobStart, TwoWorkersCoverAllCellsExactlyOnceByColumnParity) {
+  auto state = newState();
+  RecordingWork a, b;
+  a.pictures = b.pictures = &state->preview;
+  const JobSeams seams = testing::seamsFor(a, b);
+  // A reader polls the preview arrays the whole time, as the window's refresh does.
+  std::atomic<bool> stopReading{false};
+  std::thread reader([&] {
+    uint32_t sink = 0;
+    while (!stopReading.load()) {
+      for (int i = 0; i < kPixels; i += 7) sink ^= state->preview.frames[i % 3].load(i);
+    }
+    EXPECT_NE(sink, 0xFFFFFFFFu);  // keeps the loads
+  });
+  ASSERT_EQ(startJob(*state, standardTwoWorkers(), nullptr, &seams), StartResult::Started);
+  EXPECT_EQ(state->job.workerCount.load(), 2);
+  finishJob(*state);
+  stopReading.store(true);
+  reader.join();
+
+  std::set<std::pair<int, int>> seen;
+  for (const auto& r : a.searches()) {
+    EXPECT_EQ(r.cx % 2, 0);
+    EXPECT_TRUE(seen.insert({r.cx, r.cy}).second) << "cell converted twice";
+  }
+  for (const auto& r : b.searches()) {
+    EXPECT_EQ(r.cx % 2, 1);
+    EXPECT_TRUE(seen.insert({r.cx, r.cy}).second) << "cell converted twice";
+  }
+  EXPECT_EQ(seen.size(), 1000u);
+  // Every pixel of all four pictures came through its own cell's render.
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      ASSERT_EQ(state->preview.blend.at(x, y), swapRedBlue(RecordingWork::blendOf(x / 8, y / 8)));
+      ASSERT_EQ(state->preview.frames[2].at(x, y),
+                swapRedBlue(RecordingWork::frameOf(x / 8, y / 8, 2)));
+    }
+  }
+  EXPECT_EQ(state->resultReady, 1);
+}
+
+TEST(JobStart, SuperFlickerRunsOneWorkerEvenWithMultithreadOn) {
+  for (bool fli : {false, true}) {
+    auto state = newState();
+    RecordingWork a, b;
+    const JobSeams seams = testing::seamsFor(a, b);
+    JobOptions o;
+    o.multithread = true;
+    o.superFlicker = true;
+    o.fli = fli;
+    ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
+    EXPECT_EQ(state->job.workerCount.load(), 1);
+    finishJob(*state);
+    EXPECT_TRUE(b.records.empty());
+    EXPECT_EQ(a.searches().size(), fli ? 4000u : 1000u);
+    ASSERT_FALSE(a.records.empty());
+    EXPECT_EQ(a.records.back().call, Call::PostPass);
+    EXPECT_EQ(a.records.back().variant,
+              fli ? SearchVariant::FliSuperFlicker : SearchVariant::SuperFlicker);
+  }
+}
+
+TEST(JobStart, MultithreadOffRunsOneWorkerOverAllColumns) {
+  auto state = newState();
+  RecordingWork a, b;
+  const JobSeams seams = testing::seamsFor(a, b);
+  JobOptions o;
+  o.multithread = false;
+  ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
+  finishJob(*state);
+  EXPECT_TRUE(b.records.empty());
+  EXPECT_EQ(a.searches().size(), 4000u);  // FLI: four bands for each of 1000 cells
+  EXPECT_EQ(a.searches().front().variant, SearchVariant::Fli);
+}
+
+TEST(JobStart, SecondProcessWhileBusyIsIgnoredWithoutPreparingTheSource) {
+  auto state = newState();
+  RecordingWork a, b;
+  Gate gate;
+  a.onSearch = [&](int) { gate.wait(); };
+  const JobSeams seams = testing::seamsFor(a, b);
+  JobOptions first;
+  first.bruteForce = true;
+  first.lumaOverload = true;
+  ASSERT_EQ(startJob(*state, first, nullptr, &seams), StartResult::Started);
+
+  // While it runs: a new picture is in the source image and the options change.
+  state->sourceImage.rgb.assign(kPixels, 0xFFFFFF);
+  JobOptions second;
+  second.bruteForce = false;
+  second.lumaOverload = false;
+  second.superFlicker = true;
+  EXPECT_EQ(startJob(*state, second, nullptr, &seams), StartResult::Busy);
+  EXPECT_EQ(state->sourceRgb[0], 0u) << "a refused Process must not prepare the source";
+  EXPECT_EQ(state->pairListMode, 0);
+  EXPECT_EQ(state->exclusionList, kOverloadExclusions);
+  EXPECT_EQ(state->job.workerCount.load(), 2);
+
+  gate.open();
+  finishJob(*state);
+  EXPECT_EQ(a.searches().size() + b.searches().size(), 4000u);
+  for (const auto& r : a.searches()) EXPECT_EQ(r.variant, SearchVariant::Fli);
+}
+
+TEST(JobStart, ReducedPairsFillOnlyTheFirst75EntriesAndBasicExclusionsAreCopied) {
+  auto state = newState();
+  state->pairList.fill(0xEE);
+  RecordingWork a, b;
+  const JobSeams seams = testing::seamsFor(a, b);
+  JobOptions o;
+  o.bruteForce = false;
+  o.lumaOverload = false;
+  ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
+  finishJob(*state);
+  EXPECT_EQ(state->pairListMode, 1);
+  for (int i = 0; i < kReducedPairCount; ++i) EXPECT_EQ(state->pairList[i], kReducedPairs[i]);
+  for (int i = kReducedPairCount; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], 0xEE);
+  EXPECT_EQ(state->exclusionList, kBasicExclusions);
+
+  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
+  finishJob(*state);
+  EXPECT_EQ(state->pairListMode, 0);
+  for (int i = 0; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], kFullPairs[i]);
+  EXPECT_EQ(state->exclusionList, kOverloadExclusions);
+}
+
+TEST(JobStart, StopReachesBothWorkersAndIsIgnoredWhenIdle) {
+  auto state = newState();
+  requestStop(*state);
+  EXPECT_EQ(state->job.stopA.load(), 0);
+  EXPECT_EQ(state->job.stopB.load(), 0);
+
+  RecordingWork a, b;
+  Gate gate;
+  a.onSearch = [&](int) { gate.wait(); };
+  b.onSearch = [&](int) { gate.wait(); };
+  const JobSeams seams = testing::seamsFor(a, b);
+  ASSERT_EQ(startJob(*state, standardTwoWorkers(), nullptr, &seams), StartResult::Started);
+  requestStop(*state);
+  gate.open();
+  finishJob(*state);
+  // Each worker finishes the cell it was in, at most, and skips the rest.
+  EXPECT_LE(a.searches().size(), 1u);
+  EXPECT_LE(b.searches().size(), 1u);
+  EXPECT_EQ(state->job.stopA.load(), 0);  // cleared by the completion step
+  EXPECT_EQ(state->resultReady, 1);       // a stopped job's result may be saved
+}
+
+TEST(JobStart, CompletionWaitsForBothDoneFlags) {
+  auto state = newState();
+  RecordingWork a, b;
+  Gate gate;
+  b.onSearch = [&](int) { gate.wait(); };
+  const JobSeams seams = testing::seamsFor(a, b);
+  ASSERT_EQ(startJob(*state, standardTwoWorkers(), nullptr, &seams), StartResult::Started);
+  while (state->job.doneA.load() == 0) std::this_thread::yield();
+  EXPECT_FALSE(jobFinished(*state));
+  completeJob(*state);  // too early: must change nothing
+  EXPECT_EQ(state->job.busy.load(), 1);
+  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_EQ(progressValue(*state), 26);  // worker A has left its loop
+  gate.open();
+  finishJob(*state);
+}
+
+TEST(JobStart, FailingToStartTheFirstWorkerLeavesTheJobIdle) {
+  auto state = newState();
+  RecordingWork a, b;
+  JobSeams seams = testing::seamsFor(a, b);
+  seams.startThread = [](std::function<void()>) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  std::string error;
+  EXPECT_EQ(startJob(*state, JobOptions{}, &error, &seams), StartResult::WorkerFailed);
+  EXPECT_NE(error.find("worker"), std::string::npos) << error;
+  EXPECT_EQ(state->job.busy.load(), 0);
+  EXPECT_FALSE(jobFinished(*state));
+  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_TRUE(a.records.empty());
+}
+
+TEST(JobStart, FailingToStartWorkerBStopsWorkerAAndLeavesTheJobIdle) {
+  auto state = newState();
+  RecordingWork a, b;
+  JobSeams seams = testing::seamsFor(a, b);
+  int started = 0;
+  seams.startThread = [&started](std::function<void()> body) {
+    if (started++ == 1) throw std::system_error(std::make_error_code(std::errc::not_enough_memory));
+    std::thread(std::move(body)).detach();
+  };
+  std::string error;
+  EXPECT_EQ(startJob(*state, standardTwoWorkers(), &error, &seams), StartResult::WorkerFailed);
+  EXPECT_FALSE(error.empty());
+  // Worker A has ended (startJob waited for it) and everything is back to idle.
+  EXPECT_EQ(state->job.busy.load(), 0);
+  EXPECT_EQ(state->job.doneA.load(), 0);
+  EXPECT_EQ(state->job.stopA.load(), 0);
+  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_LT(a.searches().size(), 500u);
+  EXPECT_TRUE(b.records.empty());
+
+  // The next "Process" works normally.
+  RecordingWork a2, b2;
+  const JobSeams fresh = testing::seamsFor(a2, b2);
+  ASSERT_EQ(startJob(*state, standardTwoWorkers(), nullptr, &fresh), StartResult::Started);
+  finishJob(*state);
+  EXPECT_EQ(a2.searches().size() + b2.searches().size(), 1000u);
+}
+
+TEST(JobStart, DitherChangeDuringAJobIsPreparedAtCompletion) {
+  auto state = newState();
+  state->sourceImage.rgb.assign(kPixels, 0xFFFFFF);
+  RecordingWork a, b;
+  Gate gate;
+  a.onSearch = [&](int) { gate.wait(); };
+  const JobSeams seams = testing::seamsFor(a, b);
+  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
+  const std::vector<uint32_t> duringJob = state->sourceRgb;  // prepared at level 2
+
+  setDitherLevel(*state, 0);
+  EXPECT_EQ(state->ditherLevel, 0);
+  EXPECT_EQ(state->sourceRgb, duringJob) << "the workers' source changed under them";
+  gate.open();
+  finishJob(*state);
+  EXPECT_FALSE(state->preparationDeferred);
+  EXPECT_EQ(state->sourceRgb, std::vector<uint32_t>(kPixels, 0xFFFFFF));  // level 0: no dither
+}
+
+TEST(JobStart, ResultIsAssembledInTheFormTheJobRanIn) {
+  for (bool fli : {true, false}) {
+    auto state = newState();
+    RecordingWork a, b;
+    a.pictures = b.pictures = &state->preview;
+    const JobSeams seams = testing::seamsFor(a, b);
+    JobOptions o;
+    o.fli = fli;
+    ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
+    finishJob(*state);
+    const DataForm form = fli ? DataForm::Fli : DataForm::NonFli;
+    EXPECT_EQ(state->outputForm, form);
+    std::vector<uint8_t> expected(kOutputBufferSize, 0);
+    assembleC64Data(state->preview, form, expected);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + dataSize(form),
+                           state->outputBuffer.begin()));
+  }
+}
+
+// The real engine behind the job: two workers stopped at once end cleanly. Under the
+// ThreadSanitizer build this checks the real worker path for races.
+TEST(JobStart, RealEngineJobStoppedAtOnceEndsCleanly) {
+  auto state = newState();
+  JobOptions o;
+  o.fli = true;
+  ASSERT_EQ(startJob(*state, o), StartResult::Started);
+  requestStop(*state);
+  finishJob(*state);
+  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_EQ(state->outputForm, DataForm::Fli);
+}
+
+}  // namespace
+}  // namespace peltrix
