@@ -36,26 +36,34 @@ struct SearchResult {
   int32_t error = 0;
 };
 
+// Which build of the search kernels a Searcher runs. Both give identical results;
+// Fastest takes AVX2 when the CPU has it.
+enum class KernelChoice { Fastest, Portable };
+
 // A worker's search engine with its own scratch. Two Searchers may run at once on
 // different cells; neither writes anything shared.
 class Searcher {
  public:
-  Searcher();
+  explicit Searcher(KernelChoice choice = KernelChoice::Fastest);
   ~Searcher();
   Searcher(const Searcher&) = delete;
   Searcher& operator=(const Searcher&) = delete;
 
   // Binds the job's inputs; call once per job, before the first search. The inputs must
-  // stay unchanged until the job ends.
+  // stay unchanged until the job ends. Throws std::invalid_argument for a missing array
+  // or a pair count outside 1..121.
   void prepare(const SearchInputs& inputs);
+
+  // True when this Searcher runs the AVX2 build of the kernels.
+  bool usesAvx2() const;
 
   SearchResult standardCell(int cx, int cy, Metric metric, CellBuffers& out);
   SearchResult superFlickerCell(int cx, int cy, Metric metric, CellBuffers& out);
   // Bands: rows bandStart and bandStart + 1 (0, 2, 4 or 6) of the cell; only those rows of
-  // `out` are written.
+  // `out` are written. A cell or band outside the picture, or a search before prepare(),
+  // throws std::out_of_range / std::logic_error instead of reading outside the arrays.
   SearchResult fliBand(int cx, int cy, int bandStart, Metric metric, CellBuffers& out);
-  SearchResult fliSuperFlickerBand(int cx, int cy, int bandStart, Metric metric,
-                                   CellBuffers& out);
+  SearchResult fliSuperFlickerBand(int cx, int cy, int bandStart, Metric metric, CellBuffers& out);
 
  private:
   struct Impl;

@@ -1,0 +1,171 @@
+// The Searcher: gathers a cell's or band's pixels, lets a kernel find the winning triple,
+// then assigns every pixel its slot exactly as the literal search does.
+#include "engine/search.hpp"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "colour/geometry.hpp"
+#include "colour/tables.hpp"
+#include "engine/search_kernel.hpp"
+
+namespace peltrix::engine {
+
+namespace {
+
+// Stands in an excluded slot's blend colour and distance; never a real RGB value.
+constexpr int32_t kExclusionMarker = 0x1234567;
+
+int colourDistance(uint32_t a, uint32_t b) {
+  const int dr = static_cast<int>((a >> 16) & 0xFF) - static_cast<int>((b >> 16) & 0xFF);
+  const int dg = static_cast<int>((a >> 8) & 0xFF) - static_cast<int>((b >> 8) & 0xFF);
+  const int db = static_cast<int>(a & 0xFF) - static_cast<int>(b & 0xFF);
+  return std::abs(dr) + std::abs(dg) + std::abs(db);
+}
+
+}  // namespace
+
+struct Searcher::Impl {
+  BlendTable blends;
+  JobTables tables;
+  SearchInputs inputs;
+  bool prepared = false;
+  bool avx2 = false;
+  CellPixels pixels;
+  std::unique_ptr<Workspace> work = std::make_unique<Workspace>();
+
+  // Copies rows firstRow..firstRow + rows - 1 of cell (cx, cy).
+  void gather(int cx, int cy, int firstRow, int rows) {
+    if (!prepared) throw std::logic_error("Searcher: search before prepare()");
+    if (cx < 0 || cx >= kCellColumns || cy < 0 || cy >= kCellRows) {
+      throw std::out_of_range("Searcher: cell outside the picture");
+    }
+    pixels.count = rows * 8;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < 8; ++c) {
+        const int i = (cy * 8 + firstRow + r) * kWidth + cx * 8 + c;
+        pixels.rgb[r * 8 + c] = inputs.sourceRgb[i];
+        pixels.luma[r * 8 + c] = inputs.sourceLuma[i];
+      }
+    }
+  }
+
+  Winner triples(Metric m) {
+    const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
+    return avx2 ? avx2::searchTriples(tables, pixels, d, *work)
+                : portable::searchTriples(tables, pixels, d, *work);
+  }
+  Winner singles(Metric m) {
+    const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
+    return avx2 ? avx2::searchSingles(tables, pixels, d, *work)
+                : portable::searchSingles(tables, pixels, d, *work);
+  }
+
+  // The final assignment of the literal search for the winning triple: per pixel the
+  // lowest slot at the smallest distance (excluded slots at the marker), written at
+  // rows firstRow.. of the cell buffers. Also yields the triple's error.
+  SearchResult assign(const Winner& w, Metric m, int firstRow, CellBuffers& out) const {
+    const int colours[3][2] = {{tables.high[w.j], tables.low[w.j]},
+                               {tables.high[w.k], tables.low[w.k]},
+                               {tables.high[w.l], tables.low[w.l]}};
+    int frame[8][3];
+    int32_t blend[8];
+    int blendLuma[8];
+    bool excluded[8];
+    for (int s = 0; s < 8; ++s) {
+      const int c1 = colours[0][s >> 2 & 1], c2 = colours[1][s >> 1 & 1], c3 = colours[2][s & 1];
+      frame[s][0] = c1, frame[s][1] = c2, frame[s][2] = c3;
+      excluded[s] = tables.clashes(c1, c2) || tables.clashes(c1, c3) || tables.clashes(c2, c3);
+      const int id = blends.of(c1, c2, c3);
+      blend[s] = excluded[s] ? kExclusionMarker : static_cast<int32_t>(blends.rgb[id]);
+      blendLuma[s] = blends.luma[id];
+    }
+    int64_t error = 0;
+    for (int p = 0; p < pixels.count; ++p) {
+      int slot = 0;
+      int32_t least = 0;
+      for (int s = 0; s < 8; ++s) {
+        int32_t d = kExclusionMarker;
+        if (!excluded[s]) {
+          d = m == Metric::Colour ? colourDistance(pixels.rgb[p], static_cast<uint32_t>(blend[s]))
+                                  : std::abs(static_cast<int>(pixels.luma[p]) - blendLuma[s]);
+        }
+        if (s == 0 || d < least) slot = s, least = d;
+      }
+      error += least;
+      const int i = firstRow * 8 + p;
+      out.blend[i] = static_cast<uint32_t>(blend[slot]);
+      for (int f = 0; f < 3; ++f) out.frames[f][i] = kPalette[frame[slot][f]];
+    }
+    return {w.j, w.k, w.l, static_cast<int32_t>(error)};
+  }
+};
+
+Searcher::Searcher(KernelChoice choice) : impl_(std::make_unique<Impl>()) {
+  impl_->avx2 = choice == KernelChoice::Fastest && avx2::available();
+  impl_->tables.blends = &impl_->blends;
+}
+
+Searcher::~Searcher() = default;
+
+bool Searcher::usesAvx2() const {
+  return impl_->avx2;
+}
+
+void Searcher::prepare(const SearchInputs& inputs) {
+  if (!inputs.sourceRgb || !inputs.sourceLuma || !inputs.pairs || !inputs.exclusions) {
+    throw std::invalid_argument("Searcher: missing input array");
+  }
+  if (inputs.pairCount < 1 || inputs.pairCount > kMaxPairs) {
+    throw std::invalid_argument("Searcher: pair count outside 1..121");
+  }
+  JobTables& t = impl_->tables;
+  t.count = inputs.pairCount;
+  for (int j = 0; j < t.count; ++j) {
+    t.high[j] = static_cast<uint8_t>(pairHigh(inputs.pairs[j]));
+    t.low[j] = static_cast<uint8_t>(pairLow(inputs.pairs[j]));
+  }
+  t.clash.fill(false);
+  for (int e = 0; e < kExclusionCount; ++e) {
+    for (int a = 0; a < 16; ++a) {
+      for (int b = 0; b < 16; ++b) {
+        if (pairCode(a, b) == inputs.exclusions[e]) t.clash[a * 16 + b] = true;
+      }
+    }
+  }
+  impl_->inputs = inputs;
+  impl_->prepared = true;
+}
+
+SearchResult Searcher::standardCell(int cx, int cy, Metric metric, CellBuffers& out) {
+  impl_->gather(cx, cy, 0, 8);
+  return impl_->assign(impl_->triples(metric), metric, 0, out);
+}
+
+SearchResult Searcher::superFlickerCell(int cx, int cy, Metric metric, CellBuffers& out) {
+  impl_->gather(cx, cy, 0, 8);
+  return impl_->assign(impl_->singles(metric), metric, 0, out);
+}
+
+namespace {
+void checkBand(int bandStart) {
+  if (bandStart < 0 || bandStart > 6 || bandStart % 2 != 0) {
+    throw std::out_of_range("Searcher: band start must be 0, 2, 4 or 6");
+  }
+}
+}  // namespace
+
+SearchResult Searcher::fliBand(int cx, int cy, int bandStart, Metric metric, CellBuffers& out) {
+  checkBand(bandStart);
+  impl_->gather(cx, cy, bandStart, 2);
+  return impl_->assign(impl_->triples(metric), metric, bandStart, out);
+}
+
+SearchResult Searcher::fliSuperFlickerBand(int cx, int cy, int bandStart, Metric metric,
+                                           CellBuffers& out) {
+  checkBand(bandStart);
+  impl_->gather(cx, cy, bandStart, 2);
+  return impl_->assign(impl_->singles(metric), metric, bandStart, out);
+}
+
+}  // namespace peltrix::engine

@@ -1,0 +1,64 @@
+// What the search kernels share: the job's tables, one cell's (or band's) pixels, the
+// per-Searcher scratch, and the kernel entry points. The kernels exist twice, compiled from
+// one source: once for AVX2 and once for any CPU; both give bit-identical winners.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/blend_table.hpp"
+
+namespace peltrix::engine {
+
+constexpr int kMaxPairs = 121;
+constexpr int kPaddedPairs = 128;  // rows of per-entry bounds, padded to whole vectors
+
+// The job's pair list and exclusion list in the form the kernels read.
+struct JobTables {
+  int count = 0;                          // N: 121 or 75
+  std::array<uint8_t, kMaxPairs> high{};  // high colour of entry j
+  std::array<uint8_t, kMaxPairs> low{};   // low colour of entry j
+  std::array<bool, 16 * 16> clash{};      // [a * 16 + b]: pair code of a and b is excluded
+  const BlendTable* blends = nullptr;
+
+  bool clashes(int a, int b) const { return clash[a * 16 + b]; }
+};
+
+// The pixels of one cell (64) or band (16), row by row.
+struct CellPixels {
+  int count = 64;
+  std::array<uint32_t, 64> rgb{};
+  std::array<uint16_t, 64> luma{};
+};
+
+// The winning entries for frames 1, 2, 3 (j == k == l for the super flicker searches).
+struct Winner {
+  int j = 0, k = 0, l = 0;
+};
+
+// Scratch of one Searcher, allocated once: rows of per-pixel distances, 128 bytes each
+// (64 pixels x 16 bits at most), and the bounds on pairs of entries.
+struct alignas(64) Workspace {
+  alignas(64) uint8_t distances[kBlendCount][128];  // pixel to each blend colour
+  alignas(64) uint8_t pairBest[kColourPairs][128];  // best blend with two colours fixed
+  alignas(64) uint8_t withEntry[16][128];           // best blend with one entry and a colour
+  alignas(64) uint8_t third[16][128];               // best slot per third-frame colour
+  alignas(64) uint16_t pairBound[kMaxPairs][kPaddedPairs];  // bound on triples holding both
+  std::array<uint16_t, kMaxPairs> entryBound{};
+  std::array<uint8_t, kMaxPairs> order{};
+};
+
+enum class Distance { Colour, Luma };
+
+namespace portable {
+Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
+Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
+}  // namespace portable
+
+namespace avx2 {
+bool available();
+Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
+Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
+}  // namespace avx2
+
+}  // namespace peltrix::engine
