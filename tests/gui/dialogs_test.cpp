@@ -55,10 +55,17 @@ std::string workingDirectory() {
   return path;
 }
 
+// The chooser's folder, once it has loaded it (GTK reads folders in the background).
 std::string currentFolder(GtkWidget* chooser) {
-  gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser));
-  std::string path = folder ? folder : "";
-  g_free(folder);
+  std::string path;
+  pumpUntil(
+      [&] {
+        gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser));
+        path = folder ? folder : "";
+        g_free(folder);
+        return !path.empty();
+      },
+      10);
   return path;
 }
 

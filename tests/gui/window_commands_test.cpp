@@ -266,6 +266,21 @@ TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
   state->job.busy.store(0);
 }
 
+TEST_F(WindowTest, AShortJobIsReportedAtTheFirstTickOfTheFourSecondTimer) {
+  EXPECT_EQ(MainWindow(*state).refreshPeriodMs, 4000u) << "the product's refresh period";
+  window->refreshPeriodMs = 4000;
+  const gint64 start = g_get_monotonic_time();
+  click(kProcessButton);
+  // The black picture converts in well under four seconds, yet nothing reports it earlier.
+  ASSERT_TRUE(pumpUntil([&] { return state->job.doneA.load() == 1; }, 60));
+  EXPECT_EQ(state->resultReady, 0);
+  ASSERT_TRUE(waitForCompletion(60));
+  const double seconds = (g_get_monotonic_time() - start) / 1e6;
+  EXPECT_GE(seconds, 3.9);
+  EXPECT_LT(seconds, 7.9) << "completion was not noticed by the first tick";
+  EXPECT_EQ(state->resultReady, 1);
+}
+
 // "Exit" and the close box end the process at once with status 0, even with workers busy.
 using WindowDeathTest = WindowTest;
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace peltrix::testing {
@@ -23,6 +24,7 @@ class XvfbServer {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    if (!dataHome_.empty()) std::filesystem::remove_all(dataHome_);
   }
   const std::string& reason() const { return reason_; }
 
@@ -54,12 +56,19 @@ class XvfbServer {
     close(pipeFds[0]);
     if (display.empty()) return "Xvfb did not start";
     setenv("DISPLAY", (":" + display).c_str(), 1);
+    // The file choosers note recently used files; keep that out of the user's home.
+    std::string dataHome = (std::filesystem::temp_directory_path() / "peltrix-xdg-XXXXXX");
+    if (mkdtemp(dataHome.data()) != nullptr) {
+      dataHome_ = dataHome;
+      setenv("XDG_DATA_HOME", dataHome_.c_str(), 1);
+    }
     if (!gtk_init_check(nullptr, nullptr)) return "GTK cannot open the Xvfb display";
     return "";
   }
 
   pid_t pid_ = -1;
   std::string reason_;
+  std::string dataHome_;
 };
 
 }  // namespace

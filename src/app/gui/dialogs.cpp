@@ -26,14 +26,26 @@ void addFilter(GtkWidget* chooser, const char* name, std::initializer_list<const
 }
 
 // Runs a chooser and returns its file name; "" for a cancel or an empty answer.
+// Runs a dialog modally. The extra reference keeps it valid should something destroy it
+// while it runs.
+gint runModal(GtkWidget* dialog) {
+  g_object_ref(dialog);
+  return gtk_dialog_run(GTK_DIALOG(dialog));
+}
+
+void finish(GtkWidget* dialog) {
+  gtk_widget_destroy(dialog);
+  g_object_unref(dialog);
+}
+
 std::string runChooser(GtkWidget* chooser) {
   std::string path;
-  if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT) {
+  if (runModal(chooser) == GTK_RESPONSE_ACCEPT) {
     gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
     if (name != nullptr) path = name;
     g_free(name);
   }
-  gtk_widget_destroy(chooser);
+  finish(chooser);
   return path;
 }
 
@@ -86,14 +98,14 @@ std::string runSaveDialog(GtkWindow* parent, const char* description) {
 
 void runMessageBox(GtkWindow* parent, const std::string& text) {
   GtkWidget* box = createMessageBox(parent, text);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
+  runModal(box);
+  finish(box);
 }
 
 void runAboutBox(GtkWindow* parent) {
   GtkWidget* box = createAboutBox(parent);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
+  runModal(box);
+  finish(box);
 }
 
 }  // namespace peltrix::gui

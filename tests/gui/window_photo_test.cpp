@@ -1,0 +1,97 @@
+// A real photo through the window in every mode: the files "Save Raw" and "Save Prg" write
+// are byte for byte those of peltrix-convert with the same options, and the views show
+// the finished conversion.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "colour/rgb.hpp"
+#include "window_fixture.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+using namespace gui;
+namespace fs = std::filesystem;
+
+const fs::path kPhoto = fs::path(PELTRIX_SHARED_DIR) / "testdata" / "fruits.jpg";
+
+struct Mode {
+  const char* name;
+  std::vector<ControlId> flipped;  // boxes clicked away from their start-up state
+  int ditherLevel;
+  const char* convertOptions;  // the same options for peltrix-convert
+};
+
+const Mode kModes[] = {
+    {"start-up options", {}, 2, ""},
+    {"non-FLI", {kFliBox}, 2, "--no-fli"},
+    {"FLI super flicker", {kSuperFlickerBox}, 2, "--super-flicker"},
+    {"non-FLI super flicker", {kFliBox, kSuperFlickerBox}, 2, "--no-fli --super-flicker"},
+    {"luma only, one worker", {kLumaOnlyBox, kMultithreadBox}, 2, "--luma-only --single-thread"},
+    {"75 pairs, basic exclusions, NTSC",
+     {kBruteForceBox, kLumaOverloadBox, kNtscBox},
+     1,
+     "--reduced --basic-exclusions --ntsc -d 1"},
+    {"non-FLI Ass Lace NTSC",
+     {kFliBox, kAssLaceBox, kNtscBox},
+     0,
+     "--no-fli --ass-lace --ntsc -d 0"},
+};
+
+std::vector<char> bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class PhotoTest : public WindowTest, public ::testing::WithParamInterface<Mode> {};
+
+TEST_P(PhotoTest, SavedFilesMatchTheCommandLineConverter) {
+  if (!fs::exists(kPhoto)) GTEST_SKIP() << kPhoto << " is missing (../shared not present)";
+  if (std::string(PELTRIX_CONVERT).empty()) GTEST_SKIP() << "peltrix-convert is not built";
+  const Mode& mode = GetParam();
+  ASSERT_TRUE(openPictureFromPath(*window, kPhoto.string()));
+  for (ControlId box : mode.flipped) click(box);
+  gtk_spin_button_set_value(GTK_SPIN_BUTTON(window->controls[kDitherSpin]), mode.ditherLevel);
+  click(kProcessButton);
+  ASSERT_TRUE(waitForCompletion(600));
+  ASSERT_EQ(state->resultReady, 1);
+
+  // The views show the finished arrays.
+  GdkPixbuf* blend = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBlendView]));
+  const guchar* p = gdk_pixbuf_get_pixels(blend) + 123 * gdk_pixbuf_get_rowstride(blend) + 45 * 3;
+  EXPECT_EQ(packRgb(p[0], p[1], p[2]), swapRedBlue(state->preview.blend.at(45, 123)));
+
+  const fs::path dir = scratchDir();
+  dialogs.saveAnswer = (dir / "window.raw").string();
+  choose(kSaveRawItem);
+  dialogs.saveAnswer = (dir / "window.prg").string();
+  choose(kSavePrgItem);
+  ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0];
+
+  const std::string command = std::string(PELTRIX_CONVERT) + " -q " + mode.convertOptions + " " +
+                              kPhoto.string() + " " + (dir / "cli.raw").string() + " " +
+                              (dir / "cli.prg").string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const std::vector<char> raw = bytesOf(dir / "window.raw");
+  EXPECT_TRUE(raw.size() == 27648 || raw.size() == 36864) << raw.size();
+  EXPECT_TRUE(raw == bytesOf(dir / "cli.raw")) << "raw files differ";
+  EXPECT_TRUE(bytesOf(dir / "window.prg") == bytesOf(dir / "cli.prg")) << "program files differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, PhotoTest, ::testing::ValuesIn(kModes),
+                         [](const ::testing::TestParamInfo<Mode>& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace peltrix::testing
