@@ -59,11 +59,15 @@ void onError(j_common_ptr cinfo) {
 }
 
 // Warnings (level < 0) are corrupt-data notices libjpeg recovers from; we accept those, like
-// every viewer, unless they come after the data ran out: then libjpeg is about to invent the
-// rest of the picture in grey, and the user should hear that the file is truncated instead.
+// every viewer, unless the picture data has ended: after the file's (or a premature) end
+// marker libjpeg would invent the rest of the picture in grey, and the user should hear that
+// the file is truncated instead.
 void onMessage(j_common_ptr cinfo, int level) {
   JpegSession& s = sessionOf(cinfo);
-  if (level < 0 && s.ranOut) escape(s, JpegFailure::kTruncated);
+  if (level >= 0) return;
+  const bool endReached = reinterpret_cast<j_decompress_ptr>(cinfo)->unread_marker == JPEG_EOI &&
+                          cinfo->err->msg_code == JWRN_HIT_MARKER;
+  if (s.ranOut || endReached) escape(s, JpegFailure::kTruncated);
 }
 
 void quiet(j_common_ptr) {}
