@@ -1,0 +1,133 @@
+; Standard viewer: a different frame on every raster line, rotating every video frame.
+; Assembled twice: PAL (63 cycles a line, NTSC = 0) and NTSC (65 cycles, NTSC = 1).
+
+        .include "common.inc"
+
+        .weak
+NTSC    = 0
+PAD     = 2 + NTSC
+PAD2    = 4 + 4 * NTSC
+DELAY0  = 9
+SDELAY  = 8
+SEXTRA  = 5 + 2 * NTSC
+        .endweak
+
+        #header setup
+        * = $0819
+        #rti_and_save
+
+setup   sei
+        #video_first $0b        ; display blanked while the data moves
+        #move_nonfli 0
+        #irq_setup $05, irq_line38
+        lda #2                  ; VIC bank 1: frame 1
+        sta cia2_pa
+        jsr sprites
+        #irq_enable
+
+; Five black sprites, each 24 x 42 lines (Y expanded), stacked from Y = 49 to 258 at
+; X = 24: a column over the three leftmost character columns, whose colours the
+; forced bad lines fetch too late. One sprite is on each line, so each line loses
+; the same number of cycles to sprite DMA.
+sprites ldx #63
+        lda #$ff
+-       sta $7f80,x             ; pointer $FE in all three banks
+        sta $bf80,x
+        sta $ff80,x
+        dex
+        bpl -
+        ldx #4
+-       lda #$fe
+        sta $43f8,x
+        sta $83f8,x
+        sta $c3f8,x
+        lda #0
+        sta vic_spr_col,x
+        txa
+        asl a
+        tay
+        lda #24
+        sta vic_spr_x,y
+        lda sprite_y,x
+        sta vic_spr_y,y
+        dex
+        bpl -
+        lda #0
+        sta vic_msb_x
+        sta vic_expx
+        sta vic_multi
+        sta vic_prio
+        lda #$1f
+        sta vic_expy
+        sta vic_spr_on
+        rts
+sprite_y .byte 49, 91, 133, 175, 217
+
+irq_line38
+        #stable_first irq_line39
+irq_line39
+        #stable_second SDELAY, SEXTRA
+        .if PROBE
+        lda #1                  ; development probe: a white mark in the border
+        sta vic_border
+        lda #0
+        sta vic_border
+        .endif
+        lda #$3b                ; bitmap mode, display on, YSCROLL 3
+        sta vic_ctrl1
+        lda #2
+        sta cia2_pa
+        #wait_line 47
+        ldx #DELAY0
+-       dex
+        bne -
+phase   ldx #0                  ; frame phase 0..2, rewritten below
+
+; The line routine, one step per raster line: step n selects the bank of raster
+; 48 + n and writes YSCROLL = n & 7, which makes that raster line a bad line, so it
+; fetches its colours from the bank just selected.
+; Raster 48 (step 0): written before the line's bad-line check, a normal bad line
+;   that stops the CPU at cycle 12 and so synchronises it to the line.
+; Rasters 49-51 (steps 1-3): normal bad lines too; raster 51 restarts the row
+;   counter, so picture line 0 is on raster 51 (the first line of the window).
+; Rasters 52-247 (steps 4-199): YSCROLL written in cycle 14, after the row counter
+;   check: the bad line starts late (the three leftmost columns get no colours) and
+;   the row counter keeps counting. The CPU waits in the pad until cycle 55, then
+;   loses 5 cycles to the sprite (DMA + BA); 18 cycles of its own, 63 in all.
+;   NTSC: one more NOP, 65 cycles.
+; Steps 197-199 (rasters 245-247) write $7D/$7E/$7F: the invalid bitmap mode shows
+;   black to the bottom border, covering picture lines 194-199, which bad lines
+;   cannot reach after raster 247.
+        .for n = 0, n < 200, n += 1
+        lda banks+n,x           ; 4
+        sta cia2_pa             ; 4   bank of raster 48 + n
+        .if n < 197
+        lda #$38 + (n & 7)      ; 2
+        .else
+        lda #$7d + n - 197
+        .endif
+        sta vic_ctrl1           ; 4   YSCROLL = raster & 7: a bad line
+        .if n == 2
+        #cycles PAD2
+        .else
+        .fill PAD, $ea          ; 2 each
+        .endif
+        .endfor
+
+        lda phase+1             ; next frame phase
+        clc
+        adc #1
+        cmp #3
+        bne +
+        lda #0
++       sta phase+1
+        #irq_return irq_line38
+
+        .align 256              ; no page crossing in lda banks+n,x
+; bank table: $DD00 values for step n at frame phase p: banks[p + n] = (p + n) mod 3
+banks   .for n = 0, n < 240, n += 1
+        .byte n % 3
+        .endfor
+
+        #copy_routines
+        #finish
