@@ -77,12 +77,17 @@ void AtomicFile::write(std::span<const uint8_t> bytes) {
   }
 }
 
-void AtomicFile::commit() {
+void AtomicFile::finish() {
   if (fd_ < 0) fail("the file is already closed");
   // A full disk may only show at fsync or close; the target stays untouched until both pass.
   if (::fsync(fd_) != 0 && errno != EINVAL) fail(reasonOf(errno));
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0) fail(reasonOf(errno));
+}
+
+void AtomicFile::commit() {
+  if (fd_ >= 0) finish();
+  if (tempPath_.empty()) fail("the file is already closed");
   if (::rename(tempPath_.c_str(), path_.c_str()) != 0) fail(reasonOf(errno));
   tempPath_.clear();
 }

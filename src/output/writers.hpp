@@ -33,7 +33,9 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   void write(std::span<const uint8_t> bytes);
-  void commit();  // flushes to disk, closes and renames; the file is then in place
+  // Flushes the content to disk and closes it; a full disk shows here at the latest.
+  void finish();
+  void commit();  // finishes if need be, then renames: the file is then in place
 
   const std::string& path() const { return path_; }
 

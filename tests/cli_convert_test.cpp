@@ -1,0 +1,260 @@
+// peltrix-convert end to end: the built program run on the shared photos with many option
+// sets, its outputs, its exit codes and messages for bad inputs, unwritable outputs and
+// usage errors, and its progress bar on a terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef PELTRIX_CONVERT
+const char* const kConvert = PELTRIX_CONVERT;
+#else
+const char* const kConvert = nullptr;
+#endif
+
+const fs::path kPhotos = fs::path(PELTRIX_SHARED_DIR) / "testdata";
+
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class CliConvert : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (kConvert == nullptr || !fs::exists(kConvert)) GTEST_SKIP() << "peltrix-convert not built";
+    dir_ = fs::temp_directory_path() /
+           ("peltrix-cli-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+  void needPhotos() {
+    if (!fs::exists(kPhotos / "HappyFish.jpg")) {
+      GTEST_SKIP() << "test photos not found in " << kPhotos << " (../shared is absent)";
+    }
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::string photo(const std::string& name) { return (kPhotos / name).string(); }
+
+  // Runs the converter with stdout and stderr going to files (not a terminal).
+  ProgramRun run(const std::vector<std::string>& args) const {
+    const std::string outFile = path(".stdout"), errFile = path(".stderr");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(out, STDOUT_FILENO);
+      ::dup2(err, STDERR_FILENO);
+      execArgs(args);
+    }
+    ProgramRun r;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readAll(outFile);
+    r.err = readAll(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return r;
+  }
+
+  // Runs it with stderr on a pseudo terminal and returns what appeared there.
+  std::string runOnTerminal(const std::vector<std::string>& args) const {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) execArgs(args);
+    std::string seen;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) seen.append(buffer, n);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+    return seen;
+  }
+
+  size_t files() const {
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(dir_)) n += e.path().filename() != ".stdout";
+    return n;
+  }
+
+  fs::path dir_;
+
+ private:
+  [[noreturn]] static void execArgs(const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(kConvert)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(kConvert, argv.data());
+    _exit(127);
+  }
+};
+
+// Decodes a PNG written by the converter; empty when it is not one.
+std::vector<uint8_t> decodePng(const std::string& file) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  if (image.width != 320 || image.height != 200 ||
+      !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+    return {};
+  }
+  return rgb;
+}
+
+TEST_F(CliConvert, EveryJobOptionCombinationConvertsARealPhoto) {
+  needPhotos();
+  const std::string input = photo("fruits.jpg");
+  for (int bits = 0; bits < 64; ++bits) {
+    std::vector<std::string> args;
+    const bool fli = (bits & 1) == 0;
+    if (!fli) args.push_back("--no-fli");
+    if (bits & 2) args.push_back("--super-flicker");
+    if (bits & 4) args.push_back("--single-thread");
+    if (bits & 8) args.push_back("--reduced");
+    if (bits & 16) args.push_back("--basic-exclusions");
+    if (bits & 32) args.push_back("--luma-only");
+    args.push_back("-d" + std::to_string(bits % 4));
+    std::string options;
+    for (const auto& a : args) options += a + " ";
+    args.push_back(input);
+    args.push_back(path("out.raw"));
+    args.push_back(path("out.png"));
+    const ProgramRun r = run(args);
+    ASSERT_EQ(r.status, 0) << options << r.err;
+    EXPECT_EQ(r.err, "") << options;  // no terminal: no progress bar
+    EXPECT_EQ(fs::file_size(path("out.raw")), fli ? 36864u : 27648u) << options;
+    const std::vector<uint8_t> blend = decodePng(path("out.png"));
+    ASSERT_EQ(blend.size(), 320u * 200 * 3) << options;
+    int lit = 0;
+    for (uint8_t v : blend) lit += v > 40;
+    EXPECT_GT(lit, 320 * 200) << options << ": a colourful photo came out dark";
+  }
+  EXPECT_EQ(files(), 2u);  // nothing else left behind, no temporaries
+}
+
+TEST_F(CliConvert, TwoWorkersGiveTheSameResultAsOne) {
+  needPhotos();
+  for (const char* mode : {"--no-fli", "--dither=2"}) {
+    ASSERT_EQ(run({mode, photo("baboon.jpg"), path("two.raw")}).status, 0);
+    ASSERT_EQ(run({mode, "--single-thread", photo("baboon.jpg"), path("one.raw")}).status, 0);
+    EXPECT_EQ(readAll(path("two.raw")), readAll(path("one.raw"))) << mode;
+  }
+}
+
+TEST_F(CliConvert, FramesAndProgramFiles) {
+  needPhotos();
+  const ProgramRun r = run({"--frames", path("fish"), photo("HappyFish.jpg"), path("fish.png"),
+                            path("fish.prg"), path("FISH.RAW")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readAll(path("fish-blend.png")), readAll(path("fish.png")));
+  for (int f = 1; f <= 3; ++f) {
+    EXPECT_EQ(decodePng(path("fish-frame" + std::to_string(f) + ".png")).size(), 192000u);
+  }
+  const std::string prg = readAll(path("fish.prg"));
+  ASSERT_EQ(prg.size(), 41474u);  // FLI viewer, PAL form
+  EXPECT_EQ(prg[0], 0x00);
+  EXPECT_EQ(prg[1], 0x08);
+  EXPECT_EQ(prg.substr(prg.size() - 36864), readAll(path("FISH.RAW")));
+
+  ASSERT_EQ(run({"--ntsc", photo("HappyFish.jpg"), path("ntsc.prg")}).status, 0);
+  EXPECT_EQ(fs::file_size(path("ntsc.prg")), 41730u);
+  ASSERT_EQ(run({"--no-fli", "--ass-lace", photo("HappyFish.jpg"), path("std.prg")}).status, 0);
+  EXPECT_EQ(fs::file_size(path("std.prg")), 31746u);
+}
+
+TEST_F(CliConvert, UnreadableInputsFailWithOneLineAndNoOutput) {
+  std::ofstream(path("notes.jpg")) << "not a picture at all";
+  for (const std::string& input : {path("missing.jpg"), path("notes.jpg"), dir_.string()}) {
+    const ProgramRun r = run({input, path("out.raw"), path("out.png")});
+    EXPECT_EQ(r.status, 1) << input;
+    EXPECT_NE(r.err.find(input), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(path("out.raw")));
+    EXPECT_FALSE(fs::exists(path("out.png")));
+  }
+}
+
+TEST_F(CliConvert, UnwritableOutputFailsAndLeavesTheOtherOutputsAlone) {
+  needPhotos();
+  std::ofstream(path("keep.raw")) << "old content";
+  const std::string bad = path("no-such-folder/out.png");
+  ProgramRun r = run({photo("HappyFish.jpg"), path("keep.raw"), bad});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+  EXPECT_EQ(readAll(path("keep.raw")), "old content");
+
+  fs::create_directories(path("folder.raw"));
+  r = run({photo("HappyFish.jpg"), path("folder.raw")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(path("folder.raw")), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_directory(path("folder.raw")));
+}
+
+TEST_F(CliConvert, UsageErrorsExitWith2AndAHint) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"in.jpg"},
+      {"--bogus", "in.jpg", "out.raw"},
+      {"-d", "4", "in.jpg", "out.raw"},
+      {"--dither"},
+      {"in.jpg", "out.gif"},
+      {"in.jpg", "out"},
+      {"--frames", "", "in.jpg", "out.raw"},
+  };
+  for (const auto& args : bad) {
+    const ProgramRun r = run(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(files(), 0u);
+}
+
+TEST_F(CliConvert, HelpAndVersion) {
+  ProgramRun r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Usage: peltrix-convert [options] INPUT OUTPUT..."), std::string::npos);
+  EXPECT_NE(r.out.find("--super-flicker"), std::string::npos);
+  r = run({"-h", "--bogus"});
+  EXPECT_EQ(r.status, 0);
+  r = run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("peltrix-convert ", 0), 0u) << r.out;
+}
+
+TEST_F(CliConvert, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
+  needPhotos();
+  const std::string shown = runOnTerminal({photo("HappyFish.jpg"), path("p.raw")});
+  EXPECT_NE(shown.find("25/25 rows"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("elapsed"), std::string::npos) << shown;
+  const std::string quiet = runOnTerminal({"-q", photo("HappyFish.jpg"), path("q.raw")});
+  EXPECT_EQ(quiet, "");
+}
+
+}  // namespace
