@@ -42,10 +42,10 @@ struct alignas(64) Workspace {
   alignas(64) uint8_t distances[kBlendCount][128];  // pixel to each blend colour
   alignas(64) uint8_t pairBest[kColourPairs][128];  // best blend with two colours fixed
   alignas(64) uint8_t withEntry[16][128];           // best blend with one entry and a colour
-  alignas(64) uint8_t third[16][128];               // best slot per third-frame colour
+  alignas(64) uint8_t withFirst[256][128];          // best slot per (frame 2, frame 3) colour
+  alignas(64) uint8_t third[16][128];               // best slot per frame 3 colour
   alignas(64) uint16_t pairBound[kMaxPairs][kPaddedPairs];  // bound on triples holding both
   std::array<uint16_t, kMaxPairs> entryBound{};
-  std::array<uint8_t, kMaxPairs> order{};
 };
 
 enum class Distance { Colour, Luma };

@@ -21,6 +21,17 @@
 // exactly as it does with the literal search's exclusion marker.
 
 namespace {
+#ifdef PELTRIX_KERNEL_STATS
+inline long kernelStats[4];
+#define STAT(i) (++kernelStats[i])
+#else
+#define STAT(i) ((void)0)
+#endif
+#ifdef PELTRIX_KERNEL_STATS
+#define NOINL [[gnu::noinline]]
+#else
+#define NOINL
+#endif
 
 template <class Lane, int kPixels>
 struct Shape {
@@ -134,6 +145,12 @@ class Kernel {
     const V s = splat(v);
     for (int i = 0; i < kVecs; ++i) row[i] = s;
   }
+  [[gnu::always_inline]] static void copy(V* dst, const V* src) {
+    for (int i = 0; i < kVecs; ++i) dst[i] = src[i];
+  }
+  [[gnu::always_inline]] static void store(V* row, const V* v) {
+    for (int i = 0; i < kVecs; ++i) row[i] = v[i];
+  }
   [[gnu::always_inline]] static void minInto(V* row, const V* other) {
     for (int i = 0; i < kVecs; ++i) row[i] = vmin(row[i], other[i]);
   }
@@ -157,12 +174,10 @@ class Kernel {
   bool clash(int a, int b) const { return t_.clashes(a, b); }
   bool forbidden(int a, int b, int c) const { return clash(a, b) || clash(a, c) || clash(b, c); }
   V* row(uint8_t (*rows)[128], int i) const { return reinterpret_cast<V*>(rows[i]); }
-  const V* distance(int a, int b, int c) const {
-    return row(w_.distances, t_.blends->of(a, b, c));
-  }
+  const V* distance(int a, int b, int c) const { return row(w_.distances, t_.blends->of(a, b, c)); }
 
   // Distance rows: every pixel against each of the 816 blend colours.
-  void measure() {
+  NOINL void measure() {
     const BlendTable& blends = *t_.blends;
     if constexpr (kColour) {
       V r[kVecs], g[kVecs], b[kVecs];
@@ -175,7 +190,8 @@ class Kernel {
       for (int n = 0; n < kBlendCount; ++n) {
         const V br = splat(blends.red[n]), bg = splat(blends.green[n]), bb = splat(blends.blue[n]);
         V* out = row(w_.distances, n);
-        for (int i = 0; i < kVecs; ++i) out[i] = absDiff(r[i], br) + absDiff(g[i], bg) + absDiff(b[i], bb);
+        for (int i = 0; i < kVecs; ++i)
+          out[i] = absDiff(r[i], br) + absDiff(g[i], bg) + absDiff(b[i], bb);
       }
     } else {
       // Lumas above 255 are measured from 255: every blend luma is at most 235, so this
@@ -193,130 +209,174 @@ class Kernel {
   }
   [[gnu::always_inline]] static V absDiff(const V& a, const V& b) { return a > b ? a - b : b - a; }
 
-  // pairBound[x][y] (x <= y): a lower bound on the error of every triple that holds
-  // entries x and y, in any frames: per pixel the best allowed blend of one colour of x,
-  // one colour of y and any third colour allowed with both.
-  void boundPairs() {
+  // Per pixel and colour pair {a, b}: the best allowed blend of a, b and any third colour
+  // allowed with both. And per colour a: the best allowed blend that shows a in some frame.
+  NOINL void boundPairs() {
+    V single[16][kVecs];
+    for (int a = 0; a < 16; ++a) fill(single[a], kForbidden);
     for (int a = 0; a < 16; ++a) {
       for (int b = a; b < 16; ++b) {
-        V* out = row(w_.pairBest, t_.blends->pairId[a * 16 + b]);
-        fill(out, kForbidden);
+        V acc[kVecs];
+        fill(acc, kForbidden);
         for (int c = 0; c < 16; ++c) {
-          if (!clash(a, c) && !clash(b, c)) minInto(out, distance(a, b, c));
+          if (!clash(a, c) && !clash(b, c)) minInto(acc, distance(a, b, c));
         }
+        store(row(w_.pairBest, t_.blends->pairId[a * 16 + b]), acc);
+        if (!clash(a, b)) minInto(single[a], acc), minInto(single[b], acc);
       }
     }
-    const int n = t_.count;
-    for (int x = 0; x < n; ++x) {
-      const int hx = t_.high[x], ox = t_.low[x];
-      for (int c = 0; c < 16; ++c) {
-        V* out = row(w_.withEntry, c);
-        fill(out, kForbidden);
-        for (int cx : {hx, ox}) {
-          if (!clash(cx, c)) minInto(out, row(w_.pairBest, t_.blends->pairId[cx * 16 + c]));
-        }
+    // entryBound[x]: no triple holding entry x does better (x's colours in one frame,
+    // anything allowed in the other two). Cheap; it orders the search.
+    for (int x = 0; x < t_.count; ++x) {
+      w_.entryBound[x] = static_cast<uint16_t>(sumOfMin(single[t_.high[x]], single[t_.low[x]]));
+    }
+    rowsReady_[0] = rowsReady_[1] = 0;
+  }
+
+  // pairBound[x][y] for y >= x, built when first needed: no triple holding entries x and y
+  // does better (in any frames: blend and exclusions are symmetric). Returns the least.
+  uint32_t boundRow(int x) {
+    if (rowsReady_[x >> 6] >> (x & 63) & 1) return rowLeast_[x];
+    rowsReady_[x >> 6] |= uint64_t{1} << (x & 63);
+    const int hx = t_.high[x], ox = t_.low[x];
+    for (int c = 0; c < 16; ++c) {
+      V acc[kVecs];
+      fill(acc, kForbidden);
+      for (int cx : {hx, ox}) {
+        if (!clash(cx, c)) minInto(acc, row(w_.pairBest, t_.blends->pairId[cx * 16 + c]));
       }
-      uint16_t* bounds = w_.pairBound[x];
-      std::fill(bounds, bounds + kPaddedPairs, uint16_t{0xFFFF});
-      uint32_t least = ~0u;
-      for (int y = x; y < n; ++y) {
-        const uint32_t e = sumOfMin(row(w_.withEntry, t_.high[y]), row(w_.withEntry, t_.low[y]));
-        bounds[y] = static_cast<uint16_t>(e);
-        least = e < least ? e : least;
+      store(row(w_.withEntry, c), acc);
+    }
+    uint16_t* bounds = w_.pairBound[x];
+    uint32_t least = ~0u;
+    for (int y = x; y < t_.count; ++y) {
+      const uint32_t e = sumOfMin(row(w_.withEntry, t_.high[y]), row(w_.withEntry, t_.low[y]));
+      bounds[y] = static_cast<uint16_t>(e);
+      least = e < least ? e : least;
+    }
+    rowLeast_[x] = least;
+    return least;
+  }
+
+  // withFirst[b][c]: per pixel, the best allowed slot with frame 1 showing a colour of
+  // entry j, frame 2 colour b and frame 3 colour c. Built per (j, b) on first use.
+  void withFirst(int j, int b) {
+    if (firstsReady_ >> b & 1) return;
+    firstsReady_ |= 1u << b;
+    const int a0 = t_.high[j], a1 = t_.low[j];
+    for (int c = 0; c < 16; ++c) {
+      V acc[kVecs];
+      fill(acc, kForbidden);
+      if (!clash(b, c)) {
+        if (!clash(a0, b) && !clash(a0, c)) minInto(acc, distance(a0, b, c));
+        if (a1 != a0 && !clash(a1, b) && !clash(a1, c)) minInto(acc, distance(a1, b, c));
       }
-      w_.entryBound[x] = static_cast<uint16_t>(least);
+      store(row(w_.withFirst, b * 16 + c), acc);
     }
   }
 
-  Winner branchAndBound() {
+  NOINL Winner branchAndBound() {
     const int n = t_.count;
-    // Visit entries j by increasing bound (insertion sort: stable, no allocation).
-    uint8_t* order = w_.order.data();
-    for (int i = 0; i < n; ++i) {
-      int p = i;
-      while (p > 0 && w_.entryBound[order[p - 1]] > w_.entryBound[i]) {
-        order[p] = order[p - 1];
-        --p;
-      }
-      order[p] = static_cast<uint8_t>(i);
-    }
+    // Hot values in locals: the rows are written through may_alias vectors, which would
+    // otherwise make the compiler reload every member after each store.
+    const uint8_t* const high = t_.high.data();
+    const uint8_t* const low = t_.low.data();
+    uint8_t(*const thirds)[128] = w_.third;
+    uint8_t(*const firsts)[128] = w_.withFirst;
+
+    // Visit entries j by increasing bound, ties in list order.
+    uint32_t keys[kMaxPairs];
+    for (int x = 0; x < n; ++x)
+      keys[x] = uint32_t{w_.entryBound[x]} << 8 | static_cast<uint32_t>(x);
+    std::sort(keys, keys + n);
 
     int64_t bestErr = INT64_MAX;  // no triple yet
     Winner best{n, n, n};         // after every triple
+    // Triples before the best may tie with it; the others must beat it.
+    auto limitFor = [&](int j, int k) {
+      const bool earlier = j < best.j || (j == best.j && k < best.k);
+      return earlier ? bestErr : bestErr - 1;
+    };
     for (int oi = 0; oi < n; ++oi) {
-      const int j = order[oi];
-      // Triples before the best may tie with it; the others must beat it.
-      auto limitFor = [&](int jj, int kk) {
-        const bool earlier = jj < best.j || (jj == best.j && kk < best.k);
-        return earlier ? bestErr : bestErr - 1;
-      };
+      const int j = static_cast<int>(keys[oi] & 0xFF);
       if (w_.entryBound[j] > bestErr) break;  // sorted: no later entry can do better
-      if (w_.entryBound[j] > limitFor(j, n)) continue;
+      if (boundRow(j) > limitFor(j, n)) continue;
       const uint16_t* boundsJ = w_.pairBound[j];
+      firstsReady_ = 0;
+      // Within j, visit the promising k first too.
+      uint32_t kKeys[kMaxPairs];
+      int kCount = 0;
       for (int k = j; k < n; ++k) {
+        if (boundsJ[k] <= limitFor(j, k))
+          kKeys[kCount++] = uint32_t{boundsJ[k]} << 8 | static_cast<uint32_t>(k);
+      }
+      std::sort(kKeys, kKeys + kCount);
+      for (int ki = 0; ki < kCount; ++ki) {
+        const int k = static_cast<int>(kKeys[ki] & 0xFF);
         int64_t limit = limitFor(j, k);
-        if (boundsJ[k] > limit) continue;
-        prepareThirds(j, k);
+        if (boundsJ[k] > limit) break;  // sorted by this bound
+        if (boundRow(k) > limit) continue;
+        STAT(0);
+        const int kColours[2] = {high[k], low[k]};
+        const int kKinds = kColours[0] == kColours[1] ? 1 : 2;
+        for (int i = 0; i < kKinds; ++i) withFirst(j, kColours[i]);
+        uint32_t built = 0;
+        // Per pixel, the best allowed slot whose frame 3 shows colour c: frame 2 shows
+        // either colour of k. Built on first use.
+        auto third = [&](int c) -> const V* {
+          V* out = reinterpret_cast<V*>(thirds[c]);
+          if (built >> c & 1) return out;
+          built |= 1u << c;
+          STAT(2);
+          V acc[kVecs];
+          copy(acc, reinterpret_cast<const V*>(firsts[kColours[0] * 16 + c]));
+          if (kKinds == 2) minInto(acc, reinterpret_cast<const V*>(firsts[kColours[1] * 16 + c]));
+          store(out, acc);
+          return out;
+        };
         const uint16_t* boundsK = w_.pairBound[k];
-        for (int base = k & ~15; base < n; base += 16) {
-          if (limit < 0) break;
-          const uint16_t lim16 = static_cast<uint16_t>(limit > 0xFFFF ? 0xFFFF : limit);
-          uint32_t mask = boundsAtMost(boundsJ + base, boundsK + base, lim16);
-          if (base < k) mask &= ~0u << (2 * (k - base));
-          if (base + 16 > n) mask &= (1u << (2 * (n - base))) - 1;  // n - base < 16 here
+        for (int base = k & ~15; base < n && limit >= 0; base += 16) {
+          auto survivors = [&] {
+            uint32_t mask = boundsAtMost(boundsJ + base, boundsK + base,
+                                         static_cast<uint16_t>(limit > 0xFFFF ? 0xFFFF : limit));
+            if (base < k) mask &= ~0u << (2 * (k - base));
+            if (base + 16 > n) mask &= (1u << (2 * (n - base))) - 1;  // n - base < 16 here
+            return mask;
+          };
+          uint32_t mask = survivors();
           while (mask != 0) {
             const int l = base + __builtin_ctz(mask) / 2;
-            mask &= mask - 1;
-            mask &= mask - 1;
-            if (boundsJ[l] > limit || boundsK[l] > limit) continue;  // the best improved
-            const int64_t e = sumOfMin(third(t_.high[l]), third(t_.low[l]));
+            STAT(1);
+            const int64_t e = sumOfMin(third(high[l]), third(low[l]));
+            mask &= ~(3u << (2 * (l - base)));
             if (e <= limit) {
               bestErr = e;
               best = {j, k, l};
+#ifdef PELTRIX_KERNEL_STATS
+              lastImprove_ = kernelStats[1];
+#endif
               limit = e - 1;  // the rest of this l loop comes after the new best
+              mask &= survivors();
             }
           }
         }
       }
     }
+#ifdef PELTRIX_KERNEL_STATS
+    kernelStats[3] += lastImprove_ - startCount_;
+#endif
     return best;
   }
-
-  // The (frame 1, frame 2) colour combinations of entries j and k that the exclusion list
-  // allows; the third rows are built from them on first use.
-  void prepareThirds(int j, int k) {
-    combos_ = 0;
-    const int cj[2] = {t_.high[j], t_.low[j]}, ck[2] = {t_.high[k], t_.low[k]};
-    for (int a = 0; a < (cj[0] == cj[1] ? 1 : 2); ++a) {
-      for (int b = 0; b < (ck[0] == ck[1] ? 1 : 2); ++b) {
-        if (clash(cj[a], ck[b])) continue;
-        combo_[combos_][0] = static_cast<uint8_t>(cj[a]);
-        combo_[combos_][1] = static_cast<uint8_t>(ck[b]);
-        ++combos_;
-      }
-    }
-    built_ = 0;
-  }
-
-  // Per pixel, the best allowed slot whose frame 3 shows colour c.
-  const V* third(int c) {
-    V* out = row(w_.third, c);
-    if (built_ >> c & 1) return out;
-    built_ |= 1u << c;
-    fill(out, kForbidden);
-    for (int i = 0; i < combos_; ++i) {
-      const int a = combo_[i][0], b = combo_[i][1];
-      if (!clash(a, c) && !clash(b, c)) minInto(out, distance(a, b, c));
-    }
-    return out;
-  }
+#ifdef PELTRIX_KERNEL_STATS
+  long lastImprove_ = 0, startCount_ = kernelStats[1];
+#endif
 
   const JobTables& t_;
   const CellPixels& px_;
   Workspace& w_;
-  uint8_t combo_[4][2] = {};
-  int combos_ = 0;
-  uint32_t built_ = 0;
+  uint64_t rowsReady_[2] = {};
+  uint32_t firstsReady_ = 0;
+  uint32_t rowLeast_[kMaxPairs] = {};
 };
 
 template <class Lane, int kPixels>
