@@ -50,11 +50,7 @@ class CliConvert : public ::testing::Test {
   void TearDown() override {
     if (!dir_.empty()) fs::remove_all(dir_);
   }
-  void needPhotos() {
-    if (!fs::exists(kPhotos / "HappyFish.jpg")) {
-      GTEST_SKIP() << "test photos not found in " << kPhotos << " (../shared is absent)";
-    }
-  }
+  static bool photosPresent() { return fs::exists(kPhotos / "HappyFish.jpg"); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
   static std::string photo(const std::string& name) { return (kPhotos / name).string(); }
 
@@ -128,7 +124,7 @@ std::vector<uint8_t> decodePng(const std::string& file) {
 }
 
 TEST_F(CliConvert, EveryJobOptionCombinationConvertsARealPhoto) {
-  needPhotos();
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   const std::string input = photo("fruits.jpg");
   for (int bits = 0; bits < 64; ++bits) {
     std::vector<std::string> args;
@@ -159,7 +155,7 @@ TEST_F(CliConvert, EveryJobOptionCombinationConvertsARealPhoto) {
 }
 
 TEST_F(CliConvert, TwoWorkersGiveTheSameResultAsOne) {
-  needPhotos();
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   for (const char* mode : {"--no-fli", "--dither=2"}) {
     ASSERT_EQ(run({mode, photo("baboon.jpg"), path("two.raw")}).status, 0);
     ASSERT_EQ(run({mode, "--single-thread", photo("baboon.jpg"), path("one.raw")}).status, 0);
@@ -168,7 +164,7 @@ TEST_F(CliConvert, TwoWorkersGiveTheSameResultAsOne) {
 }
 
 TEST_F(CliConvert, FramesAndProgramFiles) {
-  needPhotos();
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   const ProgramRun r = run({"--frames", path("fish"), photo("HappyFish.jpg"), path("fish.png"),
                             path("fish.prg"), path("FISH.RAW")});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -201,7 +197,7 @@ TEST_F(CliConvert, UnreadableInputsFailWithOneLineAndNoOutput) {
 }
 
 TEST_F(CliConvert, UnwritableOutputFailsAndLeavesTheOtherOutputsAlone) {
-  needPhotos();
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   std::ofstream(path("keep.raw")) << "old content";
   const std::string bad = path("no-such-folder/out.png");
   ProgramRun r = run({photo("HappyFish.jpg"), path("keep.raw"), bad});
@@ -249,7 +245,7 @@ TEST_F(CliConvert, HelpAndVersion) {
 }
 
 TEST_F(CliConvert, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
-  needPhotos();
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   const std::string shown = runOnTerminal({photo("HappyFish.jpg"), path("p.raw")});
   EXPECT_NE(shown.find("25/25 rows"), std::string::npos) << shown;
   EXPECT_NE(shown.find("elapsed"), std::string::npos) << shown;
