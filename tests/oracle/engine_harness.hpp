@@ -125,10 +125,12 @@ inline bool isBandSearch(Search s) {
 // expects the same triple, error and cell buffers; rows outside a band stay untouched.
 class Differential {
  public:
+  // Keeps its own copy of the lists; `src` must outlive it.
   Differential(const SourceArrays& src, const JobLists& lists)
-      : literal_(std::make_unique<oracle::LiteralSearch>(literalInputs(src, lists))) {
-    fast_.prepare(engineInputs(src, lists));
-    portable_.prepare(engineInputs(src, lists));
+      : lists_(lists),
+        literal_(std::make_unique<oracle::LiteralSearch>(literalInputs(src, lists_))) {
+    fast_.prepare(engineInputs(src, lists_));
+    portable_.prepare(engineInputs(src, lists_));
   }
 
   void check(Search search, engine::Metric metric, int cx, int cy, int band = 0) {
@@ -161,6 +163,7 @@ class Differential {
   }
 
  private:
+  JobLists lists_;
   std::unique_ptr<oracle::LiteralSearch> literal_;
   engine::Searcher fast_{engine::KernelChoice::Fastest};
   engine::Searcher portable_{engine::KernelChoice::Portable};
