@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // clang-format off
@@ -175,6 +176,8 @@ inline Bytes encodePng(const PngOptions& o, const std::function<Bytes(int y)>& r
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
+  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);  // the widest test pictures
+  png_set_compression_level(png, 1);
   png_set_write_fn(
       png, &out,
       [](png_structp p, png_bytep data, png_size_t n) {
@@ -338,24 +341,35 @@ constexpr bool kCanLimitAddressSpace = false;
 constexpr bool kCanLimitAddressSpace = true;
 #endif
 
-// Runs `decode` in a child process whose address space may grow by at most `extraBytes`,
-// and reports how it ended: "ok", "error: <message>", or "crashed / out of memory". A decoder
-// that tried to allocate for a huge declared size fails here instead of succeeding.
-inline std::string decodeWithinMemory(const std::function<void()>& decode, std::size_t extraBytes) {
+// The process's current and peak address-space size (VmSize, VmPeak) in bytes.
+inline std::pair<std::size_t, std::size_t> addressSpace() {
+  std::size_t size = 0, peak = 0;
+  if (FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+      if (std::strncmp(line, "VmSize:", 7) == 0) size = std::strtoull(line + 7, nullptr, 10) << 10;
+      if (std::strncmp(line, "VmPeak:", 7) == 0) peak = std::strtoull(line + 7, nullptr, 10) << 10;
+    }
+    std::fclose(status);
+  }
+  return {size, peak};
+}
+
+// Runs `decode` in a child process (whose peak address space starts afresh at fork) and
+// reports how it ended: "ok", "error: <message>", "crashed / out of memory", or "used N MiB"
+// when its address space grew by more than `budget` at any moment, even for an allocation it
+// never touched. A hard limit of 4 GiB more keeps a runaway decoder from hurting the machine.
+inline std::string decodeWithinMemory(const std::function<void()>& decode, std::size_t budget) {
   int channel[2];
   if (::pipe(channel) != 0) return "pipe failed";
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(channel[0]);
-    std::string result;
-    std::size_t pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
-      std::fclose(statm);
-    }
-    const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + extraBytes;
+    const std::size_t start = addressSpace().first;
+    const rlim_t limit = start + (std::size_t{4} << 30);
     const rlimit r{limit, limit};
     ::setrlimit(RLIMIT_AS, &r);
+    std::string result;
     try {
       decode();
       result = "ok";
@@ -364,6 +378,8 @@ inline std::string decodeWithinMemory(const std::function<void()>& decode, std::
     } catch (const std::exception& e) {
       result = std::string("crashed / out of memory: ") + e.what();
     }
+    const std::size_t growth = addressSpace().second - start;
+    if (growth > budget) result = "used " + std::to_string(growth >> 20) + " MiB";
     if (::write(channel[1], result.data(), result.size()) < 0) _exit(2);
     _exit(0);
   }

@@ -227,6 +227,45 @@ TEST(PicturePng, AbsurdSizesFailWithoutHugeAllocations) {
             "error: test.png: PNG too wide (2000000 x 16; at most 1048576 pixels wide)");
 }
 
+// Found by fuzz_png: a text chunk declaring a length of over a gigabyte made libpng allocate
+// it before noticing the file ends.
+TEST(PicturePng, HugeAncillaryChunkIsNotAllocated) {
+  if (!kCanLimitAddressSpace) GTEST_SKIP() << "address-space limits do not work under sanitizers";
+  for (const char* name : {"tEXt", "zTXt", "iTXt", "iCCP", "sPLT", "eXIf", "abCd"}) {
+    SCOPED_TRACE(name);
+    const Bytes png = encodeRgbPng(13, 11, distinct);
+    // Signature and IHDR, then the chunk's length and name, and little else.
+    Bytes bad(png.begin(), png.begin() + 33);
+    bad.insert(bad.end(), {0x45, 0x4E, 0x44, 0x25});
+    bad.insert(bad.end(), name, name + 4);
+    bad.insert(bad.end(), 100, 'x');
+    EXPECT_EQ(decodeWithinMemory([&] { decode(bad); }, 64u << 20),
+              "error: test.png: truncated PNG data");
+  }
+  // Ignored chunks of sane sizes do not disturb the picture.
+  Bytes png = encodeRgbPng(13, 11, distinct);
+  const Bytes text = {0, 0, 0, 3, 't', 'E', 'X', 't', 'a', 0, 'b', 0x12, 0x34, 0x56, 0x78};
+  png.insert(png.begin() + 33, text.begin(), text.end());  // with a wrong CRC, even
+  EXPECT_EQ(decode(png).rgb, expectedTopLeft(13, 11, distinct));
+}
+
+TEST(PicturePng, WidestAllowedPictureDecodesWithinItsMemory) {
+  if (!kCanLimitAddressSpace) GTEST_SKIP() << "address-space limits do not work under sanitizers";
+  // 2^20 pixels of 16-bit RGBA: 8 MiB rows, the most libpng is ever asked to hold.
+  const PngCase widest{"RGBA 16", PNG_COLOR_TYPE_RGB_ALPHA, 16};
+  for (bool interlaced : {false, true}) {
+    const PngPicture picture(widest, 1 << 20, 2, interlaced);
+    const Bytes png = picture.encode();
+    const std::vector<uint32_t> want = picture.expected();
+    EXPECT_EQ(decodeWithinMemory(
+                  [&] {
+                    if (decode(png).rgb != want) throw std::runtime_error("wrong pixels");
+                  },
+                  96u << 20),
+              "ok");
+  }
+}
+
 TEST(PicturePng, ManyRowsBeyondTheKeptOnesAreNotRead) {
   // 200 real rows, then a height that claims far more: the missing rows are never needed.
   Bytes png = encodeRgbPng(16, 200, distinct);

@@ -32,6 +32,8 @@ constexpr int kMaxJpegScans = 256;
 // libpng keeps full-width rows; an interlaced PNG must be inflated almost entirely.
 constexpr uint32_t kMaxPngWidth = 1u << 20;
 constexpr std::size_t kMaxInterlacedPngBytes = std::size_t{512} << 20;
+// All libpng may hold at once: three rows of at most 8 MiB and its small tables fit well.
+constexpr std::size_t kMaxPngMemory = std::size_t{64} << 20;
 
 // "<name>: <what>" as the error every decoder throws.
 [[noreturn]] void failLoad(const std::string& name, const std::string& what);

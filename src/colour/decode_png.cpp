@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 #include "colour/decode_formats.hpp"
@@ -19,6 +21,7 @@ enum class PngFailure { kNone, kTruncated, kLibrary, kTooWide, kTooLarge, kNoMem
 // libpng reports errors through onError, which longjmps back to the setjmp in decodeRows; the
 // exception is thrown only after libpng's frames are gone.
 struct PngSession {
+  std::size_t allocated = 0;  // bytes libpng holds now, within kMaxPngMemory
   png_structp png = nullptr;
   png_infop info = nullptr;
   png_bytep row = nullptr;  // one full-width row from png_malloc, freed on every path
@@ -43,6 +46,36 @@ void onError(png_structp png, png_const_charp message) {
 }
 
 void onWarning(png_structp, png_const_charp) {}
+
+// libpng's memory goes through here, so the decoder never holds more than kMaxPngMemory
+// whatever sizes the file's chunks declare; past that libpng reports "out of memory" (or, for
+// an ancillary chunk, skips it). Each block remembers its size in front of it.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp allocate(png_structp png, png_alloc_size_t size) {
+  auto* s = static_cast<PngSession*>(png_get_mem_ptr(png));
+  if (size > kMaxPngMemory - s->allocated) return nullptr;
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kBlockHeader));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, &size, sizeof size);
+  s->allocated += size;
+  return block + kBlockHeader;
+}
+
+void release(png_structp png, png_voidp pointer) {
+  if (pointer == nullptr) return;
+  auto* s = static_cast<PngSession*>(png_get_mem_ptr(png));
+  unsigned char* block = static_cast<unsigned char*>(pointer) - kBlockHeader;
+  std::size_t size = 0;
+  std::memcpy(&size, block, sizeof size);
+  s->allocated -= size;
+  std::free(block);
+}
+
+// Chunks the converter has no use for; skipping them also skips their (possibly huge or
+// compressed) contents. Unknown chunks are skipped as well.
+constexpr png_byte kSkippedChunks[] =
+    "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0tIME\0pCAL\0sCAL\0hIST\0";
 
 void readData(png_structp png, png_bytep out, png_size_t length) {
   auto* s = static_cast<PngSession*>(png_get_io_ptr(png));
@@ -106,7 +139,8 @@ void readInterlaced(PngSession& s) {
 // The libpng part of a decode; no C++ object with a destructor lives here, since longjmp
 // skips destructors. Returns false with s.failure set.
 bool decodeRows(PngSession& s) {
-  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, onError, onWarning);
+  s.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &s, onError, onWarning, &s, allocate,
+                                   release);
   if (s.png == nullptr) {
     s.failure = PngFailure::kNoMemory;
     return false;
@@ -123,6 +157,9 @@ bool decodeRows(PngSession& s) {
   }
   // Our own bounds below give clearer messages than libpng's default limits.
   png_set_user_limits(s.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                              static_cast<int>(sizeof kSkippedChunks / 5));
   png_set_read_fn(s.png, &s, readData);
   png_read_info(s.png, s.info);
 
