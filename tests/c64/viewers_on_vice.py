@@ -35,11 +35,14 @@ VIEWERS = {
     'mask_ntsc': ('nonfli', True, 4096),
 }
 
-# What the viewers show, measured on x64sc and asserted here: the picture's line y is
-# on raster line 51 + y (the first line of the display window, window row y); the last
-# picture lines lie under the black steps of the line routines.
-FIRST_PICTURE_RASTER = 51
-BLACK_FROM = {'standard': 194, 'fli': 197}
+# What the line viewers show, measured on x64sc and asserted here. The display window
+# is raster lines 51-250 (window row r = raster 51 + r).
+# standard: picture line y on raster 51 + y; the black steps (rasters 245-247) and the
+#   lines below, where no bad line can be forced, hide picture lines 194-199.
+# FLI: picture line y on raster 50 + y (line 0 is under the top border); window row r
+#   shows picture line r + 1; black from raster 247 (picture line 197, window row 196).
+FIRST_PICTURE_RASTER = {'standard': 51, 'fli': 50}
+BLACK_FROM_ROW = {'standard': 194, 'fli': 196}
 
 
 # ---------------------------------------------------------------- pictures and data
@@ -151,7 +154,8 @@ def check_whole(shots, frames):
 
 def check_lines(shots, frames, kind, sprite_cols, x0):
     """Standard and FLI viewers: a different frame on every line, advancing every video frame."""
-    black_from = BLACK_FROM[kind]
+    black_from = BLACK_FROM_ROW[kind]
+    offset = 51 - FIRST_PICTURE_RASTER[kind]
     maps = []
     for i, shot in enumerate(shots):
         shown = []
@@ -162,7 +166,7 @@ def check_lines(shots, frames, kind, sprite_cols, x0):
                 continue
             check(all(row[x] == 0 for x in sprite_cols),
                   'video frame %d: sprite column not black on line %d' % (i, y))
-            f = frame_of_line(row, frames, y, x0)
+            f = frame_of_line(row, frames, y + offset, x0)
             check(f is not None, 'video frame %d: line %d matches no frame picture '
                   '(torn, jittered or misplaced)' % (i, y))
             shown.append(f)
@@ -180,7 +184,8 @@ def check_lines(shots, frames, kind, sprite_cols, x0):
     for y in range(len(maps[0])):
         if len(maps) >= 3:
             check(sorted(m[y] for m in maps[:3]) == [1, 2, 3], 'line %d misses a frame' % y)
-    return 'line 0 shows frames %s; lines %d-199 black' % ([m[0] for m in maps], black_from)
+    return ('window row r shows picture line r + %d; row 0 shows frames %s; rows %d-199 black'
+            % (offset, [m[0] for m in maps], black_from))
 
 
 def check_mask(shots, frames):
