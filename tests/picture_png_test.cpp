@@ -236,9 +236,16 @@ TEST(PicturePng, HugeAncillaryChunkIsNotAllocated) {
     const Bytes png = encodeRgbPng(13, 11, distinct);
     // Signature and IHDR, then the chunk's length and name, and little else.
     Bytes bad(png.begin(), png.begin() + 33);
-    bad.insert(bad.end(), {0x45, 0x4E, 0x44, 0x25});
-    bad.insert(bad.end(), name, name + 4);
-    bad.insert(bad.end(), 100, 'x');
+    const uint8_t header[8] = {0x45,
+                               0x4E,
+                               0x44,
+                               0x25,
+                               uint8_t(name[0]),
+                               uint8_t(name[1]),
+                               uint8_t(name[2]),
+                               uint8_t(name[3])};
+    bad.resize(33 + sizeof header + 100, 'x');
+    std::copy(header, header + sizeof header, bad.begin() + 33);
     EXPECT_EQ(decodeWithinMemory([&] { decode(bad); }, 64u << 20),
               "error: test.png: truncated PNG data");
   }
