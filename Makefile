@@ -22,6 +22,11 @@ test: build
 bench: build
 	@$(BUILD)/bench/peltrix_bench
 
+# The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
 
