@@ -9,11 +9,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "colour/rgb.hpp"
+#include "colour/tables.hpp"
 
 namespace {
 
@@ -251,6 +257,94 @@ TEST_F(CliConvert, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
   EXPECT_NE(shown.find("elapsed"), std::string::npos) << shown;
   const std::string quiet = runOnTerminal({"-q", photo("HappyFish.jpg"), path("q.raw")});
   EXPECT_EQ(quiet, "");
+}
+
+// A C64 picture as palette indices: 200 rows of 320 hex digits, as c64frames writes them.
+using IndexPicture = std::vector<std::string>;
+
+IndexPicture indicesOfPng(const std::string& file) {
+  const std::vector<uint8_t> rgb = decodePng(file);
+  IndexPicture rows(200, std::string(320, '?'));
+  for (size_t i = 0; i < rgb.size() / 3; ++i) {
+    const int index =
+        peltrix::paletteIndex(peltrix::packRgb(rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]));
+    rows[i / 320][i % 320] = index < 0 ? '?' : "0123456789abcdef"[index];
+  }
+  return rows;
+}
+
+IndexPicture readCapture(const fs::path& file) {
+  IndexPicture rows;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) rows.push_back(line);
+  return rows;
+}
+
+// The frame (1..3) whose row y matches the captured row from column `from` on, or 0.
+int frameOfRow(const IndexPicture frames[3], const std::string& row, int y, int from) {
+  for (int f = 0; f < 3; ++f) {
+    if (frames[f][y].compare(from, std::string::npos, row, from) == 0) return f + 1;
+  }
+  return 0;
+}
+
+TEST_F(CliConvert, ProgramFilesShowTheConvertedFramesOnAC64) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  const fs::path tool = fs::path(PELTRIX_SHARED_DIR) / "tools" / "c64frames";
+  if (!fs::exists(tool) || std::system("command -v x64sc >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "needs " << tool << " and VICE's x64sc";
+  }
+  auto capture = [&](const std::string& name, const std::vector<std::string>& options) {
+    std::vector<std::string> args = options;
+    for (const std::string& a :
+         {std::string("--frames"), path(name), photo("fruits.jpg"), path(name + ".prg")}) {
+      args.push_back(a);
+    }
+    const ProgramRun r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string command = tool.string() + " --frames 3 '" + path(name + ".prg") + "' '" +
+                                path(name + "-cap") + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  };
+  auto framesOf = [&](const std::string& name) {
+    std::array<IndexPicture, 3> frames;
+    for (int f = 0; f < 3; ++f) {
+      frames[f] = indicesOfPng(path(name + "-frame" + std::to_string(f + 1) + ".png"));
+    }
+    return frames;
+  };
+
+  // Whole-frame viewer: each video frame is one converted frame, all three in turn.
+  capture("whole", {"--no-fli", "--super-flicker"});
+  const auto whole = framesOf("whole");
+  std::set<int> shown;
+  for (int i = 0; i < 3; ++i) {
+    const IndexPicture seen =
+        readCapture(path("whole-cap") + "/frame" + std::to_string(i) + ".idx");
+    ASSERT_EQ(seen.size(), 200u);
+    for (int f = 0; f < 3; ++f) {
+      if (seen == whole[f]) shown.insert(f + 1);
+    }
+  }
+  EXPECT_EQ(shown, (std::set<int>{1, 2, 3})) << "a frame was not shown exactly";
+
+  // Standard viewer: every picture line shows a different frame from its neighbours (the
+  // three leftmost character columns are covered, the last few lines black).
+  capture("standard", {"--no-fli"});
+  const auto standard = framesOf("standard");
+  for (int i = 0; i < 3; ++i) {
+    const IndexPicture seen =
+        readCapture(path("standard-cap") + "/frame" + std::to_string(i) + ".idx");
+    ASSERT_EQ(seen.size(), 200u);
+    int previous = 0;
+    for (int y = 0; y < 200; ++y) {
+      const int f = frameOfRow(standard.data(), seen[y], y, 24);
+      if (f == 0 && y >= 190 && seen[y] == std::string(320, '0')) continue;  // black bottom
+      ASSERT_NE(f, 0) << "capture " << i << ", line " << y << " matches no frame";
+      EXPECT_NE(f, previous) << "capture " << i << ", line " << y;
+      previous = f;
+    }
+  }
 }
 
 }  // namespace
