@@ -7,7 +7,10 @@ for FLI), captures consecutive video frames with ../shared/tools/c64frames and
 compares them pixel for pixel, as palette indices, with the frame pictures.
 
     viewers_on_vice.py --viewers DIR [--shared DIR] [--only NAME ...] [--keep DIR]
-    viewers_on_vice.py --viewers DIR --convert PELTRIX_CONVERT --photo JPG   (real photo)
+
+With --convert PELTRIX_CONVERT --photo PICTURE the pictures come from the converter
+instead: it converts the photo in the matching mode into a .prg and its frame pictures
+(--frames), and the captured frames are compared with those.
 
 DIR holds the assembled viewers (<name>.bin). Exit status 0 = pass, 1 = fail,
 77 = skipped (x64sc, Xvfb or the shared folder missing).
@@ -24,15 +27,28 @@ import tempfile
 SKIP = 77
 FRAMES = 4                      # captured video frames per viewer
 
-# name: (data form, NTSC?, viewer length)
+# run name: (viewer file, data form, NTSC model?, viewer length)
 VIEWERS = {
-    'whole': ('nonfli', False, 4096),
-    'standard_pal': ('nonfli', False, 4096),
-    'standard_ntsc': ('nonfli', True, 4096),
-    'fli_pal': ('fli', False, 4608),
-    'fli_ntsc': ('fli', True, 4864),
-    'mask_pal': ('nonfli', False, 4096),
-    'mask_ntsc': ('nonfli', True, 4096),
+    'whole_pal': ('whole', 'nonfli', False, 4096),
+    'whole_ntsc': ('whole', 'nonfli', True, 4096),
+    'standard_pal': ('standard_pal', 'nonfli', False, 4096),
+    'standard_ntsc': ('standard_ntsc', 'nonfli', True, 4096),
+    'fli_pal': ('fli_pal', 'fli', False, 4608),
+    'fli_ntsc': ('fli_ntsc', 'fli', True, 4864),
+    'mask_pal': ('mask_pal', 'nonfli', False, 4096),
+    'mask_ntsc': ('mask_ntsc', 'nonfli', True, 4096),
+}
+
+# peltrix-convert options that select each viewer (the photo run)
+CONVERT_OPTIONS = {
+    'whole_pal': ['--no-fli', '--super-flicker'],
+    'whole_ntsc': ['--no-fli', '--super-flicker', '--ntsc'],
+    'standard_pal': ['--no-fli'],
+    'standard_ntsc': ['--no-fli', '--ntsc'],
+    'fli_pal': [],
+    'fli_ntsc': ['--ntsc'],
+    'mask_pal': ['--no-fli', '--ass-lace'],
+    'mask_ntsc': ['--no-fli', '--ass-lace', '--ntsc'],
 }
 
 # What the line viewers show, measured on x64sc and asserted here. The display window
@@ -103,6 +119,45 @@ def program_file(viewer, data):
     return bytes([0x00, 0x08]) + viewer + data
 
 
+def c64frames_module(tool):
+    """c64frames itself, for its PNG reader and palette."""
+    import importlib.machinery
+    import importlib.util
+    loader = importlib.machinery.SourceFileLoader('c64frames_mod', tool)
+    spec = importlib.util.spec_from_loader('c64frames_mod', loader)
+    mod = importlib.util.module_from_spec(spec)
+    loader.exec_module(mod)
+    return mod
+
+
+def converted(convert, photo, name, work, tool):
+    """Converts the photo for this viewer: the .prg path and the three frame pictures."""
+    prefix = os.path.join(work, name)
+    prg = prefix + '.prg'
+    r = subprocess.run([convert, '-q'] + CONVERT_OPTIONS[name] + [photo, prg, '--frames', prefix],
+                       capture_output=True, text=True, timeout=1800)
+    if r.returncode != 0:
+        raise RuntimeError('peltrix-convert failed: ' + r.stderr.strip())
+    mod = c64frames_module(tool)
+    index = {tuple(rgb): i for i, rgb in enumerate(mod.PALETTE)}
+    frames = []
+    for k in (1, 2, 3):
+        w, h, rows = mod.read_png('%s-frame%d.png' % (prefix, k))
+        if (w, h) != (320, 200):
+            raise RuntimeError('frame picture %d is %dx%d' % (k, w, h))
+        pic = []
+        for row in rows:
+            line = []
+            for x in range(320):
+                rgb = tuple(row[3 * x:3 * x + 3])
+                if rgb not in index:
+                    raise RuntimeError('frame picture %d holds a non-palette colour %s' % (k, rgb))
+                line.append(index[rgb])
+            pic.append(line)
+        frames.append(pic)
+    return prg, frames
+
+
 # ---------------------------------------------------------------- capture
 
 def capture(tool, prg, outdir, ntsc, frames=FRAMES, keep_raw=False):
@@ -135,91 +190,84 @@ def check(cond, msg):
         raise Failure(msg)
 
 
-def frame_of_line(shot_row, frames, y, x0):
-    """Which frame (1..3) shot_row shows right of x0, exactly; None if none."""
-    hits = [f + 1 for f in range(3) if shot_row[x0:] == frames[f][y][x0:]]
-    return hits[0] if len(hits) == 1 else None
+def rotated(first, steps):
+    """The frame shown `steps` lines or video frames after frame `first`: 3, 2, 1, 3, ..."""
+    return (first - 1 - steps) % 3 + 1
+
+
+def only_one(candidates, what):
+    check(candidates, what + ' matches no consistent frame rotation')
+    check(len(candidates) == 1, what + ' is ambiguous: %s' % candidates)
+    return candidates[0]
 
 
 def check_whole(shots, frames):
-    seq = []
+    """Every video frame is exactly one whole frame picture, cycling 3, 2, 1."""
     for i, shot in enumerate(shots):
-        hit = [f + 1 for f in range(3) if shot == frames[f]]
-        check(len(hit) == 1, 'video frame %d is not exactly one whole frame picture' % i)
-        seq.append(hit[0])
-    for a, b in zip(seq, seq[1:]):
-        check(b == (a + 1) % 3 + 1, 'whole frames do not cycle 3, 2, 1: %s' % seq)
-    return 'whole frames %s' % seq
+        check(any(shot == f for f in frames), 'video frame %d is not exactly one frame picture' % i)
+    fits = [f0 for f0 in (1, 2, 3)
+            if all(shot == frames[rotated(f0, i) - 1] for i, shot in enumerate(shots))]
+    f0 = only_one(fits, 'the sequence of whole frames')
+    return 'whole frames %s' % [rotated(f0, i) for i in range(len(shots))]
 
 
 def check_lines(shots, frames, kind, sprite_cols, x0):
-    """Standard and FLI viewers: a different frame on every line, advancing every video frame."""
+    """Standard and FLI viewers: on every picture line the pixels right of the sprite column
+    are that line of one frame picture; the frame goes 3, 2, 1 from line to line and from
+    video frame to video frame; the sprite column and the bottom lines are black."""
     black_from = BLACK_FROM_ROW[kind]
     offset = 51 - FIRST_PICTURE_RASTER[kind]
-    maps = []
+    shown = []                  # per video frame and line: the frames that line matches
     for i, shot in enumerate(shots):
-        shown = []
+        lines = []
         for y in range(200):
             row = shot[y]
             if y >= black_from:
-                check(all(v == 0 for v in row), 'video frame %d: line %d is not black' % (i, y))
+                check(all(v == 0 for v in row), 'video frame %d: row %d is not black' % (i, y))
                 continue
             check(all(row[x] == 0 for x in sprite_cols),
-                  'video frame %d: sprite column not black on line %d' % (i, y))
-            f = frame_of_line(row, frames, y + offset, x0)
-            check(f is not None, 'video frame %d: line %d matches no frame picture '
-                  '(torn, jittered or misplaced)' % (i, y))
-            shown.append(f)
-        for y in range(1, len(shown)):
-            check(shown[y] != shown[y - 1], 'video frame %d: lines %d and %d show the same frame'
-                  % (i, y - 1, y))
-            check(shown[y] == (shown[y - 1] + 1) % 3 + 1,
-                  'video frame %d: line %d does not follow the 3, 2, 1 rotation' % (i, y))
-        maps.append(shown)
-    for i in range(1, len(maps)):
-        for y in range(len(maps[i])):
-            check(maps[i][y] == (maps[i - 1][y] + 1) % 3 + 1,
-                  'line %d: frame %d follows frame %d from video frame %d to %d'
-                  % (y, maps[i][y], maps[i - 1][y], i - 1, i))
-    for y in range(len(maps[0])):
-        if len(maps) >= 3:
-            check(sorted(m[y] for m in maps[:3]) == [1, 2, 3], 'line %d misses a frame' % y)
+                  'video frame %d: sprite column not black on row %d' % (i, y))
+            hits = {f + 1 for f in range(3) if row[x0:] == frames[f][y + offset][x0:]}
+            check(hits, 'video frame %d: row %d matches no line %d of a frame picture '
+                  '(torn, jittered or misplaced)' % (i, y, y + offset))
+            lines.append(hits)
+        shown.append(lines)
+    fits = [f0 for f0 in (1, 2, 3)
+            if all(rotated(f0, i + y) in hits
+                   for i, lines in enumerate(shown) for y, hits in enumerate(lines))]
+    if not fits:
+        for i, lines in enumerate(shown):
+            for y in range(1, len(lines)):
+                check(any(rotated(a, 1) in lines[y] for a in lines[y - 1]),
+                      'video frame %d: rows %d and %d do not follow the 3, 2, 1 rotation'
+                      % (i, y - 1, y))
+    f0 = only_one(fits, 'the frames on the lines')
     return ('window row r shows picture line r + %d; row 0 shows frames %s; rows %d-199 black'
-            % (offset, [m[0] for m in maps], black_from))
+            % (offset, [rotated(f0, i) for i in range(len(shots))], black_from))
+
+
+def masked(pic, phase):
+    """pic under the 2 x 1 checkerboard of black: pixel pairs where (x / 2 + y + phase) is even."""
+    return [[0 if ((x >> 1) + y + phase) & 1 == 0 else row[x] for x in range(320)]
+            for y, row in enumerate(pic)]
 
 
 def check_mask(shots, frames):
-    """Whole frames 3, 2, 1 under a 2x1 checkerboard of black that inverts every frame."""
-    seq, phases = [], []
+    """Whole frames 3, 2, 1 under a 2 x 1 checkerboard of black that inverts every frame."""
+    views = {(f + 1, p): masked(frames[f], p) for f in range(3) for p in range(2)}
     for i, shot in enumerate(shots):
-        found = None
-        for f in range(3):
-            for phase in range(2):
-                ok = True
-                for y in range(200):
-                    row, pic = shot[y], frames[f][y]
-                    for x in range(320):
-                        covered = ((x >> 1) + y + phase) & 1 == 0
-                        if row[x] != (0 if covered else pic[x]):
-                            ok = False
-                            break
-                    if not ok:
-                        break
-                if ok:
-                    found = (f + 1, phase)
-        check(found is not None, 'video frame %d is not a frame under the checkerboard' % i)
-        seq.append(found[0])
-        phases.append(found[1])
-    for a, b in zip(seq, seq[1:]):
-        check(b == (a + 1) % 3 + 1, 'mask frames do not cycle 3, 2, 1: %s' % seq)
-    for a, b in zip(phases, phases[1:]):
-        check(a != b, 'checkerboard does not invert every frame: %s' % phases)
-    return 'frames %s, checkerboard phases %s' % (seq, phases)
+        check(any(shot == v for v in views.values()),
+              'video frame %d is not a frame picture under the checkerboard' % i)
+    fits = [(f0, p0) for f0 in (1, 2, 3) for p0 in (0, 1)
+            if all(shot == views[(rotated(f0, i), (p0 + i) & 1)] for i, shot in enumerate(shots))]
+    f0, p0 = only_one(fits, 'the sequence of masked frames')
+    return 'frames %s, checkerboard phases %s' % ([rotated(f0, i) for i in range(len(shots))],
+                                                 [(p0 + i) & 1 for i in range(len(shots))])
 
 
 def check_viewer(name, shots, frames):
-    ntsc = VIEWERS[name][1]
-    if name == 'whole':
+    ntsc = VIEWERS[name][2]
+    if name.startswith('whole'):
         return check_whole(shots, frames)
     if name.startswith('mask'):
         return check_mask(shots, frames)
@@ -239,6 +287,8 @@ def main(argv=None):
     ap.add_argument('--only', nargs='*')
     ap.add_argument('--keep', help='keep the programs and captures in this folder')
     ap.add_argument('--seed', type=int, default=64)
+    ap.add_argument('--convert', help='peltrix-convert: take the pictures from a converted photo')
+    ap.add_argument('--photo', help='the photo for --convert')
     args = ap.parse_args(argv)
 
     tool = os.path.join(args.shared, 'tools', 'c64frames')
@@ -249,6 +299,12 @@ def main(argv=None):
     if not os.path.isfile(tool):
         print('skipped: %s is missing' % tool)
         return SKIP
+    if args.convert and not (args.photo and os.path.isfile(args.photo)):
+        print('skipped: the photo %s is missing' % args.photo)
+        return SKIP
+    if args.convert and not os.path.isfile(args.convert):
+        print('skipped: %s is not built' % args.convert)
+        return SKIP
 
     work = args.keep or tempfile.mkdtemp(prefix='peltrix-viewers.')
     os.makedirs(work, exist_ok=True)
@@ -256,18 +312,28 @@ def main(argv=None):
     failed = []
     try:
         for name in args.only or VIEWERS:
-            form, ntsc, length = VIEWERS[name]
-            with open(os.path.join(args.viewers, name + '.bin'), 'rb') as f:
+            binary, form, ntsc, length = VIEWERS[name]
+            with open(os.path.join(args.viewers, binary + '.bin'), 'rb') as f:
                 viewer = f.read()
             if len(viewer) != length:
                 failed.append(name)
                 print('%s: FAIL viewer is %d bytes, not %d' % (name, len(viewer), length))
                 continue
-            frames = random_frames(rng, 2 if form == 'fli' else 8)
-            prg = os.path.join(work, name + '.prg')
-            with open(prg, 'wb') as f:
-                f.write(program_file(viewer, assemble(frames, form == 'fli')))
             try:
+                if args.convert:
+                    prg, frames = converted(args.convert, args.photo, name, work, tool)
+                    with open(prg, 'rb') as f:
+                        written = f.read()
+                    data_size = 36864 if form == 'fli' else 27648
+                    check(written[:2] == bytes([0x00, 0x08]), 'load address is not $0800')
+                    check(written[2:2 + length] == viewer, 'the program file holds another viewer')
+                    check(len(written) == 2 + length + data_size,
+                          'program file is %d bytes' % len(written))
+                else:
+                    frames = random_frames(rng, 2 if form == 'fli' else 8)
+                    prg = os.path.join(work, name + '.prg')
+                    with open(prg, 'wb') as f:
+                        f.write(program_file(viewer, assemble(frames, form == 'fli')))
                 shots = capture(tool, prg, os.path.join(work, name), ntsc)
                 print('%s: ok (%s)' % (name, check_viewer(name, shots, frames)))
             except (Failure, RuntimeError) as e:

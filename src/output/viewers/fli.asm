@@ -6,12 +6,10 @@
 
         .weak
 NTSC    = 0
+        .endweak
 DATA    = $1a00 + NTSC * $100   ; the data follows the viewer: $1A00 PAL, $1B00 NTSC
 SPRITE_X = 24 + 8 * NTSC
-DELAY0  = 9
-SDELAY  = 8
-SEXTRA  = 5 + 2 * NTSC
-        .endweak
+DELAY0  = 9                     ; loops between the raster 47 wait and step 0
 
         #header setup
         * = $0819
@@ -67,10 +65,11 @@ sprites ldx #63
         rts
 sprite_y .byte 49, 91, 133, 175, 217
 
+; ---- raster interrupt: line 38, stabilised on line 39 ----
 irq_line38
         #stable_first irq_line39
 irq_line39
-        #stable_second SDELAY, SEXTRA
+        #stable_second          ; line 39/40, cycle-exact from here
         .if PROBE
         lda #1
         sta vic_border
@@ -81,8 +80,8 @@ irq_line39
         sta vic_ctrl1
         lda #2
         sta cia2_pa
-        #wait_line 47
-        ldx #DELAY0
+        #wait_line 47           ; line 47: step 0 must reach raster 48 before its cycle 12
+        ldx #DELAY0             ; 2 + 5 * DELAY0 - 1
 -       dex
         bne -
 
@@ -92,14 +91,18 @@ irq_line39
 ; The screens by n mod 8: +$0000 (rows 6-7) for 0-1, +$0400 (rows 0-1) for 2-3,
 ; +$0800 for 4-5, +$0C00 for 6-7: the picture's line 0 is raster 50 (step 2), just
 ; above the display window, and picture line y is on raster 50 + y.
-; Raster 48 (step 0): written before the line's bad-line check, a normal bad line
-;   that stops the CPU at cycle 12 and so synchronises it to the line.
-; Rasters 49-50 (steps 1-2): normal bad lines; raster 50 restarts the row counter.
-; Rasters 51-247 (steps 3-199): YSCROLL written after the row counter check (PAL
-;   cycle 14, NTSC cycle 15): the bad line starts late, its first three character
-;   columns get no colours (PAL 0-2, NTSC 1-3: the sprites), the row counter keeps
-;   counting. The CPU waits in the next step's first LDA until cycle 55 and loses
-;   5 cycles to the sprite: 18 cycles of its own (PAL), 63 in all; NTSC 21 of 65.
+; Raster 48 (step 0): YSCROLL 0 is written before the line's cycle 12, a normal bad
+;   line that stops the CPU and so puts the routine in step with the beam.
+; Rasters 49-50 (steps 1-2): early in their lines too; raster 50, a normal bad
+;   line, restarts the row counter: picture line 0 is on raster 50, under the top
+;   border, and the display window (rasters 51-250) starts with picture line 1.
+; Rasters 51-247 (steps 3-199): YSCROLL written just after the row counter check
+;   (PAL cycle 14, NTSC cycle 15): the bad line starts late, the row counter keeps
+;   counting, and the first three character columns get no colours (PAL columns
+;   0-2; NTSC 1-3, column 0 keeps colours fetched further up: the sprites cover
+;   columns 0-2 and 1-3). The CPU is stopped in the next step's first LDA until
+;   cycle 55 and loses 5 cycles to the sprite: PAL 40 + 5 + 18 = 63; NTSC the bad
+;   line starts a cycle later, 39 + 5 + 21 (with the BIT) = 65.
 ; Step 199 (raster 247) writes $7F to $D011: the invalid bitmap mode shows black,
 ;   from picture line 197 to the bottom border; step 200 (raster 248, where bad
 ;   lines end) leaves bank 3, screen +$0000 and $78.
@@ -131,7 +134,8 @@ bank_ops ..= [* + 1]
         .endif
         .endfor
 
-; Rotate the bank operands of steps 0-199 by one for the next video frame:
+; Raster ~249: rotate the bank operands of steps 0-199 by one for the next frame
+; (800 cycles of stores, done long before raster 38 comes round again):
 ; step n gets table[phase + n mod 3], i.e. (phase + n) mod 3.
 phase   ldy #1                  ; frame phase of the next video frame
         lda rotation,y

@@ -7,10 +7,8 @@
 
         .weak
 NTSC    = 0
-SDELAY  = 8
-SEXTRA  = 5 + 2 * NTSC
-D155    = 38 - 5 * NTSC                    ; delay before the $D018 switch on bad line 155
         .endweak
+D155    = 38 - 5 * NTSC         ; cycles from the raster 154 wait to the $D018 switch
 
 PATTERN_A = $fd                 ; bank+$3F40: rows $AA $AA $AA / $55 $55 $55 ...
 PATTERN_B = $fe                 ; bank+$3F80: the same starting with $55
@@ -67,10 +65,11 @@ image_b .for r = 0, r < 21, r += 1
         .byte 0
 sprite_x .byte 24, 0, 72, 0, 120, 0, 168, 0, 216, 0, 264 - 256, 0, 312 - 256, 0
 
+; ---- raster interrupt: line 38, stabilised on line 39 ----
 irq_line38
         #stable_first irq_line39
 irq_line39
-        #stable_second SDELAY, SEXTRA
+        #stable_second          ; line 39/40, cycle-exact from here; all set by ~45
         .if PROBE
         lda #1
         sta vic_border
@@ -111,13 +110,17 @@ pattern lda #PATTERN_A          ; pattern of the screens at bank+$0000
         dex
         bpl -
 
-; Ten sprite rows of 21 lines, at Y = 50, 71, ... 239 (shown from the next raster
-; line on). For row k, on raster Y_k - 1 the sprites move down to Y_k (the VIC
-; compares Y at cycle 55), and on raster Y_k, between the last pointer fetch of the
-; old row (cycle 8) and the first of the new one (cycle 58), $D018 switches to the
-; other screen copy, i.e. the other pattern. Raster 155 is a bad line that leaves the
-; CPU only cycles 9-14: there the STA is started on raster 154 so that the sprite
-; DMA stops it inside the instruction and its write lands on cycle 10-12 of 155.
+; Ten sprite rows of 21 lines, at Y = 50, 71, ... 239 (each shown from raster Y + 1).
+; For row k: from raster Y_k - 3 the sprites move down to Y_k (the VIC compares Y on
+; cycle 55; the row on show does not care), and on raster Y_k, between the last
+; pointer fetch of the old row (sprite 6, cycle 8) and the first of the new one
+; (sprite 0, cycle 58), $D018 switches to the other screen copy and so to the other
+; pattern. With seven sprites the CPU is stopped from cycle 55 to cycle 8 of every
+; line, so the wait for raster Y_k ends on cycle 9 or a few later: well inside.
+; Raster 155 is a bad line that leaves the CPU only cycles 9-11 (and writes up to
+; 14): there the STA is started on raster 154 so that the sprite DMA stops it inside
+; the instruction and its write lands at the start of 155 (D155 measured on x64sc:
+; PAL 37-39 work, NTSC 31-35).
         .for k = 1, k < 10, k += 1
         #wait_from 50 + 21 * k - 3
         lda #50 + 21 * k
@@ -141,7 +144,7 @@ pattern lda #PATTERN_A          ; pattern of the screens at bank+$0000
         sta vic_mem
         .endfor
 
-        lda pattern+1           ; the checkerboard inverts every video frame
+        lda pattern+1           ; raster ~240: the checkerboard inverts every frame
         eor #PATTERN_A ^ PATTERN_B
         sta pattern+1
         ldx frame+1             ; next frame value 0 -> 1 -> 2 -> 0

@@ -5,12 +5,10 @@
 
         .weak
 NTSC    = 0
-PAD     = 2 + NTSC
-PAD2    = 4 + 4 * NTSC
-DELAY0  = 9
-SDELAY  = 8
-SEXTRA  = 5 + 2 * NTSC
         .endweak
+PAD     = 2 + NTSC              ; NOPs closing a step: 4 cycles PAL, 6 NTSC
+PAD2    = 4 + 4 * NTSC          ; cycles closing step 2 (tuned, see the line routine)
+DELAY0  = 9                     ; loops between the raster 47 wait and step 0
 
         #header setup
         * = $0819
@@ -63,10 +61,11 @@ sprites ldx #63
         rts
 sprite_y .byte 49, 91, 133, 175, 217
 
+; ---- raster interrupt: line 38, stabilised on line 39 ----
 irq_line38
         #stable_first irq_line39
 irq_line39
-        #stable_second SDELAY, SEXTRA
+        #stable_second          ; line 39/40, cycle-exact from here
         .if PROBE
         lda #1                  ; development probe: a white mark in the border
         sta vic_border
@@ -77,27 +76,34 @@ irq_line39
         sta vic_ctrl1
         lda #2
         sta cia2_pa
-        #wait_line 47
-        ldx #DELAY0
+        #wait_line 47           ; line 47: step 0 must reach raster 48 before its cycle 12
+        ldx #DELAY0             ; 2 + 5 * DELAY0 - 1
 -       dex
         bne -
 phase   ldx #0                  ; frame phase 0..2, rewritten below
 
 ; The line routine, one step per raster line: step n selects the bank of raster
 ; 48 + n and writes YSCROLL = n & 7, which makes that raster line a bad line, so it
-; fetches its colours from the bank just selected.
-; Raster 48 (step 0): written before the line's bad-line check, a normal bad line
-;   that stops the CPU at cycle 12 and so synchronises it to the line.
-; Rasters 49-51 (steps 1-3): normal bad lines too; raster 51 restarts the row
-;   counter, so picture line 0 is on raster 51 (the first line of the window).
-; Rasters 52-247 (steps 4-199): YSCROLL written in cycle 14, after the row counter
-;   check: the bad line starts late (the three leftmost columns get no colours) and
-;   the row counter keeps counting. The CPU waits in the pad until cycle 55, then
-;   loses 5 cycles to the sprite (DMA + BA); 18 cycles of its own, 63 in all.
-;   NTSC: one more NOP, 65 cycles.
+; fetches its colours from the bank just selected. A bad line stops the CPU from its
+; first read after the bad line starts until cycle 55, which keeps every step on
+; its own line. (Cycles counted 1..63 PAL, 1..65 NTSC, as in the VIC-II timing
+; diagrams; the sprite of each line costs 5 more: BA 3 cycles early, 2 of DMA.)
+; Raster 48 (step 0): YSCROLL 0 is written before the line's cycle 12, a normal bad
+;   line; it stops the CPU and so puts the routine in step with the beam, whatever
+;   the raster wait left over. Rasters 49-51 (steps 1-3) come early in their lines
+;   as well; raster 51, a normal bad line, restarts the row counter, so picture
+;   line 0 is on raster 51, the first line of the display window.
+; Rasters 52-247 (steps 4-199): YSCROLL is written on cycle 14, just after the row
+;   counter check: the bad line starts late, so the row counter keeps counting and
+;   the first three character columns get no colours (the sprites cover them).
+;   PAL: the CPU is stopped from cycle 15 (in the first pad NOP) to 54, resumes on
+;   55 and loses 5 cycles to the sprite: 18 cycles of its own (4+4+2+4+4 pad),
+;   40 + 5 + 18 = 63. NTSC: one NOP more, 65.
+;   Step 2's pad (PAD2) sets where raster 51's early stop catches step 4, so that
+;   step 4 is the first to land on cycle 14 (measured on x64sc).
 ; Steps 197-199 (rasters 245-247) write $7D/$7E/$7F: the invalid bitmap mode shows
-;   black to the bottom border, covering picture lines 194-199, which bad lines
-;   cannot reach after raster 247.
+;   black from picture line 194 to the bottom border; after raster 247 no bad line
+;   can be forced, so picture lines 197-199 could not show their colours anyway.
         .for n = 0, n < 200, n += 1
         lda banks+n,x           ; 4
         sta cia2_pa             ; 4   bank of raster 48 + n
@@ -114,7 +120,7 @@ phase   ldx #0                  ; frame phase 0..2, rewritten below
         .endif
         .endfor
 
-        lda phase+1             ; next frame phase
+        lda phase+1             ; next frame phase (raster ~248, after the routine)
         clc
         adc #1
         cmp #3
