@@ -85,7 +85,8 @@ struct JpegOptions {
   bool progressive = false;
   bool subsample = false;  // 4:2:0 instead of 4:4:4
   int quality = 100;
-  int restartRows = 0;  // restart marker every n MCU rows
+  int restartRows = 0;      // restart marker every n MCU rows
+  bool arithmetic = false;  // arithmetic instead of Huffman coding
 };
 
 inline Bytes encodeJpeg(const JpegOptions& o, const PixelFn& f) {
@@ -109,6 +110,7 @@ inline Bytes encodeJpeg(const JpegOptions& o, const PixelFn& f) {
       c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
   }
   c.restart_in_rows = o.restartRows;
+  c.arith_code = o.arithmetic ? TRUE : FALSE;
   if (o.progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
   std::vector<JSAMPLE> row(static_cast<std::size_t>(o.width) * c.input_components);
