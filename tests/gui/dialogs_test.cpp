@@ -69,13 +69,20 @@ std::string currentFolder(GtkWidget* chooser) {
   return path;
 }
 
-// Calls `act` with the first modal dialog that appears while `run` runs it.
+// Calls `act` with the modal dialog that `run...` shows, once it is mapped and, for a file
+// chooser, has loaded its folder (a chooser ignores answers until then). Should no dialog
+// ever become ready, destroys whatever dialog there is after 20 s, so the test fails
+// instead of hanging.
 void answerWhenShown(std::function<void(GtkWidget*)> act) {
-  auto* pending = new std::function<void(GtkWidget*)>(std::move(act));
+  struct Pending {
+    std::function<void(GtkWidget*)> act;
+    gint64 giveUpAt;
+  };
+  auto* pending = new Pending{std::move(act), g_get_monotonic_time() + 20'000'000};
   g_timeout_add(
       20,
       +[](gpointer data) -> gboolean {
-        auto* todo = static_cast<std::function<void(GtkWidget*)>*>(data);
+        auto* todo = static_cast<Pending*>(data);
         GList* windows = gtk_window_list_toplevels();
         GtkWidget* dialog = nullptr;
         for (GList* w = windows; w != nullptr; w = w->next) {
@@ -84,8 +91,20 @@ void answerWhenShown(std::function<void(GtkWidget*)> act) {
           }
         }
         g_list_free(windows);
-        if (dialog == nullptr) return TRUE;  // not shown yet
-        (*todo)(dialog);
+        const bool timedOut = g_get_monotonic_time() > todo->giveUpAt;
+        bool ready = dialog != nullptr;
+        if (ready && GTK_IS_FILE_CHOOSER(dialog)) {
+          gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+          ready = folder != nullptr;
+          g_free(folder);
+        }
+        if (!ready && !timedOut) return TRUE;
+        if (ready) {
+          todo->act(dialog);
+        } else {
+          ADD_FAILURE() << "no dialog became ready to answer";
+          if (dialog != nullptr) gtk_widget_destroy(dialog);
+        }
         delete todo;
         return FALSE;
       },
