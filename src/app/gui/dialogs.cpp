@@ -85,6 +85,8 @@ GtkWidget* createAboutBox(GtkWindow* parent) {
   GtkWidget* box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
                                           GTK_BUTTONS_OK, "%s", aboutText().c_str());
   gtk_window_set_title(GTK_WINDOW(box), "About");
+  // One line, as written: the message box would otherwise wrap it.
+  gtk_label_set_line_wrap(GTK_LABEL(GTK_MESSAGE_DIALOG(box)->label), FALSE);
   return box;
 }
 
