@@ -24,7 +24,6 @@ class XvfbServer {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
-    if (!dataHome_.empty()) std::filesystem::remove_all(dataHome_);
   }
   const std::string& reason() const { return reason_; }
 
@@ -56,19 +55,17 @@ class XvfbServer {
     close(pipeFds[0]);
     if (display.empty()) return "Xvfb did not start";
     setenv("DISPLAY", (":" + display).c_str(), 1);
-    // The file choosers note recently used files; keep that out of the user's home.
-    std::string dataHome = (std::filesystem::temp_directory_path() / "peltrix-xdg-XXXXXX");
-    if (mkdtemp(dataHome.data()) != nullptr) {
-      dataHome_ = dataHome;
-      setenv("XDG_DATA_HOME", dataHome_.c_str(), 1);
-    }
+    // The file choosers note recently used files; keep that in the build folder, not in
+    // the user's home.
+    std::error_code ignored;  // without the folder GTK only warns
+    std::filesystem::create_directories(PELTRIX_GUI_TEST_DATA_HOME, ignored);
+    setenv("XDG_DATA_HOME", PELTRIX_GUI_TEST_DATA_HOME, 1);
     if (!gtk_init_check(nullptr, nullptr)) return "GTK cannot open the Xvfb display";
     return "";
   }
 
   pid_t pid_ = -1;
   std::string reason_;
-  std::string dataHome_;
 };
 
 }  // namespace
