@@ -99,6 +99,10 @@ TEST_F(WindowTest, WindowHasItsTitleClientAreaAndAnOverlongProgressBar) {
   const std::string title = gtk_window_get_title(GTK_WINDOW(window->window));
   EXPECT_EQ(title.rfind("Peltrix Converter", 0), 0u) << title;
   EXPECT_GT(title.size(), std::strlen("Peltrix Converter")) << "the authorship notice is missing";
+  int x = 0, y = 0;
+  gdk_window_get_origin(window->window->window, &x, &y);  // Xvfb has no window manager
+  EXPECT_EQ(x, kWindowX);
+  EXPECT_EQ(y, kWindowY);
   EXPECT_EQ(window->fixed->allocation.width, kClientWidth);
   EXPECT_EQ(window->fixed->allocation.height, kClientHeight);
   EXPECT_EQ(window->window->allocation.width, kClientWidth);
