@@ -12,26 +12,18 @@
 //     third[o_l].
 //  3. Branch and bound: a triple holding entries x and y can do no better than the best
 //     blend with x and y in two frames and any allowed colour in the third (pairBound).
-//     Triples whose bound cannot beat the best so far are skipped. Entries are visited in
-//     order of their bound so that a good best is found early; the tie rule of the literal
-//     search (the earliest triple wins a tie) is kept by comparing (error, j, k, l).
+//     Triples whose bound cannot beat the best so far are skipped. A short coordinate
+//     descent supplies a good first best, and entries j are visited in order of their
+//     bound; the tie rule of the literal search (the earliest triple wins a tie) is kept by
+//     comparing (error, j, k, l), never the visiting order.
+//  4. The surviving triples of one (j, k) are summed four at a time, sharing the costly
+//     horizontal sums.
 // Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses
 // exactly as it does with the literal search's exclusion marker.
 
 namespace {
-#ifdef PELTRIX_KERNEL_STATS
-inline long kernelStats[4];
-#define STAT(i) (++kernelStats[i])
-#else
-#define STAT(i) ((void)0)
-#endif
-#ifdef PELTRIX_KERNEL_STATS
-#define NOINL [[gnu::noinline]]
-#else
-#define NOINL
-#endif
 
 template <class Lane, int kPixels>
 struct Shape {
@@ -75,6 +67,64 @@ typedef uint8_t U8x16 __attribute__((vector_size(16), may_alias));
   return static_cast<uint32_t>(
       _mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_max_epu16(m, lim), lim)));
 }
+// Four error sums at once. A "part" is what is left of one triple's per-pixel minima
+// before the final horizontal sum; four parts share that last, costly step.
+struct I32Parts {  // 8 x 32-bit partial sums (colour)
+  __m256i v;
+};
+struct U64Parts {  // 4 x 64-bit partial sums, each below 2^16 (luma, 64 pixels)
+  __m256i v;
+};
+struct U64Parts128 {  // 2 x 64-bit partial sums, each below 2^16 (luma, 16 pixels)
+  __m128i v;
+};
+template <int N>
+[[gnu::always_inline]] inline I32Parts partOfMin(const I16x16* a, const I16x16* b) {
+  I16x16 acc = a[0] < b[0] ? a[0] : b[0];  // at most 4 x 1023 per lane
+  for (int i = 1; i < N; ++i) acc += a[i] < b[i] ? a[i] : b[i];
+  return {_mm256_madd_epi16(reinterpret_cast<__m256i>(acc), _mm256_set1_epi16(1))};
+}
+template <int N>
+[[gnu::always_inline]] inline U64Parts partOfMin(const U8x32* a, const U8x32* b) {
+  __m256i acc = _mm256_setzero_si256();
+  for (int i = 0; i < N; ++i) {
+    const U8x32 m = a[i] < b[i] ? a[i] : b[i];
+    acc = _mm256_add_epi64(acc,
+                           _mm256_sad_epu8(reinterpret_cast<__m256i>(m), _mm256_setzero_si256()));
+  }
+  return {acc};
+}
+template <int N>
+[[gnu::always_inline]] inline U64Parts128 partOfMin(const U8x16* a, const U8x16* b) {
+  const U8x16 m = a[0] < b[0] ? a[0] : b[0];
+  return {_mm_sad_epu8(reinterpret_cast<__m128i>(m), _mm_setzero_si128())};
+}
+[[gnu::always_inline]] inline void sum4(const I32Parts (&p)[4], uint32_t* out) {
+  const __m256i ab = _mm256_hadd_epi32(p[0].v, p[1].v);
+  const __m256i cd = _mm256_hadd_epi32(p[2].v, p[3].v);
+  const __m256i abcd = _mm256_hadd_epi32(ab, cd);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                   _mm_add_epi32(_mm256_castsi256_si128(abcd), _mm256_extracti128_si256(abcd, 1)));
+}
+// Luma parts fit 16 bits: pack the four into the 16-bit fields of each 64-bit lane, then
+// add the lanes (every field stays below 2^16, so no carry crosses fields).
+[[gnu::always_inline]] inline void sum4(const U64Parts (&p)[4], uint32_t* out) {
+  const __m256i packed = _mm256_or_si256(
+      _mm256_or_si256(p[0].v, _mm256_slli_epi64(p[1].v, 16)),
+      _mm256_or_si256(_mm256_slli_epi64(p[2].v, 32), _mm256_slli_epi64(p[3].v, 48)));
+  __m128i x = _mm_add_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
+  x = _mm_add_epi64(x, _mm_unpackhi_epi64(x, x));
+  const uint64_t fields = static_cast<uint64_t>(_mm_cvtsi128_si64(x));
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint32_t>(fields >> (16 * i) & 0xFFFF);
+}
+[[gnu::always_inline]] inline void sum4(const U64Parts128 (&p)[4], uint32_t* out) {
+  const __m128i packed =
+      _mm_or_si128(_mm_or_si128(p[0].v, _mm_slli_epi64(p[1].v, 16)),
+                   _mm_or_si128(_mm_slli_epi64(p[2].v, 32), _mm_slli_epi64(p[3].v, 48)));
+  const __m128i x = _mm_add_epi64(packed, _mm_unpackhi_epi64(packed, packed));
+  const uint64_t fields = static_cast<uint64_t>(_mm_cvtsi128_si64(x));
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint32_t>(fields >> (16 * i) & 0xFFFF);
+}
 #else
 template <class V>
 [[gnu::always_inline]] inline uint32_t sumLanes(const V& v) {
@@ -91,6 +141,19 @@ template <class V>
     if (a[i] <= limit && b[i] <= limit) mask |= 3u << (2 * i);
   }
   return mask;
+}
+#endif
+
+#if !PELTRIX_KERNEL_AVX2
+// Without AVX2 a part is simply the whole sum.
+template <int N, class V>
+[[gnu::always_inline]] inline uint32_t partOfMin(const V* a, const V* b) {
+  uint32_t s = 0;
+  for (int i = 0; i < N; ++i) s += sumLanes(V(a[i] < b[i] ? a[i] : b[i]));
+  return s;
+}
+[[gnu::always_inline]] inline void sum4(const uint32_t (&p)[4], uint32_t* out) {
+  for (int i = 0; i < 4; ++i) out[i] = p[i];
 }
 #endif
 
@@ -177,7 +240,7 @@ class Kernel {
   const V* distance(int a, int b, int c) const { return row(w_.distances, t_.blends->of(a, b, c)); }
 
   // Distance rows: every pixel against each of the 816 blend colours.
-  NOINL void measure() {
+  void measure() {
     const BlendTable& blends = *t_.blends;
     if constexpr (kColour) {
       V r[kVecs], g[kVecs], b[kVecs];
@@ -211,7 +274,7 @@ class Kernel {
 
   // Per pixel and colour pair {a, b}: the best allowed blend of a, b and any third colour
   // allowed with both. And per colour a: the best allowed blend that shows a in some frame.
-  NOINL void boundPairs() {
+  void boundPairs() {
     V single[16][kVecs];
     for (int a = 0; a < 16; ++a) fill(single[a], kForbidden);
     for (int a = 0; a < 16; ++a) {
@@ -275,7 +338,41 @@ class Kernel {
     }
   }
 
-  NOINL Winner branchAndBound() {
+  // A good first incumbent makes the bounds bite from the start. Coordinate descent over
+  // real triples: fix two entries, take the best third, then free another one. The result
+  // is a genuine triple with its exact error, so the exact search stays exact.
+  void seed(int x, int64_t& bestErr, Winner& best) {
+    const int n = t_.count;
+    boundRow(x);
+    int y = x;
+    for (int i = x; i < n; ++i) y = w_.pairBound[x][i] < w_.pairBound[x][y] ? i : y;
+    for (int round = 0; round < 3; ++round) {
+      firstsReady_ = 0;
+      const int yColours[2] = {t_.high[y], t_.low[y]};
+      withFirst(x, yColours[0]);
+      withFirst(x, yColours[1]);
+      V rows[16][kVecs];
+      for (int c = 0; c < 16; ++c) {
+        copy(rows[c], row(w_.withFirst, yColours[0] * 16 + c));
+        minInto(rows[c], row(w_.withFirst, yColours[1] * 16 + c));
+      }
+      int z = 0;
+      int64_t zErr = INT64_MAX;
+      for (int l = 0; l < n; ++l) {
+        const int64_t e = sumOfMin(rows[t_.high[l]], rows[t_.low[l]]);
+        if (e < zErr) zErr = e, z = l;
+      }
+      int sorted[3] = {x, y, z};
+      std::sort(sorted, sorted + 3);
+      const Winner w{sorted[0], sorted[1], sorted[2]};
+      const bool earlier = std::tie(w.j, w.k, w.l) < std::tie(best.j, best.k, best.l);
+      if (zErr < bestErr || (zErr == bestErr && earlier)) bestErr = zErr, best = w;
+      x = y, y = z;  // free the oldest entry next
+    }
+    firstsReady_ = 0;
+  }
+
+  Winner branchAndBound() {
     const int n = t_.count;
     // Hot values in locals: the rows are written through may_alias vectors, which would
     // otherwise make the compiler reload every member after each store.
@@ -292,48 +389,34 @@ class Kernel {
 
     int64_t bestErr = INT64_MAX;  // no triple yet
     Winner best{n, n, n};         // after every triple
-    // Triples before the best may tie with it; the others must beat it.
-    auto limitFor = [&](int j, int k) {
-      const bool earlier = j < best.j || (j == best.j && k < best.k);
-      return earlier ? bestErr : bestErr - 1;
+    seed(static_cast<int>(keys[0] & 0xFF), bestErr, best);
+    // A triple before the best in enumeration order may tie with it; a later one must beat
+    // it. limitFor(first triple of a subtree) is the largest error worth a look there.
+    auto before = [&](int j, int k, int l) {
+      return std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
     };
+    auto limitFor = [&](int j, int k, int l) { return before(j, k, l) ? bestErr : bestErr - 1; };
     for (int oi = 0; oi < n; ++oi) {
       const int j = static_cast<int>(keys[oi] & 0xFF);
       if (w_.entryBound[j] > bestErr) break;  // sorted: no later entry can do better
-      if (boundRow(j) > limitFor(j, n)) continue;
+      if (boundRow(j) > limitFor(j, j, j)) continue;
       const uint16_t* boundsJ = w_.pairBound[j];
       firstsReady_ = 0;
-      // Within j, visit the promising k first too.
-      uint32_t kKeys[kMaxPairs];
-      int kCount = 0;
       for (int k = j; k < n; ++k) {
-        if (boundsJ[k] <= limitFor(j, k))
-          kKeys[kCount++] = uint32_t{boundsJ[k]} << 8 | static_cast<uint32_t>(k);
-      }
-      std::sort(kKeys, kKeys + kCount);
-      for (int ki = 0; ki < kCount; ++ki) {
-        const int k = static_cast<int>(kKeys[ki] & 0xFF);
-        int64_t limit = limitFor(j, k);
-        if (boundsJ[k] > limit) break;  // sorted by this bound
-        if (boundRow(k) > limit) continue;
-        STAT(0);
+        int64_t limit = limitFor(j, k, k);
+        if (boundsJ[k] > limit || boundRow(k) > limit) continue;
         const int kColours[2] = {high[k], low[k]};
         const int kKinds = kColours[0] == kColours[1] ? 1 : 2;
         for (int i = 0; i < kKinds; ++i) withFirst(j, kColours[i]);
-        uint32_t built = 0;
-        // Per pixel, the best allowed slot whose frame 3 shows colour c: frame 2 shows
-        // either colour of k. Built on first use.
-        auto third = [&](int c) -> const V* {
-          V* out = reinterpret_cast<V*>(thirds[c]);
-          if (built >> c & 1) return out;
-          built |= 1u << c;
-          STAT(2);
+        // Per pixel and colour c, the best allowed slot whose frame 3 shows c (frame 2
+        // shows either colour of k).
+        for (int c = 0; c < 16; ++c) {
           V acc[kVecs];
           copy(acc, reinterpret_cast<const V*>(firsts[kColours[0] * 16 + c]));
           if (kKinds == 2) minInto(acc, reinterpret_cast<const V*>(firsts[kColours[1] * 16 + c]));
-          store(out, acc);
-          return out;
-        };
+          store(reinterpret_cast<V*>(thirds[c]), acc);
+        }
+        auto third = [&](int c) { return reinterpret_cast<const V*>(thirds[c]); };
         const uint16_t* boundsK = w_.pairBound[k];
         for (int base = k & ~15; base < n && limit >= 0; base += 16) {
           auto survivors = [&] {
@@ -344,38 +427,41 @@ class Kernel {
             return mask;
           };
           uint32_t mask = survivors();
-          while (mask != 0) {
-            const int l = base + __builtin_ctz(mask) / 2;
-            STAT(1);
-            const int64_t e = sumOfMin(third(high[l]), third(low[l]));
-            mask &= ~(3u << (2 * (l - base)));
-            if (e <= limit) {
-              bestErr = e;
-              best = {j, k, l};
-#ifdef PELTRIX_KERNEL_STATS
-              lastImprove_ = kernelStats[1];
-#endif
-              limit = e - 1;  // the rest of this l loop comes after the new best
-              mask &= survivors();
+          int ls[16 + 3];
+          int count = 0;
+          for (; mask != 0; mask &= mask - 1, mask &= mask - 1)
+            ls[count++] = base + __builtin_ctz(mask) / 2;
+          if (count == 0) continue;
+          for (int i = count; i < count + 3; ++i) ls[i] = ls[count - 1];  // whole groups of four
+          // Four triples per step share the horizontal sums; they are checked in order.
+          for (int g = 0; g < count; g += 4) {
+            decltype(partOfMin<kVecs>(thirds_, thirds_)) parts[4];
+            for (int i = 0; i < 4; ++i) {
+              const int l = ls[g + i];
+              parts[i] = partOfMin<kVecs>(third(high[l]), third(low[l]));
+            }
+            uint32_t e[4];
+            sum4(parts, e);
+            for (int i = 0; i < 4 && g + i < count; ++i) {
+              if (e[i] < bestErr || (e[i] == bestErr && before(j, k, ls[g + i]))) {
+                bestErr = e[i];
+                best = {j, k, ls[g + i]};
+                limit = bestErr - 1;  // the rest of this l loop comes after the new best
+              }
             }
           }
         }
       }
     }
-#ifdef PELTRIX_KERNEL_STATS
-    kernelStats[3] += lastImprove_ - startCount_;
-#endif
     return best;
   }
-#ifdef PELTRIX_KERNEL_STATS
-  long lastImprove_ = 0, startCount_ = kernelStats[1];
-#endif
 
   const JobTables& t_;
   const CellPixels& px_;
   Workspace& w_;
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
+  static constexpr const V* thirds_ = nullptr;  // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
 };
 

@@ -2,6 +2,7 @@
 // the horizontal sums. Also the reference the AVX2 build is tested against.
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <type_traits>
 
 #include "engine/search_kernel.hpp"
