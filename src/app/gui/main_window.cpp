@@ -51,6 +51,29 @@ GtkWidget* addSunkenView(MainWindow& main, const ControlSpec& spec) {
   return image;
 }
 
+// The group frames are as narrow as on the other platform, whose default font is smaller: a
+// title that would be cut off at the theme's font size gets a font just small enough to
+// show it whole. Titles that fit keep the default font.
+void fitLabelToWidth(GtkWidget* label, int frameWidth) {
+  constexpr int kFrameMargins = 14;  // the frame's border and the gaps beside its title
+  const int available = frameWidth - kFrameMargins;
+  PangoLayout* layout = gtk_label_get_layout(GTK_LABEL(label));
+  PangoFontDescription* font = pango_font_description_copy(gtk_widget_get_style(label)->font_desc);
+  int size = pango_font_description_get_size(font);
+  int width = 0;
+  pango_layout_get_pixel_size(layout, &width, nullptr);
+  while (width > available && size > 6 * PANGO_SCALE) {
+    size -= PANGO_SCALE / 2;
+    pango_font_description_set_size(font, size);
+    pango_layout_set_font_description(layout, font);
+    pango_layout_get_pixel_size(layout, &width, nullptr);
+  }
+  if (size != pango_font_description_get_size(gtk_widget_get_style(label)->font_desc)) {
+    gtk_widget_modify_font(label, font);
+  }
+  pango_font_description_free(font);
+}
+
 GtkWidget* addControl(MainWindow& main, const ControlSpec& spec) {
   GtkWidget* widget = nullptr;
   switch (spec.kind) {
@@ -73,6 +96,7 @@ GtkWidget* addControl(MainWindow& main, const ControlSpec& spec) {
     }
     case ControlKind::GroupFrame:
       widget = gtk_frame_new(spec.label);
+      fitLabelToWidth(gtk_frame_get_label_widget(GTK_FRAME(widget)), spec.width);
       break;
     case ControlKind::CheckBox:
       widget = *spec.label ? gtk_check_button_new_with_label(spec.label) : gtk_check_button_new();
