@@ -52,6 +52,17 @@ TEST_F(WindowTest, EveryControlSitsAtItsPlaceWithItsLabel) {
   }
 }
 
+TEST_F(WindowTest, EveryGroupTitleIsShownWhole) {
+  for (const ControlSpec& spec : kControlLayout) {
+    if (spec.kind != ControlKind::GroupFrame) continue;
+    SCOPED_TRACE(spec.label);
+    GtkWidget* title = gtk_frame_get_label_widget(GTK_FRAME(window->controls[spec.id]));
+    GtkRequisition wanted;
+    gtk_widget_size_request(title, &wanted);
+    EXPECT_LE(wanted.width, title->allocation.width);
+  }
+}
+
 TEST_F(WindowTest, LayoutHoldsTheLinuxGeometryAndLabels) {
   // Spot checks against the table as written, so a typo in the table itself shows.
   EXPECT_STREQ(controlSpec(kLumaOverloadGroup).label, "Luma overload filter");
