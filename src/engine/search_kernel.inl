@@ -403,8 +403,24 @@ class Kernel {
       const uint16_t* boundsJ = w_.pairBound[j];
       firstsReady_ = 0;
       for (int k = j; k < n; ++k) {
-        int64_t limit = limitFor(j, k, k);
+        const int64_t limit = limitFor(j, k, k);
         if (boundsJ[k] > limit || boundRow(k) > limit) continue;
+        // The l whose pair bounds leave them a chance; none, and (j, k) costs no more.
+        const uint16_t* boundsK = w_.pairBound[k];
+        const uint16_t lim16 = static_cast<uint16_t>(limit > 0xFFFF ? 0xFFFF : limit);
+        int ls[kPaddedPairs + 3];
+        int count = 0;
+        for (int base = k & ~15; base < n; base += 16) {
+          uint32_t mask = boundsAtMost(boundsJ + base, boundsK + base, lim16);
+          if (base < k) mask &= ~0u << (2 * (k - base));
+          if (base + 16 > n) mask &= (1u << (2 * (n - base))) - 1;  // n - base < 16 here
+          for (; mask != 0; mask &= mask - 1, mask &= mask - 1) {
+            ls[count++] = base + __builtin_ctz(mask) / 2;
+          }
+        }
+        if (count == 0) continue;
+        for (int i = count; i < count + 3; ++i) ls[i] = ls[count - 1];  // whole groups of four
+
         const int kColours[2] = {high[k], low[k]};
         const int kKinds = kColours[0] == kColours[1] ? 1 : 2;
         for (int i = 0; i < kKinds; ++i) withFirst(j, kColours[i]);
@@ -417,37 +433,22 @@ class Kernel {
           store(reinterpret_cast<V*>(thirds[c]), acc);
         }
         auto third = [&](int c) { return reinterpret_cast<const V*>(thirds[c]); };
-        const uint16_t* boundsK = w_.pairBound[k];
-        for (int base = k & ~15; base < n && limit >= 0; base += 16) {
-          auto survivors = [&] {
-            uint32_t mask = boundsAtMost(boundsJ + base, boundsK + base,
-                                         static_cast<uint16_t>(limit > 0xFFFF ? 0xFFFF : limit));
-            if (base < k) mask &= ~0u << (2 * (k - base));
-            if (base + 16 > n) mask &= (1u << (2 * (n - base))) - 1;  // n - base < 16 here
-            return mask;
-          };
-          uint32_t mask = survivors();
-          int ls[16 + 3];
-          int count = 0;
-          for (; mask != 0; mask &= mask - 1, mask &= mask - 1)
-            ls[count++] = base + __builtin_ctz(mask) / 2;
-          if (count == 0) continue;
-          for (int i = count; i < count + 3; ++i) ls[i] = ls[count - 1];  // whole groups of four
-          // Four triples per step share the horizontal sums; they are checked in order.
-          for (int g = 0; g < count; g += 4) {
-            decltype(partOfMin<kVecs>(thirds_, thirds_)) parts[4];
-            for (int i = 0; i < 4; ++i) {
-              const int l = ls[g + i];
-              parts[i] = partOfMin<kVecs>(third(high[l]), third(low[l]));
-            }
-            uint32_t e[4];
-            sum4(parts, e);
-            for (int i = 0; i < 4 && g + i < count; ++i) {
-              if (e[i] < bestErr || (e[i] == bestErr && before(j, k, ls[g + i]))) {
-                bestErr = e[i];
-                best = {j, k, ls[g + i]};
-                limit = bestErr - 1;  // the rest of this l loop comes after the new best
-              }
+        // Four triples per step share the horizontal sums; they are checked in order, each
+        // against the best so far (which the bounds above may no longer reflect).
+        for (int g = 0; g < count; g += 4) {
+          decltype(partOfMin<kVecs>(thirds_, thirds_)) parts[4];
+          for (int i = 0; i < 4; ++i) {
+            const int l = ls[g + i];
+            parts[i] = partOfMin<kVecs>(third(high[l]), third(low[l]));
+          }
+          uint32_t e[4];
+          sum4(parts, e);
+          const uint32_t least = std::min(std::min(e[0], e[1]), std::min(e[2], e[3]));
+          if (least > bestErr) continue;  // the usual case: none of the four is better
+          for (int i = 0; i < 4 && g + i < count; ++i) {
+            if (e[i] < bestErr || (e[i] == bestErr && before(j, k, ls[g + i]))) {
+              bestErr = e[i];
+              best = {j, k, ls[g + i]};
             }
           }
         }
