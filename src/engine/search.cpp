@@ -121,6 +121,8 @@ void Searcher::prepare(const SearchInputs& inputs) {
   }
   JobTables& t = impl_->tables;
   t.count = inputs.pairCount;
+  t.high.fill(0);
+  t.low.fill(0);
   for (int j = 0; j < t.count; ++j) {
     t.high[j] = static_cast<uint8_t>(pairHigh(inputs.pairs[j]));
     t.low[j] = static_cast<uint8_t>(pairLow(inputs.pairs[j]));
@@ -130,6 +132,16 @@ void Searcher::prepare(const SearchInputs& inputs) {
     for (int a = 0; a < 16; ++a) {
       for (int b = 0; b < 16; ++b) {
         if (pairCode(a, b) == inputs.exclusions[e]) t.clash[a * 16 + b] = true;
+      }
+    }
+  }
+  const BlendTable& blends = impl_->blends;
+  for (int a = 0; a < 16; ++a) {
+    for (int b = 0; b < 16; ++b) {
+      for (int c = 0; c < 16; ++c) {
+        const bool excluded = t.clashes(a, b) || t.clashes(a, c) || t.clashes(b, c);
+        t.lumaWith[a * 16 + b][c] = blends.luma[blends.of(a, b, c)];
+        t.excludedWith[a * 16 + b][c] = excluded ? 0xFF : 0;
       }
     }
   }

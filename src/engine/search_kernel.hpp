@@ -15,11 +15,14 @@ constexpr int kPaddedPairs = 128;  // rows of per-entry bounds, padded to whole 
 
 // The job's pair list and exclusion list in the form the kernels read.
 struct JobTables {
-  int count = 0;                          // N: 121 or 75
-  std::array<uint8_t, kMaxPairs> high{};  // high colour of entry j
-  std::array<uint8_t, kMaxPairs> low{};   // low colour of entry j
-  std::array<bool, 16 * 16> clash{};      // [a * 16 + b]: pair code of a and b is excluded
+  int count = 0;                                         // N: 121 or 75
+  alignas(32) std::array<uint8_t, kPaddedPairs> high{};  // high colour of entry j, then 0s
+  alignas(32) std::array<uint8_t, kPaddedPairs> low{};   // low colour of entry j, then 0s
+  std::array<bool, 16 * 16> clash{};  // [a * 16 + b]: pair code of a and b is excluded
   const BlendTable* blends = nullptr;
+  // [a * 16 + b][c]: the luma of blend (a, b, c), and 0xFF where that slot is excluded.
+  alignas(16) uint8_t lumaWith[256][16] = {};
+  alignas(16) uint8_t excludedWith[256][16] = {};
 
   bool clashes(int a, int b) const { return clash[a * 16 + b]; }
 };
@@ -44,6 +47,7 @@ struct alignas(64) Workspace {
   alignas(64) uint8_t withEntry[16][128];           // best blend with one entry and a colour
   alignas(64) uint8_t withFirst[256][128];          // best slot per (frame 2, frame 3) colour
   alignas(64) uint8_t third[16][128];               // best slot per frame 3 colour
+  alignas(64) uint8_t firstByPixel[16][16][16];     // luma bands: withFirst, per pixel
   alignas(64) uint16_t pairBound[kMaxPairs][kPaddedPairs];  // bound on triples holding both
   std::array<uint16_t, kMaxPairs> entryBound{};
 };

@@ -18,6 +18,10 @@
 //     comparing (error, j, k, l), never the visiting order.
 //  4. The surviving triples of one (j, k) are summed four at a time, sharing the costly
 //     horizontal sums.
+//  5. Luma bands (16 pixels, AVX2): a luma distance depends on the blend's luma only, and
+//     the pixels are few, so the rows turn around: per pixel, a 16-byte table over the
+//     frame 3 colour c. A byte shuffle then looks up 32 entries l at once, and every l of
+//     a block of 32 is scored without picking out the survivors one by one.
 // Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses
@@ -164,6 +168,7 @@ class Kernel {
   static constexpr int kVecs = S::kVecs;
   static constexpr bool kColour = std::is_same_v<Lane, int16_t>;
   static constexpr Lane kForbidden = kColour ? 1023 : 255;
+  static constexpr bool kLumaBand = PELTRIX_KERNEL_AVX2 && !kColour && kPixels == 16;
 
  public:
   Kernel(const JobTables& t, const CellPixels& px, Workspace& w) : t_(t), px_(px), w_(w) {}
@@ -402,23 +407,36 @@ class Kernel {
       if (boundRow(j) > limitFor(j, j, j)) continue;
       const uint16_t* boundsJ = w_.pairBound[j];
       firstsReady_ = 0;
+      lumaFirstsReady_ = 0;
       for (int k = j; k < n; ++k) {
         const int64_t limit = limitFor(j, k, k);
         if (boundsJ[k] > limit || boundRow(k) > limit) continue;
         // The l whose pair bounds leave them a chance; none, and (j, k) costs no more.
         const uint16_t* boundsK = w_.pairBound[k];
         const uint16_t lim16 = static_cast<uint16_t>(limit > 0xFFFF ? 0xFFFF : limit);
-        int ls[kPaddedPairs + 3];
-        int count = 0;
+        uint32_t masks[kPaddedPairs / 16] = {};  // two bits per l, as boundsAtMost gives
+        uint32_t anyLeft = 0;
         for (int base = k & ~15; base < n; base += 16) {
           uint32_t mask = boundsAtMost(boundsJ + base, boundsK + base, lim16);
           if (base < k) mask &= ~0u << (2 * (k - base));
           if (base + 16 > n) mask &= (1u << (2 * (n - base))) - 1;  // n - base < 16 here
-          for (; mask != 0; mask &= mask - 1, mask &= mask - 1) {
+          masks[base / 16] = mask;
+          anyLeft |= mask;
+        }
+        if (anyLeft == 0) continue;
+#if PELTRIX_KERNEL_AVX2
+        if constexpr (kLumaBand) {
+          lumaBandTriples(j, k, masks, bestErr, best);
+          continue;
+        }
+#endif
+        int ls[kPaddedPairs + 3];
+        int count = 0;
+        for (int base = k & ~15; base < n; base += 16) {
+          for (uint32_t mask = masks[base / 16]; mask != 0; mask &= mask - 1, mask &= mask - 1) {
             ls[count++] = base + __builtin_ctz(mask) / 2;
           }
         }
-        if (count == 0) continue;
         for (int i = count; i < count + 3; ++i) ls[i] = ls[count - 1];  // whole groups of four
 
         const int kColours[2] = {high[k], low[k]};
@@ -457,11 +475,98 @@ class Kernel {
     return best;
   }
 
+#if PELTRIX_KERNEL_AVX2
+  // withFirst for luma bands, turned around: firstByPixel[b][p] holds, for each frame 3
+  // colour c (byte c), pixel p's distance to the best allowed slot with frame 1 showing a
+  // colour of entry j and frame 2 colour b. Only the blend's luma matters, so it is
+  // |y_p - luma(a, b, c)| over the two colours a of j, excluded slots at 255 (kForbidden).
+  void lumaFirst(int j, int b) {
+    if (lumaFirstsReady_ >> b & 1) return;
+    lumaFirstsReady_ |= 1u << b;
+    auto load = [](const uint8_t* p) {
+      return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    const int a0 = t_.high[j] * 16 + b, a1 = t_.low[j] * 16 + b;
+    const __m128i luma0 = load(t_.lumaWith[a0]), excluded0 = load(t_.excludedWith[a0]);
+    const __m128i luma1 = load(t_.lumaWith[a1]), excluded1 = load(t_.excludedWith[a1]);
+    for (int p = 0; p < 16; ++p) {
+      const __m128i y = _mm_set1_epi8(static_cast<char>(px_.luma[p] > 255 ? 255 : px_.luma[p]));
+      const __m128i d0 =
+          _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma0), _mm_subs_epu8(luma0, y)), excluded0);
+      const __m128i d1 =
+          _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma1), _mm_subs_epu8(luma1, y)), excluded1);
+      _mm_store_si128(reinterpret_cast<__m128i*>(w_.firstByPixel[b][p]), _mm_min_epu8(d0, d1));
+    }
+  }
+
+  // Every l of (j, k) in the blocks of 32 where the bounds leave one a chance, scored
+  // exactly: per pixel the "third" table over c is looked up at high[l] and low[l] for 32
+  // entries at once. Scoring an l that the bounds ruled out is harmless: it is a real
+  // triple with its real error, checked by the same rule as every other.
+  void lumaBandTriples(int j, int k, const uint32_t* masks, int64_t& bestErr, Winner& best) {
+    const int n = t_.count;
+    const int b0 = t_.high[k], b1 = t_.low[k];
+    lumaFirst(j, b0);
+    lumaFirst(j, b1);
+    alignas(16) uint8_t third[16][16];  // [p][c], as the third rows but per pixel
+    for (int p = 0; p < 16; ++p) {
+      const __m128i f0 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByPixel[b0][p]));
+      const __m128i f1 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByPixel[b1][p]));
+      _mm_store_si128(reinterpret_cast<__m128i*>(third[p]), _mm_min_epu8(f0, f1));
+    }
+    const __m256i ones = _mm256_set1_epi8(1);
+    for (int base = k & ~31; base < n; base += 32) {
+      const uint64_t chance = masks[base / 16] | uint64_t{masks[base / 16 + 1]} << 32;
+      if (chance == 0) continue;
+      const __m256i hi = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.high.data() + base));
+      const __m256i lo = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.low.data() + base));
+      // Two pixels per step; interleaving their minima lets one multiply-add sum both per l
+      // (at most 16 x 255 per 16-bit lane).
+      __m256i sumLow = _mm256_setzero_si256(), sumHigh = _mm256_setzero_si256();
+      for (int p = 0; p < 16; p += 2) {
+        const __m256i tp =
+            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(third[p])));
+        const __m256i tq = _mm256_broadcastsi128_si256(
+            _mm_load_si128(reinterpret_cast<const __m128i*>(third[p + 1])));
+        const __m256i mp =
+            _mm256_min_epu8(_mm256_shuffle_epi8(tp, hi), _mm256_shuffle_epi8(tp, lo));
+        const __m256i mq =
+            _mm256_min_epu8(_mm256_shuffle_epi8(tq, hi), _mm256_shuffle_epi8(tq, lo));
+        sumLow = _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mp, mq), ones));
+        sumHigh =
+            _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mp, mq), ones));
+      }
+      // The unpacks work per 128-bit half: sumLow holds l 0-7 and 16-23, sumHigh 8-15 and
+      // 24-31. Put them back in order.
+      const __m256i first16 = _mm256_permute2x128_si256(sumLow, sumHigh, 0x20);
+      const __m256i last16 = _mm256_permute2x128_si256(sumLow, sumHigh, 0x31);
+      const __m256i limit =
+          _mm256_set1_epi16(static_cast<int16_t>(bestErr > 0x7FFF ? 0x7FFF : bestErr));
+      const uint64_t over =
+          static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(first16, limit))) |
+          uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(last16, limit)))}
+              << 32;
+      uint64_t candidates = chance & ~over;
+      if (candidates == 0) continue;  // the usual case
+      alignas(32) uint16_t errors[32];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(errors), first16);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(errors + 16), last16);
+      for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
+        const int i = __builtin_ctzll(candidates) / 2, l = base + i;
+        const int64_t e = errors[i];
+        const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
+        if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
+      }
+    }
+  }
+#endif
+
   const JobTables& t_;
   const CellPixels& px_;
   Workspace& w_;
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
+  uint32_t lumaFirstsReady_ = 0;
   static constexpr const V* thirds_ = nullptr;  // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
 };
