@@ -47,7 +47,7 @@ struct alignas(64) Workspace {
   alignas(64) uint8_t withEntry[16][128];           // best blend with one entry and a colour
   alignas(64) uint8_t withFirst[256][128];          // best slot per (frame 2, frame 3) colour
   alignas(64) uint8_t third[16][128];               // best slot per frame 3 colour
-  alignas(64) uint8_t firstByPixel[16][16][16];     // luma bands: withFirst, per pixel
+  alignas(64) uint8_t firstByLuma[16][64][16];      // luma: withFirst per pixel luma
   alignas(64) uint16_t pairBound[kMaxPairs][kPaddedPairs];  // bound on triples holding both
   std::array<uint16_t, kMaxPairs> entryBound{};
 };

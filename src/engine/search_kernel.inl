@@ -18,10 +18,11 @@
 //     comparing (error, j, k, l), never the visiting order.
 //  4. The surviving triples of one (j, k) are summed four at a time, sharing the costly
 //     horizontal sums.
-//  5. Luma bands (16 pixels, AVX2): a luma distance depends on the blend's luma only, and
-//     the pixels are few, so the rows turn around: per pixel, a 16-byte table over the
-//     frame 3 colour c. A byte shuffle then looks up 32 entries l at once, and every l of
-//     a block of 32 is scored without picking out the survivors one by one.
+//  5. Luma (AVX2): a luma distance depends on the pixel's and the blend's luma only, so
+//     pixels of equal luma are scored once, weighted by their count, and the rows turn
+//     around: per pixel luma, a 16-byte table over the frame 3 colour c. A byte shuffle
+//     then looks up 32 entries l at once, and every l of a block of 32 is scored without
+//     picking out the survivors one by one.
 // Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses
@@ -168,7 +169,7 @@ class Kernel {
   static constexpr int kVecs = S::kVecs;
   static constexpr bool kColour = std::is_same_v<Lane, int16_t>;
   static constexpr Lane kForbidden = kColour ? 1023 : 255;
-  static constexpr bool kLumaBand = PELTRIX_KERNEL_AVX2 && !kColour && kPixels == 16;
+  static constexpr bool kLumaTables = PELTRIX_KERNEL_AVX2 && !kColour;
 
  public:
   Kernel(const JobTables& t, const CellPixels& px, Workspace& w) : t_(t), px_(px), w_(w) {}
@@ -385,6 +386,9 @@ class Kernel {
     const uint8_t* const low = t_.low.data();
     uint8_t(*const thirds)[128] = w_.third;
     uint8_t(*const firsts)[128] = w_.withFirst;
+#if PELTRIX_KERNEL_AVX2
+    if constexpr (kLumaTables) groupLumas();
+#endif
 
     // Visit entries j by increasing bound, ties in list order.
     uint32_t keys[kMaxPairs];
@@ -425,8 +429,8 @@ class Kernel {
         }
         if (anyLeft == 0) continue;
 #if PELTRIX_KERNEL_AVX2
-        if constexpr (kLumaBand) {
-          lumaBandTriples(j, k, masks, bestErr, best);
+        if constexpr (kLumaTables) {
+          lumaTriples(j, k, masks, bestErr, best);
           continue;
         }
 #endif
@@ -476,10 +480,29 @@ class Kernel {
   }
 
 #if PELTRIX_KERNEL_AVX2
-  // withFirst for luma bands, turned around: firstByPixel[b][p] holds, for each frame 3
-  // colour c (byte c), pixel p's distance to the best allowed slot with frame 1 showing a
-  // colour of entry j and frame 2 colour b. Only the blend's luma matters, so it is
-  // |y_p - luma(a, b, c)| over the two colours a of j, excluded slots at 255 (kForbidden).
+  // Luma distances depend on the pixel's luma only, so pixels of equal luma score alike:
+  // each distinct luma is scored once and counts as many times as it occurs. Padded to an
+  // even number of kinds with a kind that counts 0 times.
+  void groupLumas() {
+    uint8_t kindOf[256];
+    std::fill(kindOf, kindOf + 256, uint8_t{0xFF});
+    lumaKinds_ = 0;
+    for (int p = 0; p < kPixels; ++p) {
+      const int y = px_.luma[p] > 255 ? 255 : px_.luma[p];
+      if (kindOf[y] == 0xFF) {
+        kindOf[y] = static_cast<uint8_t>(lumaKinds_);
+        lumaValue_[lumaKinds_] = static_cast<uint8_t>(y);
+        lumaCount_[lumaKinds_++] = 0;
+      }
+      ++lumaCount_[kindOf[y]];
+    }
+    if (lumaKinds_ % 2 != 0) lumaValue_[lumaKinds_] = 0, lumaCount_[lumaKinds_++] = 0;
+  }
+
+  // withFirst for luma, turned around: firstByLuma[b][y] holds, for each frame 3 colour c
+  // (byte c), the distance from luma kind y to the best allowed slot with frame 1 showing
+  // a colour of entry j and frame 2 colour b: |y - luma(a, b, c)| over the two colours a
+  // of j, excluded slots at 255 (kForbidden).
   void lumaFirst(int j, int b) {
     if (lumaFirstsReady_ >> b & 1) return;
     lumaFirstsReady_ |= 1u << b;
@@ -489,52 +512,54 @@ class Kernel {
     const int a0 = t_.high[j] * 16 + b, a1 = t_.low[j] * 16 + b;
     const __m128i luma0 = load(t_.lumaWith[a0]), excluded0 = load(t_.excludedWith[a0]);
     const __m128i luma1 = load(t_.lumaWith[a1]), excluded1 = load(t_.excludedWith[a1]);
-    for (int p = 0; p < 16; ++p) {
-      const __m128i y = _mm_set1_epi8(static_cast<char>(px_.luma[p] > 255 ? 255 : px_.luma[p]));
+    for (int i = 0; i < lumaKinds_; ++i) {
+      const __m128i y = _mm_set1_epi8(static_cast<char>(lumaValue_[i]));
       const __m128i d0 =
           _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma0), _mm_subs_epu8(luma0, y)), excluded0);
       const __m128i d1 =
           _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma1), _mm_subs_epu8(luma1, y)), excluded1);
-      _mm_store_si128(reinterpret_cast<__m128i*>(w_.firstByPixel[b][p]), _mm_min_epu8(d0, d1));
+      _mm_store_si128(reinterpret_cast<__m128i*>(w_.firstByLuma[b][i]), _mm_min_epu8(d0, d1));
     }
   }
 
   // Every l of (j, k) in the blocks of 32 where the bounds leave one a chance, scored
-  // exactly: per pixel the "third" table over c is looked up at high[l] and low[l] for 32
-  // entries at once. Scoring an l that the bounds ruled out is harmless: it is a real
+  // exactly: per luma kind the "third" table over c is looked up at high[l] and low[l] for
+  // 32 entries at once. Scoring an l that the bounds ruled out is harmless: it is a real
   // triple with its real error, checked by the same rule as every other.
-  void lumaBandTriples(int j, int k, const uint32_t* masks, int64_t& bestErr, Winner& best) {
+  void lumaTriples(int j, int k, const uint32_t* masks, int64_t& bestErr, Winner& best) {
     const int n = t_.count;
     const int b0 = t_.high[k], b1 = t_.low[k];
     lumaFirst(j, b0);
     lumaFirst(j, b1);
-    alignas(16) uint8_t third[16][16];  // [p][c], as the third rows but per pixel
-    for (int p = 0; p < 16; ++p) {
-      const __m128i f0 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByPixel[b0][p]));
-      const __m128i f1 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByPixel[b1][p]));
-      _mm_store_si128(reinterpret_cast<__m128i*>(third[p]), _mm_min_epu8(f0, f1));
+    alignas(16) uint8_t third[kPixels][16];  // [kind][c], as the third rows but per luma
+    for (int i = 0; i < lumaKinds_; ++i) {
+      const __m128i f0 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByLuma[b0][i]));
+      const __m128i f1 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByLuma[b1][i]));
+      _mm_store_si128(reinterpret_cast<__m128i*>(third[i]), _mm_min_epu8(f0, f1));
     }
-    const __m256i ones = _mm256_set1_epi8(1);
     for (int base = k & ~31; base < n; base += 32) {
       const uint64_t chance = masks[base / 16] | uint64_t{masks[base / 16 + 1]} << 32;
       if (chance == 0) continue;
       const __m256i hi = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.high.data() + base));
       const __m256i lo = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.low.data() + base));
-      // Two pixels per step; interleaving their minima lets one multiply-add sum both per l
-      // (at most 16 x 255 per 16-bit lane).
+      // Two kinds per step; interleaving their minima lets one multiply-add weigh both by
+      // their counts and sum them per l (at most 64 x 255 per 16-bit lane).
       __m256i sumLow = _mm256_setzero_si256(), sumHigh = _mm256_setzero_si256();
-      for (int p = 0; p < 16; p += 2) {
+      for (int i = 0; i < lumaKinds_; i += 2) {
         const __m256i tp =
-            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(third[p])));
+            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(third[i])));
         const __m256i tq = _mm256_broadcastsi128_si256(
-            _mm_load_si128(reinterpret_cast<const __m128i*>(third[p + 1])));
+            _mm_load_si128(reinterpret_cast<const __m128i*>(third[i + 1])));
+        const __m256i counts =
+            _mm256_set1_epi16(static_cast<int16_t>(lumaCount_[i] | lumaCount_[i + 1] << 8));
         const __m256i mp =
             _mm256_min_epu8(_mm256_shuffle_epi8(tp, hi), _mm256_shuffle_epi8(tp, lo));
         const __m256i mq =
             _mm256_min_epu8(_mm256_shuffle_epi8(tq, hi), _mm256_shuffle_epi8(tq, lo));
-        sumLow = _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mp, mq), ones));
+        sumLow =
+            _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mp, mq), counts));
         sumHigh =
-            _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mp, mq), ones));
+            _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mp, mq), counts));
       }
       // The unpacks work per 128-bit half: sumLow holds l 0-7 and 16-23, sumHigh 8-15 and
       // 24-31. Put them back in order.
@@ -567,6 +592,9 @@ class Kernel {
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
   uint32_t lumaFirstsReady_ = 0;
+  int lumaKinds_ = 0;                           // distinct pixel lumas (luma searches, AVX2)
+  uint8_t lumaValue_[kPixels] = {};             // each kind's luma, clamped to 255
+  uint8_t lumaCount_[kPixels] = {};             // how many pixels have it
   static constexpr const V* thirds_ = nullptr;  // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
 };
