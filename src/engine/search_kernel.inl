@@ -491,34 +491,39 @@ class Kernel {
       const int y = px_.luma[p] > 255 ? 255 : px_.luma[p];
       if (kindOf[y] == 0xFF) {
         kindOf[y] = static_cast<uint8_t>(lumaKinds_);
-        lumaValue_[lumaKinds_] = static_cast<uint8_t>(y);
+        std::fill_n(lumaSplat_[lumaKinds_], 16, static_cast<uint8_t>(y));
         lumaCount_[lumaKinds_++] = 0;
       }
       ++lumaCount_[kindOf[y]];
     }
-    if (lumaKinds_ % 2 != 0) lumaValue_[lumaKinds_] = 0, lumaCount_[lumaKinds_++] = 0;
+    if (lumaKinds_ % 2 != 0) {
+      std::fill_n(lumaSplat_[lumaKinds_], 16, uint8_t{0});
+      lumaCount_[lumaKinds_++] = 0;
+    }
   }
 
   // withFirst for luma, turned around: firstByLuma[b][y] holds, for each frame 3 colour c
   // (byte c), the distance from luma kind y to the best allowed slot with frame 1 showing
   // a colour of entry j and frame 2 colour b: |y - luma(a, b, c)| over the two colours a
   // of j, excluded slots at 255 (kForbidden).
+  [[gnu::always_inline]] static __m256i twice(const uint8_t* sixteen) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(sixteen)));
+  }
   void lumaFirst(int j, int b) {
     if (lumaFirstsReady_ >> b & 1) return;
     lumaFirstsReady_ |= 1u << b;
-    auto load = [](const uint8_t* p) {
-      return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-    };
+    // Two kinds per step: their tables sit side by side, 32 bytes.
     const int a0 = t_.high[j] * 16 + b, a1 = t_.low[j] * 16 + b;
-    const __m128i luma0 = load(t_.lumaWith[a0]), excluded0 = load(t_.excludedWith[a0]);
-    const __m128i luma1 = load(t_.lumaWith[a1]), excluded1 = load(t_.excludedWith[a1]);
-    for (int i = 0; i < lumaKinds_; ++i) {
-      const __m128i y = _mm_set1_epi8(static_cast<char>(lumaValue_[i]));
-      const __m128i d0 =
-          _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma0), _mm_subs_epu8(luma0, y)), excluded0);
-      const __m128i d1 =
-          _mm_or_si128(_mm_or_si128(_mm_subs_epu8(y, luma1), _mm_subs_epu8(luma1, y)), excluded1);
-      _mm_store_si128(reinterpret_cast<__m128i*>(w_.firstByLuma[b][i]), _mm_min_epu8(d0, d1));
+    const __m256i luma0 = twice(t_.lumaWith[a0]), excluded0 = twice(t_.excludedWith[a0]);
+    const __m256i luma1 = twice(t_.lumaWith[a1]), excluded1 = twice(t_.excludedWith[a1]);
+    const int kinds = std::min(lumaKinds_, kPixels);  // never more, as the compiler learns
+    for (int i = 0; i < kinds; i += 2) {
+      const __m256i y = _mm256_load_si256(reinterpret_cast<const __m256i*>(lumaSplat_[i]));
+      const __m256i d0 = _mm256_or_si256(
+          _mm256_or_si256(_mm256_subs_epu8(y, luma0), _mm256_subs_epu8(luma0, y)), excluded0);
+      const __m256i d1 = _mm256_or_si256(
+          _mm256_or_si256(_mm256_subs_epu8(y, luma1), _mm256_subs_epu8(luma1, y)), excluded1);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(w_.firstByLuma[b][i]), _mm256_min_epu8(d0, d1));
     }
   }
 
@@ -531,11 +536,11 @@ class Kernel {
     const int b0 = t_.high[k], b1 = t_.low[k];
     lumaFirst(j, b0);
     lumaFirst(j, b1);
-    alignas(16) uint8_t third[kPixels][16];  // [kind][c], as the third rows but per luma
-    for (int i = 0; i < lumaKinds_; ++i) {
-      const __m128i f0 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByLuma[b0][i]));
-      const __m128i f1 = _mm_load_si128(reinterpret_cast<const __m128i*>(w_.firstByLuma[b1][i]));
-      _mm_store_si128(reinterpret_cast<__m128i*>(third[i]), _mm_min_epu8(f0, f1));
+    alignas(32) uint8_t third[kPixels][16];  // [kind][c], as the third rows but per luma
+    for (int i = 0; i < lumaKinds_; i += 2) {
+      const __m256i f0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w_.firstByLuma[b0][i]));
+      const __m256i f1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w_.firstByLuma[b1][i]));
+      _mm256_store_si256(reinterpret_cast<__m256i*>(third[i]), _mm256_min_epu8(f0, f1));
     }
     for (int base = k & ~31; base < n; base += 32) {
       const uint64_t chance = masks[base / 16] | uint64_t{masks[base / 16 + 1]} << 32;
@@ -592,10 +597,10 @@ class Kernel {
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
   uint32_t lumaFirstsReady_ = 0;
-  int lumaKinds_ = 0;                           // distinct pixel lumas (luma searches, AVX2)
-  uint8_t lumaValue_[kPixels] = {};             // each kind's luma, clamped to 255
-  uint8_t lumaCount_[kPixels] = {};             // how many pixels have it
-  static constexpr const V* thirds_ = nullptr;  // names the part type only
+  int lumaKinds_ = 0;                                // distinct pixel lumas (luma searches, AVX2)
+  alignas(32) uint8_t lumaSplat_[kPixels][16] = {};  // each kind's luma (clamped to 255), 16 times
+  uint8_t lumaCount_[kPixels] = {};                  // how many pixels have it
+  static constexpr const V* thirds_ = nullptr;       // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
 };
 
