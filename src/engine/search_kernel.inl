@@ -170,6 +170,7 @@ class Kernel {
   static constexpr bool kColour = std::is_same_v<Lane, int16_t>;
   static constexpr Lane kForbidden = kColour ? 1023 : 255;
   static constexpr bool kLumaTables = PELTRIX_KERNEL_AVX2 && !kColour;
+  static constexpr int kKindGroup = kPixels == 64 ? 4 : 2;  // luma kinds padded to a multiple
 
  public:
   Kernel(const JobTables& t, const CellPixels& px, Workspace& w) : t_(t), px_(px), w_(w) {}
@@ -496,9 +497,17 @@ class Kernel {
       }
       ++lumaCount_[kindOf[y]];
     }
-    if (lumaKinds_ % 2 != 0) {
+    while (lumaKinds_ % kKindGroup != 0) {
       std::fill_n(lumaSplat_[lumaKinds_], 16, uint8_t{0});
       lumaCount_[lumaKinds_++] = 0;
+    }
+    // The weights of four kinds for blocks of 16 entries: kinds i, i + 2 in the low half,
+    // i + 1, i + 3 in the high half (see scoreSixteen).
+    for (int i = 0; kKindGroup == 4 && i < lumaKinds_; i += 4) {
+      for (int w = 0; w < 8; ++w) {
+        lumaQuads_[i / 4][w] = static_cast<int16_t>(lumaCount_[i] | lumaCount_[i + 2] << 8);
+        lumaQuads_[i / 4][w + 8] = static_cast<int16_t>(lumaCount_[i + 1] | lumaCount_[i + 3] << 8);
+      }
     }
   }
 
@@ -543,8 +552,14 @@ class Kernel {
       _mm256_store_si256(reinterpret_cast<__m256i*>(third[i]), _mm256_min_epu8(f0, f1));
     }
     for (int base = k & ~31; base < n; base += 32) {
+      // A block of 16 costs half a block of 32: take the halves alone when they can
+      // (cells only: a band's few kinds leave too little to halve).
+      if (kKindGroup == 4 && (masks[base / 16] == 0 || masks[base / 16 + 1] == 0)) {
+        const int half = masks[base / 16] != 0 ? base : base + 16;
+        if (masks[half / 16] != 0) scoreSixteen(j, k, half, third, masks[half / 16], bestErr, best);
+        continue;
+      }
       const uint64_t chance = masks[base / 16] | uint64_t{masks[base / 16 + 1]} << 32;
-      if (chance == 0) continue;
       const __m256i hi = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.high.data() + base));
       const __m256i lo = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.low.data() + base));
       // Two kinds per step; interleaving their minima lets one multiply-add weigh both by
@@ -581,12 +596,49 @@ class Kernel {
       alignas(32) uint16_t errors[32];
       _mm256_store_si256(reinterpret_cast<__m256i*>(errors), first16);
       _mm256_store_si256(reinterpret_cast<__m256i*>(errors + 16), last16);
-      for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
-        const int i = __builtin_ctzll(candidates) / 2, l = base + i;
-        const int64_t e = errors[i];
-        const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
-        if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
-      }
+      take(j, k, base, candidates, errors, bestErr, best);
+    }
+  }
+
+  // The 16 entries from base on: two 16-byte tables per 32-byte shuffle (kinds i, i + 1
+  // against i + 2, i + 3), each half weighted by its own kinds; the halves add up at the end.
+  void scoreSixteen(int j, int k, int base, const uint8_t (*third)[16], uint32_t chance,
+                    int64_t& bestErr, Winner& best) {
+    const __m256i hi = twice(t_.high.data() + base), lo = twice(t_.low.data() + base);
+    __m256i sumLow = _mm256_setzero_si256(), sumHigh = _mm256_setzero_si256();
+    const int kinds = std::min(lumaKinds_, kPixels);  // never more, as the compiler learns
+    for (int i = 0; i < kinds; i += 4) {
+      const __m256i tx = _mm256_load_si256(reinterpret_cast<const __m256i*>(third[i]));
+      const __m256i ty = _mm256_load_si256(reinterpret_cast<const __m256i*>(third[i + 2]));
+      const __m256i counts = _mm256_load_si256(reinterpret_cast<const __m256i*>(lumaQuads_[i / 4]));
+      const __m256i mx = _mm256_min_epu8(_mm256_shuffle_epi8(tx, hi), _mm256_shuffle_epi8(tx, lo));
+      const __m256i my = _mm256_min_epu8(_mm256_shuffle_epi8(ty, hi), _mm256_shuffle_epi8(ty, lo));
+      sumLow = _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mx, my), counts));
+      sumHigh =
+          _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mx, my), counts));
+    }
+    // sumLow: l 0-7 in both halves (different kinds), sumHigh: l 8-15.
+    const __m256i sums = _mm256_add_epi16(_mm256_permute2x128_si256(sumLow, sumHigh, 0x20),
+                                          _mm256_permute2x128_si256(sumLow, sumHigh, 0x31));
+    const __m256i limit =
+        _mm256_set1_epi16(static_cast<int16_t>(bestErr > 0x7FFF ? 0x7FFF : bestErr));
+    const uint32_t over =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(sums, limit)));
+    const uint32_t candidates = chance & ~over;
+    if (candidates == 0) return;
+    alignas(32) uint16_t errors[16];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(errors), sums);
+    take(j, k, base, candidates, errors, bestErr, best);
+  }
+
+  // The literal rule on the candidates (two mask bits per entry from base on), in order.
+  static void take(int j, int k, int base, uint64_t candidates, const uint16_t* errors,
+                   int64_t& bestErr, Winner& best) {
+    for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
+      const int i = __builtin_ctzll(candidates) / 2, l = base + i;
+      const int64_t e = errors[i];
+      const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
+      if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
     }
   }
 #endif
@@ -597,7 +649,8 @@ class Kernel {
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
   uint32_t lumaFirstsReady_ = 0;
-  int lumaKinds_ = 0;                                // distinct pixel lumas (luma searches, AVX2)
+  int lumaKinds_ = 0;  // distinct pixel lumas (luma searches, AVX2)
+  alignas(32) int16_t lumaQuads_[kPixels / 4][16] = {};
   alignas(32) uint8_t lumaSplat_[kPixels][16] = {};  // each kind's luma (clamped to 255), 16 times
   uint8_t lumaCount_[kPixels] = {};                  // how many pixels have it
   static constexpr const V* thirds_ = nullptr;       // names the part type only
