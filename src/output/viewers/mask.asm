@@ -69,15 +69,7 @@ sprite_x .byte 24, 0, 72, 0, 120, 0, 168, 0, 216, 0, 264 - 256, 0, 312 - 256, 0
 irq_line38
         #stable_first irq_line39
 irq_line39
-        #stable_second          ; line 39/40, cycle-exact from here; all set by ~45
-        .if PROBE
-        lda #1
-        sta vic_border
-        lda #0
-        sta vic_border
-        .endif
-        lda #$3b                ; bitmap mode, display on, YSCROLL 3
-        sta vic_ctrl1
+        #stable_display         ; all set by cycle ~45 of line 40
 frame   lda #0                  ; frame value 0, 1, 2: $DD00 for frame 3, 2, 1
         sta cia2_pa
         lda #$08                ; sprite row 0 takes its pointers from bank+$0000

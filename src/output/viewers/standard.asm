@@ -23,57 +23,14 @@ setup   sei
         jsr sprites
         #irq_enable
 
-; Five black sprites, each 24 x 42 lines (Y expanded), stacked from Y = 49 to 258 at
-; X = 24: a column over the three leftmost character columns, whose colours the
-; forced bad lines fetch too late. One sprite is on each line, so each line loses
-; the same number of cycles to sprite DMA.
-sprites ldx #63
-        lda #$ff
--       sta $7f80,x             ; pointer $FE in all three banks
-        sta $bf80,x
-        sta $ff80,x
-        dex
-        bpl -
-        ldx #4
--       lda #$fe
-        sta $43f8,x
-        sta $83f8,x
-        sta $c3f8,x
-        lda #0
-        sta vic_spr_col,x
-        txa
-        asl a
-        tay
-        lda #24
-        sta vic_spr_x,y
-        lda sprite_y,x
-        sta vic_spr_y,y
-        dex
-        bpl -
-        lda #0
-        sta vic_msb_x
-        sta vic_expx
-        sta vic_multi
-        sta vic_prio
-        lda #$1f
-        sta vic_expy
-        sta vic_spr_on
-        rts
-sprite_y .byte 49, 91, 133, 175, 217
+; The black column over the three leftmost character columns.
+sprites #sprite_column 24, 1
 
 ; ---- raster interrupt: line 38, stabilised on line 39 ----
 irq_line38
         #stable_first irq_line39
 irq_line39
-        #stable_second          ; line 39/40, cycle-exact from here
-        .if PROBE
-        lda #1                  ; development probe: a white mark in the border
-        sta vic_border
-        lda #0
-        sta vic_border
-        .endif
-        lda #$3b                ; bitmap mode, display on, YSCROLL 3
-        sta vic_ctrl1
+        #stable_display
         lda #2
         sta cia2_pa
         #wait_line 47           ; line 47: step 0 must reach raster 48 before its cycle 12
