@@ -33,16 +33,7 @@ class CommandsTest : public ::testing::Test {
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
   static size_t fileSize(const std::string& p) { return static_cast<size_t>(fs::file_size(p)); }
 
-  // Runs a whole job on recorders that render a known pattern, and completes it.
-  void runJob(bool fli) {
-    RecordingWork a, b;
-    a.pictures = b.pictures = &state->preview;
-    const JobSeams seams = testing::seamsFor(a, b);
-    JobOptions o;
-    o.fli = fli;
-    ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
-    finishJob(*state);
-  }
+  void runJob(bool fli) { testing::runRecordedJob(*state, fli); }
 
   std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
   fs::path dir_;

@@ -97,6 +97,18 @@ inline void finishJob(SharedState& state) {
   ASSERT_EQ(state.job.busy.load(), 0);
 }
 
+// Runs a whole job with "Per 2 line FLI" as given on two recorders that render a known
+// pattern, and completes it.
+inline void runRecordedJob(SharedState& state, bool fli) {
+  RecordingWork a, b;
+  a.pictures = b.pictures = &state.preview;
+  const JobSeams seams = seamsFor(a, b);
+  JobOptions options;
+  options.fli = fli;
+  ASSERT_EQ(startJob(state, options, nullptr, &seams), StartResult::Started);
+  finishJob(state);
+}
+
 // A one-way gate a worker can wait at until the test opens it.
 class Gate {
  public:

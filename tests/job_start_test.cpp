@@ -268,13 +268,7 @@ TEST(JobStart, DitherChangeDuringAJobIsPreparedAtCompletion) {
 TEST(JobStart, ResultIsAssembledInTheFormTheJobRanIn) {
   for (bool fli : {true, false}) {
     auto state = newState();
-    RecordingWork a, b;
-    a.pictures = b.pictures = &state->preview;
-    const JobSeams seams = testing::seamsFor(a, b);
-    JobOptions o;
-    o.fli = fli;
-    ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
-    finishJob(*state);
+    testing::runRecordedJob(*state, fli);
     const DataForm form = fli ? DataForm::Fli : DataForm::NonFli;
     EXPECT_EQ(state->outputForm, form);
     std::vector<uint8_t> expected(kOutputBufferSize, 0);

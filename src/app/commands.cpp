@@ -9,14 +9,6 @@ namespace peltrix {
 
 namespace {
 
-bool jobRunning(const SharedState& state) {
-  return state.job.busy.load() != 0;
-}
-
-bool canSave(const SharedState& state) {
-  return state.resultReady != 0 && !jobRunning(state);
-}
-
 CommandResult failed(std::string message) {
   return {Outcome::Failed, std::move(message)};
 }
@@ -31,6 +23,10 @@ CommandResult writeOrReport(const std::string& path, std::span<const uint8_t> by
 }
 
 }  // namespace
+
+bool canSave(const SharedState& state) {
+  return state.resultReady != 0 && !jobRunning(state);
+}
 
 CommandResult openPicture(SharedState& state, const std::string& path) {
   if (jobRunning(state)) return {Outcome::Refused, {}};

@@ -39,6 +39,10 @@ struct ProgramFileOptions {
   bool assLace = false;       // "Ass Lace" (read even while its box is disabled)
 };
 
+// Whether "Save Raw" and "Save Prg" may act: a finished result exists and no job runs.
+// The window asks before it shows the save dialog.
+bool canSave(const SharedState& state);
+
 // "Save Raw" once a path was chosen: the assembled C64 data, 27,648 bytes (non-FLI result)
 // or 36,864 bytes (FLI result) — the form the result was assembled in, whatever "Per 2 line
 // FLI" says now. Refused without a finished result or while a job runs. The file is written

@@ -88,7 +88,7 @@ void prepareSourceArrays(SharedState& state) {
 StartResult startJob(SharedState& state, const JobOptions& options, std::string* error,
                      const JobSeams* seams) {
   JobFlags& job = state.job;
-  if (job.busy.load() != 0) return StartResult::Busy;
+  if (jobRunning(state)) return StartResult::Busy;
 
   prepareSourceArrays(state);
   job.multithread.store(options.multithread ? 1 : 0);
@@ -136,7 +136,7 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
 }
 
 void requestStop(SharedState& state) {
-  if (state.job.busy.load() == 0) return;
+  if (!jobRunning(state)) return;
   state.job.stopA.store(1);
   state.job.stopB.store(1);
 }
@@ -153,12 +153,16 @@ int progressValue(const SharedState& state) {
 
 void completeJob(SharedState& state) {
   JobFlags& job = state.job;
-  if (job.busy.load() == 0 || !jobFinished(state)) return;
+  if (!jobRunning(state) || !jobFinished(state)) return;
   resetJobFlags(job);
   state.resultReady = 1;
   assembleC64Data(state.preview, state.jobForm, state.outputBuffer);
   state.outputForm = state.jobForm;
   if (state.preparationDeferred) prepareSourceArrays(state);
+}
+
+bool jobRunning(const SharedState& state) {
+  return state.job.busy.load() != 0;
 }
 
 }  // namespace peltrix

@@ -48,6 +48,9 @@ void prepareSourceArrays(SharedState& state);
 // post-pass). Does nothing while idle.
 void requestStop(SharedState& state);
 
+// True from "Process" until the completion step.
+bool jobRunning(const SharedState& state);
+
 // True once every worker started for the running job has set its done flag.
 bool jobFinished(const SharedState& state);
 

@@ -8,10 +8,6 @@
 namespace peltrix::gui {
 namespace {
 
-bool jobRunning(const MainWindow& main) {
-  return main.state.job.busy.load() != 0;
-}
-
 // Shows a command's failure; refusals and successes stay silent.
 bool reportFailure(MainWindow& main, const CommandResult& result) {
   if (result.outcome != Outcome::Failed) return false;
@@ -20,7 +16,7 @@ bool reportFailure(MainWindow& main, const CommandResult& result) {
 }
 
 bool saveCommand(MainWindow& main, SaveForm form) {
-  if (!main.state.resultReady || jobRunning(main)) return false;
+  if (!canSave(main.state)) return false;
   const std::string path = main.dialogs.chooseSavePath(form);
   if (path.empty()) return true;
   if (form == SaveForm::Raw) {
@@ -37,7 +33,7 @@ bool saveCommand(MainWindow& main, SaveForm form) {
 }  // namespace
 
 void onOpenBitmap(MainWindow& main) {
-  if (jobRunning(main)) return;
+  if (jobRunning(main.state)) return;
   const std::string path = main.dialogs.chooseOpenPath();
   if (path.empty()) return;
   openPictureFromPath(main, path);
@@ -86,7 +82,7 @@ void onProcess(MainWindow& main) {
 }
 
 void onStop(MainWindow& main) {
-  if (!jobRunning(main)) return;
+  if (!jobRunning(main.state)) return;
   requestStop(main.state);
 }
 
