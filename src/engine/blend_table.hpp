@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "colour/rgb.hpp"
+
 namespace peltrix::engine {
 
 constexpr int kBlendCount = 816;   // multisets of 3 out of 16 colours
@@ -13,10 +15,8 @@ constexpr int kColourPairs = 136;  // multisets of 2 out of 16 colours
 
 // Per-channel truncated average of three RGB values.
 constexpr uint32_t blendRgb(uint32_t a, uint32_t b, uint32_t c) {
-  const uint32_t r = (((a >> 16) & 0xFF) + ((b >> 16) & 0xFF) + ((c >> 16) & 0xFF)) / 3;
-  const uint32_t g = (((a >> 8) & 0xFF) + ((b >> 8) & 0xFF) + ((c >> 8) & 0xFF)) / 3;
-  const uint32_t bl = ((a & 0xFF) + (b & 0xFF) + (c & 0xFF)) / 3;
-  return r << 16 | g << 8 | bl;
+  return packRgb((red(a) + red(b) + red(c)) / 3, (green(a) + green(b) + green(c)) / 3,
+                 (blue(a) + blue(b) + blue(c)) / 3);
 }
 
 struct BlendTable {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
 #include "colour/tables.hpp"
 #include "engine/search_kernel.hpp"
 
@@ -17,10 +18,8 @@ namespace {
 constexpr int32_t kExclusionMarker = 0x1234567;
 
 int colourDistance(uint32_t a, uint32_t b) {
-  const int dr = static_cast<int>((a >> 16) & 0xFF) - static_cast<int>((b >> 16) & 0xFF);
-  const int dg = static_cast<int>((a >> 8) & 0xFF) - static_cast<int>((b >> 8) & 0xFF);
-  const int db = static_cast<int>(a & 0xFF) - static_cast<int>(b & 0xFF);
-  return std::abs(dr) + std::abs(dg) + std::abs(db);
+  const auto diff = [](uint32_t x, uint32_t y) { return std::abs(int(x) - int(y)); };
+  return diff(red(a), red(b)) + diff(green(a), green(b)) + diff(blue(a), blue(b));
 }
 
 }  // namespace
