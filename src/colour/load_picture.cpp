@@ -1,15 +1,10 @@
 // Reading a picture file and handing its bytes to the decoder its content calls for.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "colour/decode_formats.hpp"
+#include "platform/files.hpp"
 
 namespace peltrix {
 
@@ -50,61 +45,33 @@ SourcePicture decodePicture(std::span<const uint8_t> bytes, const std::string& n
 
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-std::string systemError(const char* action, int error) {
-  return std::string(action) + " (" + std::strerror(error) + ")";
-}
-
-std::vector<uint8_t> readWholeFile(const std::string& path) {
+std::vector<uint8_t> readPictureFile(const std::string& path) {
   if (path.empty()) throw PictureLoadError("no file name given");
-  // O_NONBLOCK: opening a FIFO must not wait for a writer.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) failLoad(path, systemError("cannot open", errno));
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) failLoad(path, systemError("cannot read", errno));
-  if (S_ISDIR(info.st_mode)) failLoad(path, "is a directory, not a picture file");
-  if (!S_ISREG(info.st_mode)) failLoad(path, "not a regular file");
-  if (static_cast<uint64_t>(info.st_size) > kMaxFileBytes)
+  using Kind = FileReadError::Kind;
+  try {
+    return readWholeFile(path, kMaxFileBytes);
+  } catch (const FileReadError& e) {
+    switch (e.kind()) {
+      case Kind::Open:
+        failLoad(path, std::string("cannot open (") + e.what() + ")");
+      case Kind::Read:
+        failLoad(path, std::string("cannot read (") + e.what() + ")");
+      case Kind::Directory:
+        failLoad(path, "is a directory, not a picture file");
+      case Kind::NotRegular:
+        failLoad(path, "not a regular file");
+      case Kind::TooLarge:
+        break;
+    }
     failLoad(path,
              "file too large for a picture (over " + std::to_string(kMaxFileBytes >> 20) + " MiB)");
-
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(info.st_size));
-  std::size_t filled = 0;
-  for (;;) {
-    // The file may grow while we read; keep going (within the bound) until the end.
-    if (filled == bytes.size()) {
-      if (bytes.size() > kMaxFileBytes) failLoad(path, "file too large for a picture");
-      bytes.resize(std::min(kMaxFileBytes + 1, bytes.size() + 65536));
-    }
-    const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      failLoad(path, systemError("cannot read", errno));
-    }
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
   }
-  bytes.resize(filled);
-  return bytes;
 }
 
 }  // namespace
 
 SourcePicture loadPicture(const std::string& path) {
-  const std::vector<uint8_t> bytes = readWholeFile(path);
+  const std::vector<uint8_t> bytes = readPictureFile(path);
   return decodePicture(bytes, path);
 }
 

@@ -6,47 +6,14 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "output/c64data.hpp"
 #include "output/preview_arrays.hpp"
+#include "platform/files.hpp"
 
 namespace peltrix {
-
-// A file that could not be created or written; what() names the path and the reason.
-class FileWriteError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// A file being written: a temporary file in the target's folder until commit() renames it
-// over the target. Destroying an uncommitted AtomicFile removes the temporary file, so a
-// failed or abandoned write leaves no partial file behind. Replacing an existing file keeps
-// its permission bits. All failures throw FileWriteError.
-class AtomicFile {
- public:
-  explicit AtomicFile(std::string path);  // creates the temporary file at once
-  ~AtomicFile();
-  AtomicFile(const AtomicFile&) = delete;
-  AtomicFile& operator=(const AtomicFile&) = delete;
-
-  void write(std::span<const uint8_t> bytes);
-  // Flushes the content to disk and closes it; a full disk shows here at the latest.
-  void finish();
-  void commit();  // finishes if need be, then renames: the file is then in place
-
-  const std::string& path() const { return path_; }
-
- private:
-  [[noreturn]] void fail(const std::string& reason);
-  void discard() noexcept;
-
-  std::string path_;
-  std::string tempPath_;
-  int fd_ = -1;
-};
 
 // Writes `bytes` as the whole content of the file at `path` (created or replaced).
 void writeFile(const std::string& path, std::span<const uint8_t> bytes);

@@ -1,8 +1,6 @@
 // peltrix-convert: converts a picture file without the window, by running the very same
 // job as the window's "Process" (start the job, wait for its done flags, complete it) and
 // writing the result with the same writers.
-#include <unistd.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -19,6 +17,7 @@
 #include "app/commands.hpp"
 #include "app/job.hpp"
 #include "output/writers.hpp"
+#include "platform/files.hpp"
 
 namespace peltrix::cli {
 namespace {
@@ -78,7 +77,7 @@ bool runJob(SharedState& state, const Request& r) {
     return false;
   }
   std::optional<ProgressBar> bar;
-  if (!r.quiet && ::isatty(STDERR_FILENO)) bar.emplace(stderr);
+  if (!r.quiet && isTerminal(stderr)) bar.emplace(stderr);
   while (!jobFinished(state)) {
     if (interrupted) requestStop(state);
     if (bar) bar->update(progressValue(state) - 1);

@@ -1,0 +1,75 @@
+// The few file-system operations that differ between the platforms, with paths in UTF-8:
+// reading a whole file, writing one atomically (beside the target, then renamed over it),
+// and asking whether a path exists or names the same file as another. files_posix.cpp and
+// files_windows.cpp implement them; nothing else in the core touches the platform's calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace peltrix {
+
+// Why a file could not be read. what() is the reason alone, without the path.
+class FileReadError : public std::runtime_error {
+ public:
+  enum class Kind { Open, Read, Directory, NotRegular, TooLarge };
+  FileReadError(Kind kind, const std::string& reason) : std::runtime_error(reason), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+// The whole content of the regular file at `path`, at most `maxBytes` of it (a longer file
+// throws TooLarge). Opening never blocks (a FIFO is refused, not waited on).
+std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes);
+
+// A file that could not be created or written; what() names the path and the reason.
+class FileWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A file being written: a temporary file in the target's folder until commit() renames it
+// over the target. Destroying an uncommitted AtomicFile removes the temporary file, so a
+// failed or abandoned write leaves no partial file behind. Replacing an existing file keeps
+// its permission bits. All failures throw FileWriteError.
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::string path);  // creates the temporary file at once
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  void write(std::span<const uint8_t> bytes);
+  // Flushes the content to disk and closes it; a full disk shows here at the latest.
+  void finish();
+  void commit();  // finishes if need be, then renames: the file is then in place
+
+  const std::string& path() const { return path_; }
+
+ private:
+  [[noreturn]] void fail(const std::string& reason);
+  void discard() noexcept;
+
+  std::string path_;
+  std::string tempPath_;
+  intptr_t handle_ = -1;  // the platform's file descriptor or handle; -1 when closed
+};
+
+// Whether anything (a file, a folder, a dangling link) exists at `path`.
+bool pathExists(const std::string& path);
+
+// Whether `a` and `b` both exist and are the same file, however each is spelt (links,
+// relative and absolute paths, hard links).
+bool sameFile(const std::string& a, const std::string& b);
+
+// Whether `stream` writes to a terminal (progress is drawn only there).
+bool isTerminal(std::FILE* stream);
+
+}  // namespace peltrix
