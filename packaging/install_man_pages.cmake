@@ -4,6 +4,9 @@
 #     PELTRIX_DATA_DIR, PELTRIX_VERSION; CMAKE_INSTALL_PREFIX, DESTDIR as for any install.
 set(DATADIR "${CMAKE_INSTALL_PREFIX}/${PELTRIX_DATA_DIR}")
 set(VERSION "${PELTRIX_VERSION}")
+# A folder of this installation's own: two installations may run at once (a test and cpack).
+string(MD5 installation "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}")
+set(PELTRIX_MAN_WORK "${PELTRIX_MAN_WORK}/${installation}")
 file(MAKE_DIRECTORY "${PELTRIX_MAN_WORK}")
 foreach(template IN LISTS PELTRIX_MAN_PAGES)
   get_filename_component(page "${template}" NAME)
@@ -16,3 +19,4 @@ foreach(template IN LISTS PELTRIX_MAN_PAGES)
   file(INSTALL "${PELTRIX_MAN_WORK}/${page}.gz"
        DESTINATION "${CMAKE_INSTALL_PREFIX}/${PELTRIX_MAN_DIR}")
 endforeach()
+file(REMOVE_RECURSE "${PELTRIX_MAN_WORK}")
