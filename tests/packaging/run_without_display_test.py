@@ -98,12 +98,6 @@ for out in "$@"; do echo converted > "$out"; done
             done = run_script(work, build)
             self.assertEqual(done.returncode, 0, f"run {attempt + 1}: {done.stderr}")
 
-    def test_a_missing_converter_is_reported(self):
-        done = run_script(self.folder, os.path.join(self.folder, "no-build"))
-        self.assertEqual(done.returncode, 1)
-        self.assertIn("peltrix-convert", done.stderr)
-        self.assertEqual(os.listdir(self.folder), [])
-
 
 class WithDisplay(unittest.TestCase):
     def test_starts_the_window_instead(self):
