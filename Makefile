@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean
+.PHONY: all setup build run test bench fuzz format clean install deb
 
 all: build
 
@@ -18,6 +18,16 @@ run: build
 
 test: build
 	@bash scripts/test.sh $(BUILD)
+
+# Installs the programs, desktop entry, icons, man pages and sample under PREFIX (inside
+# DESTDIR when given): `sudo make install`, `make install PREFIX=/usr/local DESTDIR=/tmp/stage`.
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package $(BUILD)/peltrix_VERSION_amd64.deb; `sudo apt install ./$(BUILD)/peltrix_*.deb`.
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@$(BUILD)/bench/peltrix_bench

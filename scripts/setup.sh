@@ -12,7 +12,7 @@ packages=(
   clang clang-format libclang-rt-14-dev
   64tass vice xvfb imagemagick xauth x11-utils xdotool
   # packaging: the .deb, its dependencies and its checks, man pages
-  dpkg-dev file lintian man-db fakeroot
+  dpkg-dev file lintian man-db fakeroot help2man desktop-file-utils
   # Windows build: cross compilers, zlib, libjpeg-turbo's SIMD, wine to run the tests
   g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm wine wine64 fonts-wine
   # web build: the core in WebAssembly, the page tested in headless Chromium
