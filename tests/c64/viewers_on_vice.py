@@ -53,12 +53,12 @@ CONVERT_OPTIONS = {
 
 # What the line viewers show, measured on x64sc and asserted here. The display window
 # is raster lines 51-250 (window row r = raster 51 + r).
-# standard: picture line y on raster 51 + y; the black steps (rasters 245-247) and the
-#   lines below, where no bad line can be forced, hide picture lines 194-199.
-# FLI: picture line y on raster 50 + y (line 0 is under the top border); window row r
-#   shows picture line r + 1; black from raster 247 (picture line 197, window row 196).
+# standard: picture line y on raster 51 + y; black from raster 248 (picture line 197), where
+#   no bad line can be forced.
+# FLI: picture line y on raster 50 + y; window row r shows picture line r + 1; black from
+#   raster 248 (picture line 198, window row 197).
 FIRST_PICTURE_RASTER = {'standard': 51, 'fli': 50}
-BLACK_FROM_ROW = {'standard': 194, 'fli': 196}
+BLACK_FROM_ROW = {'standard': 197, 'fli': 197}
 
 
 # ---------------------------------------------------------------- pictures and data
@@ -266,14 +266,11 @@ def check_mask(shots, frames):
 
 
 def check_viewer(name, shots, frames):
-    ntsc = VIEWERS[name][2]
     if name.startswith('whole'):
         return check_whole(shots, frames)
     if name.startswith('mask'):
         return check_mask(shots, frames)
     kind = 'fli' if name.startswith('fli') else 'standard'
-    if kind == 'fli' and ntsc:
-        return check_lines(shots, frames, kind, range(8, 32), 32)
     return check_lines(shots, frames, kind, range(0, 24), 24)
 
 
