@@ -53,8 +53,8 @@ irq_line39
         ldx #DELAY0             ; 2 + 5 * DELAY0 - 1
 -       dex
         bne -
-        nop                     ; step 0 works 0-3 cycles later (x64sc, PAL and
-                                ; NTSC): the NOP puts it inside that range
+        nop                     ; 0-3 cycles more here all work (x64sc, PAL and
+                                ; NTSC); the NOP's 2 sit inside that range.
                                 ; X = 0 from here on (the NTSC stores index with it)
 
 ; The line routine, one step per raster line: step n selects the bank of raster
@@ -62,8 +62,9 @@ irq_line39
 ; that raster line a bad line, so it fetches its colours from that bank and screen.
 ; The screens by n mod 8: +$0000 (rows 6-7) for 0-1, +$0400 (rows 0-1) for 2-3,
 ; +$0800 for 4-5, +$0C00 for 6-7: picture line y is on raster 50 + y.
-; (Cycles counted 1..63 PAL, 1..65 NTSC, as in the VIC-II timing diagrams; NTSC's two
-; extra cycles come after cycle 55, so cycles 1-55 are the same on both.)
+; (Cycles counted 1..63 PAL, 1..65 NTSC, as in the VIC-II timing diagrams. The bad
+; line's cycles 12-54 are the same on both; NTSC's two extra cycles move the sprite
+; fetches: sprites 0-2 one cycle later, 3-7 one cycle earlier.)
 ; Rasters 48-49 (steps 0-1): YSCROLL written before the line's cycle 12, normal bad
 ;   lines that stop the CPU and so put the routine in step with the beam. They show
 ;   line 0's bitmap in the wrong colours, so they set the invalid mode (ECM + BMM:
