@@ -190,6 +190,48 @@ TEST_F(CliConvert, FramesAndProgramFiles) {
   EXPECT_EQ(fs::file_size(path("std.prg")), 31746u);
 }
 
+// --c64-frames: the frames as the program file's viewer shows them. Which pixels each viewer
+// hides is the display model's (proven on x64sc by tests/c64/viewers_on_vice.py); here the
+// options must reach it: the right viewer for the data form and the viewer options.
+TEST_F(CliConvert, C64FramesShowTheFramesAsTheChosenViewerDoes) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  struct Case {
+    std::vector<std::string> options;
+    bool (*hidden)(int x, int y);
+  };
+  const Case cases[] = {
+      {{"--no-fli"}, [](int x, int y) { return x < 24 || y >= 197; }},
+      {{"--ntsc", "--ass-lace"}, [](int x, int y) { return x < 24 || y >= 198; }},  // FLI
+      {{"--no-fli", "--ass-lace"}, [](int x, int y) { return (x / 2 + y) % 2 == 0; }},
+      {{"--no-fli", "--super-flicker", "--ass-lace"}, [](int, int) { return false; }},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.options;
+    for (const std::string& a : {std::string("--frames"), path("p"), std::string("--c64-frames"),
+                                 path("p"), photo("HappyFish.jpg"), path("p.raw")}) {
+      args.push_back(a);
+    }
+    const ProgramRun r = run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int f = 1; f <= 3; ++f) {
+      const std::vector<uint8_t> frame = decodePng(path("p-frame" + std::to_string(f) + ".png"));
+      const std::vector<uint8_t> shown =
+          decodePng(path("p-c64-frame" + std::to_string(f) + ".png"));
+      ASSERT_EQ(shown.size(), 192000u);
+      ASSERT_EQ(frame.size(), 192000u);
+      int wrong = 0;
+      for (int i = 0; i < 64000; ++i) {
+        for (int k = 0; k < 3; ++k) {
+          const uint8_t expected = c.hidden(i % 320, i / 320) ? 0 : frame[i * 3 + k];
+          wrong += shown[i * 3 + k] != expected;
+        }
+      }
+      EXPECT_EQ(wrong, 0) << c.options.back() << ", frame " << f;
+    }
+  }
+  EXPECT_EQ(files(), 8u);  // p.raw, three frames, the blend, three C64 frames
+}
+
 TEST_F(CliConvert, UnreadableInputsFailWithOneLineAndNoOutput) {
   std::ofstream(path("notes.jpg")) << "not a picture at all";
   for (const std::string& input : {path("missing.jpg"), path("notes.jpg"), dir_.string()}) {
@@ -229,6 +271,7 @@ TEST_F(CliConvert, UsageErrorsExitWith2AndAHint) {
       {"in.jpg", "out.gif"},
       {"in.jpg", "out"},
       {"--frames", "", "in.jpg", "out.raw"},
+      {"--c64-frames=", "in.jpg", "out.raw"},
   };
   for (const auto& args : bad) {
     const ProgramRun r = run(args);

@@ -153,7 +153,9 @@ TEST(ViewerProgram, FliDataMovesFrameThreeFirstBitmapBeforeScreens) {
   }
 }
 
-// Standard viewer: 200 steps "lda table+n,x / sta $DD00 / lda #v / sta $D011 / pad".
+// Standard viewer: 201 steps "lda table+n,x / sta $DD00 / lda #v / sta $D011 / pad": steps
+// 0-199 force a bad line on rasters 48-247 (picture lines 0-196 on rasters 51-247), step 200
+// blanks the lines below, which no bad line can reach.
 TEST(ViewerProgram, StandardLineRoutineRotatesTheBanksByThePhase) {
   for (Viewer v : {Viewer::StandardPal, Viewer::StandardNtsc}) {
     auto prog = viewerProgram(v);
@@ -173,17 +175,18 @@ TEST(ViewerProgram, StandardLineRoutineRotatesTheBanksByThePhase) {
     // The bank table: 240 bytes 0, 1, 2, 0, ... with no page crossing for n + phase < 256.
     ASSERT_EQ(table & 0xFF, 0);
     for (int i = 0; i < 240; ++i) ASSERT_EQ(at(prog, table + i), i % 3) << i;
-    for (int n = 0; n < 200; ++n) {
+    for (int n = 0; n <= 200; ++n) {
       SCOPED_TRACE(n);
       ASSERT_EQ(prog[pos], 0xBD);
       EXPECT_EQ(prog[pos + 1] | prog[pos + 2] << 8, table + n);
       EXPECT_EQ(prog[pos + 6], 0xA9);
-      EXPECT_EQ(prog[pos + 7], n < 197 ? 0x38 + (n & 7) : 0x7D + (n - 197));
+      EXPECT_EQ(prog[pos + 7], n < 200 ? 0x38 + (n & 7) : 0x7F);
       EXPECT_EQ(prog[pos + 8], 0x8D);
       EXPECT_EQ(prog[pos + 9] | prog[pos + 10] << 8, 0xD011);
       pos += 11;
       while (prog[pos] == 0xEA || prog[pos] == 0x24) pos += prog[pos] == 0x24 ? 2 : 1;  // pad
     }
+    EXPECT_NE(prog[pos], 0xBD);  // no 202nd step
     // With phase 0 the first three lines get $DD00 = 0, 1, 2; with phase 1: 1, 2, 0.
     for (int n = 0; n < 3; ++n) {
       EXPECT_EQ(at(prog, table + 0 + n), n);
@@ -192,27 +195,42 @@ TEST(ViewerProgram, StandardLineRoutineRotatesTheBanksByThePhase) {
   }
 }
 
-// FLI viewer: 201 steps "lda #bank / sta $DD00 / lda #screen / sta $D018 / lda #v / sta $D011".
+// FLI viewer: 201 steps "lda #bank / sta $DD00 / lda #screen / sta $D018 / lda #v / sta $D011";
+// on NTSC the first two stores are "sta abs,x" (X = 0), one cycle longer each.
 TEST(ViewerProgram, FliStepsSelectTheScreenOfTheirPixelRowsAndEndBlack) {
   for (Viewer v : {Viewer::FliPal, Viewer::FliNtsc}) {
     auto prog = viewerProgram(v);
     SCOPED_TRACE(static_cast<int>(v));
-    const size_t stepSize = v == Viewer::FliNtsc ? 17 : 15;
-    auto start = find(prog, {0xA9, 0x00, 0x8D, 0x00, 0xDD, 0xA9, 0x08, 0x8D, 0x18, 0xD0, 0xA9, 0x38,
-                             0x8D, 0x11, 0xD0});
+    const bool ntsc = v == Viewer::FliNtsc;
+    const uint8_t store = ntsc ? 0x9D : 0x8D;
+    auto start = find(prog, {0xA9, 0x00, store, 0x00, 0xDD, 0xA9, 0x08, store, 0x18, 0xD0, 0xA9,
+                             0x78, 0x8D, 0x11, 0xD0});
     ASSERT_TRUE(start);
+    const size_t stepSize = 15;
     std::vector<uint16_t> bankOperands;
     for (int n = 0; n <= 200; ++n) {
       SCOPED_TRACE(n);
       const uint8_t* s = prog.data() + *start + n * stepSize;
       EXPECT_EQ(s[0], 0xA9);
       EXPECT_EQ(s[1], n < 200 ? n % 3 : 0);  // as assembled: phase 0
+      EXPECT_EQ(s[2], store);
+      EXPECT_EQ(s[3] | s[4] << 8, 0xDD00);
       EXPECT_EQ(s[6], n < 200 ? ((n & 7) >> 1) * 0x10 + 0x08 : 0x08);
-      EXPECT_EQ(s[11], n < 199 ? 0x38 + (n & 7) : n == 199 ? 0x7F : 0x78);
-      if (v == Viewer::FliNtsc) {
-        EXPECT_EQ(s[15], 0x24);  // BIT zp: 3 more cycles a line
-      }
+      EXPECT_EQ(s[7], store);
+      EXPECT_EQ(s[8] | s[9] << 8, 0xD018);
+      // Rasters 48-49 black but bad lines; picture lines 0-197 on rasters 50-247; raster 248
+      // black with RSEL clear (the vertical border stays open, so raster 50 shows).
+      EXPECT_EQ(s[11], n < 2 ? 0x78 + n : n < 200 ? 0x38 + (n & 7) : 0x70);
+      EXPECT_EQ(s[12], 0x8D);
+      EXPECT_EQ(s[13] | s[14] << 8, 0xD011);
       if (n < 200) bankOperands.push_back(static_cast<uint16_t>(kLoad + *start + n * stepSize + 1));
+    }
+    if (ntsc) {
+      // The stores index with X, so X must be 0 when the routine starts: it follows the
+      // delay loop "dex / bne" (and one NOP), which leaves X at 0.
+      ASSERT_GE(*start, 4u);
+      EXPECT_TRUE(std::equal(prog.begin() + *start - 4, prog.begin() + *start,
+                             std::vector<uint8_t>{0xCA, 0xD0, 0xFD, 0xEA}.begin()));
     }
     // The patch routine stores A, X, Y (table[phase], [phase+1], [phase+2]) into the bank
     // operands in strict rotation, so step n holds (phase + n) mod 3.
@@ -224,6 +242,18 @@ TEST(ViewerProgram, FliStepsSelectTheScreenOfTheirPixelRowsAndEndBlack) {
     }
     EXPECT_TRUE(find(prog, stores));
     EXPECT_TRUE(find(prog, {0, 1, 2, 0, 1, 2}));
+  }
+}
+
+// The standard and FLI viewers' black column: five sprites at X = 24 (picture columns 0-23),
+// PAL and NTSC alike ("lda #24 / sta $D000,y" in the sprite set-up).
+TEST(ViewerProgram, LineViewersPutTheBlackColumnOverTheFirstThreeCharacterColumns) {
+  for (Viewer v : {Viewer::StandardPal, Viewer::StandardNtsc, Viewer::FliPal, Viewer::FliNtsc}) {
+    auto prog = viewerProgram(v);
+    SCOPED_TRACE(static_cast<int>(v));
+    EXPECT_TRUE(find(prog, {0xA9, 24, 0x99, 0x00, 0xD0}));
+    EXPECT_TRUE(find(prog, {49, 91, 133, 175, 217}));  // sprite Y: a column from raster 50
+    EXPECT_TRUE(find(prog, {0xA9, 0x1F, 0x8D, 0x17, 0xD0, 0x8D, 0x15, 0xD0}));  // Y-expanded, on
   }
 }
 

@@ -3,14 +3,18 @@
 
 For each viewer it builds a program file (load address $0800, viewer, C64 data) from
 random frame pictures that obey the two-colours rule (per 8x8 cell, or per 8x2 band
-for FLI), captures consecutive video frames with ../shared/tools/c64frames and
-compares them pixel for pixel, as palette indices, with the frame pictures.
+for FLI), captures consecutive video frames with ../shared/tools/c64frames, the display
+window and a few border rows above and below it, and compares them pixel for pixel, as
+palette indices, with the frame pictures: every pixel is the frame pixel of its picture
+line, or black where the viewer cannot show it (the sprite column, the lines no bad line
+reaches, the border), and nothing else is black.
 
     viewers_on_vice.py --viewers DIR [--shared DIR] [--only NAME ...] [--keep DIR]
 
 With --convert PELTRIX_CONVERT --photo PICTURE the pictures come from the converter
-instead: it converts the photo in the matching mode into a .prg and its frame pictures
-(--frames), and the captured frames are compared with those.
+instead: it converts the photo in the matching mode into a .prg, its frame pictures
+(--frames) and the pictures of what the C64 shows (--c64-frames), the captured frames are
+checked against the frame pictures as above, and against the C64 pictures exactly.
 
 DIR holds the assembled viewers (<name>.bin). Exit status 0 = pass, 1 = fail,
 77 = skipped (x64sc, Xvfb or the shared folder missing).
@@ -51,14 +55,26 @@ CONVERT_OPTIONS = {
     'mask_ntsc': ['--no-fli', '--ass-lace', '--ntsc'],
 }
 
-# What the line viewers show, measured on x64sc and asserted here. The display window
-# is raster lines 51-250 (window row r = raster 51 + r).
-# standard: picture line y on raster 51 + y; the black steps (rasters 245-247) and the
-#   lines below, where no bad line can be forced, hide picture lines 194-199.
-# FLI: picture line y on raster 50 + y (line 0 is under the top border); window row r
-#   shows picture line r + 1; black from raster 247 (picture line 197, window row 196).
-FIRST_PICTURE_RASTER = {'standard': 51, 'fli': 50}
-BLACK_FROM_ROW = {'standard': 194, 'fli': 196}
+# What each viewer shows, measured on x64sc and asserted here, PAL and NTSC alike. The
+# display window is raster lines 51-250; the captures add ABOVE rows of border above it and
+# BELOW rows below it, so captured row k is raster 51 - ABOVE + k.
+#   first: raster of picture line 0; lines: picture lines 0 .. lines-1 show, the rest is
+#   black; column: pixel columns 0 .. column-1 are black (the sprite column).
+# standard: picture line y on raster 51 + y; raster 247, the last on which a bad line can be
+#   forced, shows line 196; lines 197-199 (rasters 248-250) black.
+# FLI: its data puts picture line y on raster 50 + y: line 0 above the display window (the
+#   viewer keeps the border open), line 197 on raster 247; lines 198-199 black.
+# The line viewers lose the three leftmost character columns to the forced bad lines and
+# cover them with black sprites.
+DISPLAY = {
+    'whole': {'first': 51, 'lines': 200, 'column': 0},
+    'mask': {'first': 51, 'lines': 200, 'column': 0},
+    'standard': {'first': 51, 'lines': 197, 'column': 24},
+    'fli': {'first': 50, 'lines': 198, 'column': 24},
+}
+ABOVE = 4
+BELOW = 4
+MASK_FRAMES = 6     # the photo run's mask captures: each frame under both checkerboards
 
 
 # ---------------------------------------------------------------- pictures and data
@@ -131,38 +147,45 @@ def c64frames_module(tool):
 
 
 def converted(convert, photo, name, work, tool):
-    """Converts the photo for this viewer: the .prg path and the three frame pictures."""
+    """Converts the photo for this viewer: the .prg path, the three frame pictures and the
+    three pictures of what the C64 shows (peltrix's own display model)."""
     prefix = os.path.join(work, name)
     prg = prefix + '.prg'
-    r = subprocess.run([convert, '-q'] + CONVERT_OPTIONS[name] + [photo, prg, '--frames', prefix],
+    r = subprocess.run([convert, '-q'] + CONVERT_OPTIONS[name] +
+                       [photo, prg, '--frames', prefix, '--c64-frames', prefix],
                        capture_output=True, text=True, timeout=1800)
     if r.returncode != 0:
         raise RuntimeError('peltrix-convert failed: ' + r.stderr.strip())
     mod = c64frames_module(tool)
+    frames = [index_picture(mod, '%s-frame%d.png' % (prefix, k)) for k in (1, 2, 3)]
+    shown = [index_picture(mod, '%s-c64-frame%d.png' % (prefix, k)) for k in (1, 2, 3)]
+    return prg, frames, shown
+
+
+def index_picture(mod, path):
+    """A 320x200 PNG of palette colours as rows of palette indices."""
     index = {tuple(rgb): i for i, rgb in enumerate(mod.PALETTE)}
-    frames = []
-    for k in (1, 2, 3):
-        w, h, rows = mod.read_png('%s-frame%d.png' % (prefix, k))
-        if (w, h) != (320, 200):
-            raise RuntimeError('frame picture %d is %dx%d' % (k, w, h))
-        pic = []
-        for row in rows:
-            line = []
-            for x in range(320):
-                rgb = tuple(row[3 * x:3 * x + 3])
-                if rgb not in index:
-                    raise RuntimeError('frame picture %d holds a non-palette colour %s' % (k, rgb))
-                line.append(index[rgb])
-            pic.append(line)
-        frames.append(pic)
-    return prg, frames
+    w, h, rows = mod.read_png(path)
+    if (w, h) != (320, 200):
+        raise RuntimeError('%s is %dx%d' % (path, w, h))
+    pic = []
+    for row in rows:
+        line = []
+        for x in range(320):
+            rgb = tuple(row[3 * x:3 * x + 3])
+            if rgb not in index:
+                raise RuntimeError('%s holds a non-palette colour %s' % (path, rgb))
+            line.append(index[rgb])
+        pic.append(line)
+    return pic
 
 
 # ---------------------------------------------------------------- capture
 
 def capture(tool, prg, outdir, ntsc, frames=FRAMES, keep_raw=False):
+    """Consecutive video frames, each 200 + ABOVE + BELOW rows of palette indices."""
     cmd = [sys.executable, tool, '--frames', str(frames), '--jobs', '1',
-           '--start-cycles', '4500000']
+           '--start-cycles', '4500000', '--above', str(ABOVE), '--below', str(BELOW)]
     if ntsc:
         cmd.append('--ntsc')
     if keep_raw:
@@ -175,7 +198,10 @@ def capture(tool, prg, outdir, ntsc, frames=FRAMES, keep_raw=False):
     shots = []
     for fr in info['frames']:
         with open(os.path.join(outdir, fr['index_file'])) as f:
-            shots.append([[int(ch, 16) for ch in line.rstrip('\n')] for line in f])
+            shot = [[int(ch, 16) for ch in line.rstrip('\n')] for line in f]
+        if len(shot) != 200 + ABOVE + BELOW or any(len(row) != 320 for row in shot):
+            raise RuntimeError('capture %s is not 320 x %d' % (fr['index_file'], 200 + ABOVE + BELOW))
+        shots.append(shot)
     return shots
 
 
@@ -201,49 +227,97 @@ def only_one(candidates, what):
     return candidates[0]
 
 
+def raster_of_row(k):
+    return 51 - ABOVE + k
+
+
+def first_difference(row, expected, x0=0):
+    for x in range(x0, 320):
+        if row[x] != expected[x]:
+            return x
+    return None
+
+
+def check_border_black(i, shot):
+    """The border rows above and below the display window are black."""
+    for k, row in enumerate(shot):
+        if not 0 <= raster_of_row(k) - 51 < 200:
+            if any(row):
+                raise Failure('video frame %d: border raster %d is not black (column %d)'
+                              % (i, raster_of_row(k), first_difference(row, [0] * 320)))
+
+
+def window(shot):
+    return shot[ABOVE:ABOVE + 200]
+
+
 def check_whole(shots, frames):
     """Every video frame is exactly one whole frame picture, cycling 3, 2, 1."""
     for i, shot in enumerate(shots):
-        check(any(shot == f for f in frames), 'video frame %d is not exactly one frame picture' % i)
+        check_border_black(i, shot)
+        check(any(window(shot) == f for f in frames),
+              'video frame %d is not exactly one frame picture' % i)
     fits = [f0 for f0 in (1, 2, 3)
-            if all(shot == frames[rotated(f0, i) - 1] for i, shot in enumerate(shots))]
+            if all(window(shot) == frames[rotated(f0, i) - 1] for i, shot in enumerate(shots))]
     f0 = only_one(fits, 'the sequence of whole frames')
-    return 'whole frames %s' % [rotated(f0, i) for i in range(len(shots))]
+    return [rotated(f0, i) for i in range(len(shots))], \
+        'whole frames %s' % [rotated(f0, i) for i in range(len(shots))]
 
 
-def check_lines(shots, frames, kind, sprite_cols, x0):
-    """Standard and FLI viewers: on every picture line the pixels right of the sprite column
-    are that line of one frame picture; the frame goes 3, 2, 1 from line to line and from
-    video frame to video frame; the sprite column and the bottom lines are black."""
-    black_from = BLACK_FROM_ROW[kind]
-    offset = 51 - FIRST_PICTURE_RASTER[kind]
-    shown = []                  # per video frame and line: the frames that line matches
+def check_lines(shots, frames, kind):
+    """Standard and FLI viewers. Captured row k (raster R) shows picture line R - first:
+    when that is one of the lines shown, its pixels right of the sprite column are exactly
+    that line of one frame picture and the column is black; every other row is black. The
+    frame goes 3, 2, 1 from line to line and from video frame to video frame. Returns the
+    rotation (the frame on picture line 0 of each video frame), a description, and the
+    number of picture lines that showed picture pixels in every video frame."""
+    d = DISPLAY[kind]
+    col = d['column']
+    shown = []                  # per video frame: {picture line: frames that line matches}
+    visible_lines = None
     for i, shot in enumerate(shots):
-        lines = []
-        for y in range(200):
-            row = shot[y]
-            if y >= black_from:
-                check(all(v == 0 for v in row), 'video frame %d: row %d is not black' % (i, y))
+        lines = {}
+        visible = set()
+        for k, row in enumerate(shot):
+            y = raster_of_row(k) - d['first']
+            if not 0 <= y < d['lines']:
+                what = 'picture line %d' % y if 0 <= y < 200 else 'border'
+                if any(row):
+                    raise Failure('video frame %d: raster %d (%s) is not black from column %d on'
+                                  % (i, raster_of_row(k), what, first_difference(row, [0] * 320)))
                 continue
-            check(all(row[x] == 0 for x in sprite_cols),
-                  'video frame %d: sprite column not black on row %d' % (i, y))
-            hits = {f + 1 for f in range(3) if row[x0:] == frames[f][y + offset][x0:]}
-            check(hits, 'video frame %d: row %d matches no line %d of a frame picture '
-                  '(torn, jittered or misplaced)' % (i, y, y + offset))
-            lines.append(hits)
+            if any(row[:col]):
+                raise Failure('video frame %d: sprite column not black on raster %d (picture '
+                              'line %d)' % (i, raster_of_row(k), y))
+            hits = {f + 1 for f in range(3) if row[col:] == frames[f][y][col:]}
+            if not hits:
+                worst = min(range(3), key=lambda f: sum(a != b for a, b in
+                                                        zip(row[col:], frames[f][y][col:])))
+                raise Failure('video frame %d: raster %d matches no frame picture\'s line %d '
+                              '(torn, jittered or misplaced); nearest frame %d differs from '
+                              'column %d on' % (i, raster_of_row(k), y, worst + 1,
+                                                first_difference(row, frames[worst][y], col)))
+            lines[y] = hits
+            if any(row[col:]):
+                visible.add(y)
         shown.append(lines)
+        visible_lines = visible if visible_lines is None else visible_lines & visible
     fits = [f0 for f0 in (1, 2, 3)
             if all(rotated(f0, i + y) in hits
-                   for i, lines in enumerate(shown) for y, hits in enumerate(lines))]
+                   for i, lines in enumerate(shown) for y, hits in lines.items())]
     if not fits:
         for i, lines in enumerate(shown):
-            for y in range(1, len(lines)):
+            for y in range(1, d['lines']):
                 check(any(rotated(a, 1) in lines[y] for a in lines[y - 1]),
-                      'video frame %d: rows %d and %d do not follow the 3, 2, 1 rotation'
-                      % (i, y - 1, y))
+                      'video frame %d: picture lines %d and %d do not follow the 3, 2, 1 '
+                      'rotation' % (i, y - 1, y))
     f0 = only_one(fits, 'the frames on the lines')
-    return ('window row r shows picture line r + %d; row 0 shows frames %s; rows %d-199 black'
-            % (offset, [rotated(f0, i) for i in range(len(shots))], black_from))
+    count = len(visible_lines)
+    span = '%d-%d' % (min(visible_lines), max(visible_lines)) if visible_lines else 'none'
+    return ([rotated(f0, i) for i in range(len(shots))], count,
+            'picture line y on raster %d + y, %d lines shown (%s), columns 0-%d black; line 0 '
+            'shows frames %s' % (d['first'], count, span, col - 1,
+                                 [rotated(f0, i) for i in range(len(shots))]))
 
 
 def masked(pic, phase):
@@ -256,25 +330,62 @@ def check_mask(shots, frames):
     """Whole frames 3, 2, 1 under a 2 x 1 checkerboard of black that inverts every frame."""
     views = {(f + 1, p): masked(frames[f], p) for f in range(3) for p in range(2)}
     for i, shot in enumerate(shots):
-        check(any(shot == v for v in views.values()),
+        check_border_black(i, shot)
+        check(any(window(shot) == v for v in views.values()),
               'video frame %d is not a frame picture under the checkerboard' % i)
     fits = [(f0, p0) for f0 in (1, 2, 3) for p0 in (0, 1)
-            if all(shot == views[(rotated(f0, i), (p0 + i) & 1)] for i, shot in enumerate(shots))]
+            if all(window(shot) == views[(rotated(f0, i), (p0 + i) & 1)]
+                   for i, shot in enumerate(shots))]
     f0, p0 = only_one(fits, 'the sequence of masked frames')
-    return 'frames %s, checkerboard phases %s' % ([rotated(f0, i) for i in range(len(shots))],
-                                                 [(p0 + i) & 1 for i in range(len(shots))])
+    phases = [(p0 + i) & 1 for i in range(len(shots))]
+    return ([rotated(f0, i) for i in range(len(shots))], phases,
+            'frames %s, checkerboard phases %s' % ([rotated(f0, i) for i in range(len(shots))],
+                                                   phases))
+
+
+def kind_of(name):
+    return name.split('_')[0]
 
 
 def check_viewer(name, shots, frames):
-    ntsc = VIEWERS[name][2]
-    if name.startswith('whole'):
-        return check_whole(shots, frames)
-    if name.startswith('mask'):
+    """The checks against the frame pictures; returns (rotation, extra, description)."""
+    kind = kind_of(name)
+    if kind == 'whole':
+        rotation, text = check_whole(shots, frames)
+        return rotation, None, text
+    if kind == 'mask':
         return check_mask(shots, frames)
-    kind = 'fli' if name.startswith('fli') else 'standard'
-    if kind == 'fli' and ntsc:
-        return check_lines(shots, frames, kind, range(8, 32), 32)
-    return check_lines(shots, frames, kind, range(0, 24), 24)
+    rotation, count, text = check_lines(shots, frames, kind)
+    return rotation, count, text
+
+
+def check_model(name, shots, rotation, phases, shown):
+    """peltrix's pictures of what the C64 shows (--c64-frames) against the captures, pixel
+    for pixel: a whole-frame capture is the picture of its frame; a mask capture under the
+    model's checkerboard (phase 0) is the picture of its frame, and every frame is seen so;
+    a line viewer's captured row shows, at its picture line, the row of the picture of the
+    frame on that line, black columns and black lines included."""
+    kind = kind_of(name)
+    first = DISPLAY[kind]['first']
+    compared = set()
+    for i, shot in enumerate(shots):
+        if kind == 'mask' and phases[i] != 0:
+            continue
+        for k, row in enumerate(shot):
+            y = raster_of_row(k) - first
+            if kind in ('whole', 'mask'):
+                f = rotation[i]
+            else:
+                f = rotated(rotation[i], y)
+            expected = shown[f - 1][y] if 0 <= y < 200 else [0] * 320
+            if row != expected:
+                raise Failure('video frame %d, raster %d: the C64 picture of frame %d (%s) '
+                              'differs from column %d on'
+                              % (i, raster_of_row(k), f, 'line %d' % y if 0 <= y < 200
+                                 else 'border', first_difference(row, expected)))
+        compared.add(rotation[i])
+    check(compared == {1, 2, 3}, 'the C64 pictures of frames %s were compared with no capture'
+          % sorted({1, 2, 3} - compared))
 
 
 # ---------------------------------------------------------------- main
@@ -320,8 +431,9 @@ def main(argv=None):
                 print('%s: FAIL viewer is %d bytes, not %d' % (name, len(viewer), length))
                 continue
             try:
+                shown = None
                 if args.convert:
-                    prg, frames = converted(args.convert, args.photo, name, work, tool)
+                    prg, frames, shown = converted(args.convert, args.photo, name, work, tool)
                     with open(prg, 'rb') as f:
                         written = f.read()
                     data_size = 36864 if form == 'fli' else 27648
@@ -334,8 +446,18 @@ def main(argv=None):
                     prg = os.path.join(work, name + '.prg')
                     with open(prg, 'wb') as f:
                         f.write(program_file(viewer, assemble(frames, form == 'fli')))
-                shots = capture(tool, prg, os.path.join(work, name), ntsc)
-                print('%s: ok (%s)' % (name, check_viewer(name, shots, frames)))
+                count = MASK_FRAMES if shown and kind_of(name) == 'mask' else FRAMES
+                shots = capture(tool, prg, os.path.join(work, name), ntsc, frames=count)
+                rotation, extra, text = check_viewer(name, shots, frames)
+                if kind_of(name) in ('standard', 'fli') and not args.convert:
+                    # Random pictures never have a black line: every line shown is seen.
+                    check(extra == DISPLAY[kind_of(name)]['lines'],
+                          '%d picture lines shown, not %d' % (extra, DISPLAY[kind_of(name)]['lines']))
+                if shown:
+                    check_model(name, shots, rotation, extra if kind_of(name) == 'mask' else None,
+                                shown)
+                    text += '; the C64 pictures match'
+                print('%s: ok (%s)' % (name, text))
             except (Failure, RuntimeError) as e:
                 failed.append(name)
                 print('%s: FAIL %s' % (name, e))

@@ -25,6 +25,9 @@ const char* const kHelpText =
     "      --ass-lace       \"Ass Lace\" viewer (only with --no-fli, without --super-flicker)\n"
     "      --single-thread  one worker thread (default two, \"Multithread\")\n"
     "      --frames PREFIX  also write PREFIX-blend.png and PREFIX-frame1.png .. frame3.png\n"
+    "      --c64-frames PREFIX\n"
+    "                       also write PREFIX-c64-frame1.png .. frame3.png: the frames as the\n"
+    "                       program file's viewer shows them on a C64\n"
     "  -q, --quiet          no progress bar\n"
     "  -h, --help           show this help\n"
     "      --version        show the version\n"
@@ -92,6 +95,9 @@ Request parseArguments(const std::vector<std::string>& args) {
     } else if (is("--frames")) {
       r.framesPrefix = value("--frames");
       if (r.framesPrefix.empty()) throw UsageError("--frames needs a non-empty PREFIX");
+    } else if (is("--c64-frames")) {
+      r.c64FramesPrefix = value("--c64-frames");
+      if (r.c64FramesPrefix.empty()) throw UsageError("--c64-frames needs a non-empty PREFIX");
     } else if (a == "--reduced") {
       r.job.bruteForce = false;
     } else if (a == "--basic-exclusions") {

@@ -21,7 +21,8 @@ struct Request {
   enum class Action { Convert, Help, Version } action = Action::Convert;
   std::string input;
   std::vector<Output> outputs;
-  std::string framesPrefix;  // empty: no frame pictures
+  std::string framesPrefix;     // empty: no frame pictures
+  std::string c64FramesPrefix;  // empty: no pictures of what the C64 shows
   int ditherLevel = 2;
   JobOptions job;  // defaults: the window's start-up states
   bool lumaOnly = false;

@@ -16,6 +16,7 @@
 #include "app/cli/progress_bar.hpp"
 #include "app/commands.hpp"
 #include "app/job.hpp"
+#include "output/c64_display.hpp"
 #include "output/writers.hpp"
 #include "platform/files.hpp"
 
@@ -112,6 +113,16 @@ int convert(const Request& r) {
             pending(r.framesPrefix + "-frame" + std::to_string(f + 1) + ".png",
                     [f](const SharedState& s) { return pngFileBytes(s.preview.frames[f]); }));
       }
+    }
+    // What the C64 shows: the frames as the program file's viewer displays them.
+    for (int f = 0; !r.c64FramesPrefix.empty() && f < 3; ++f) {
+      files.push_back(pending(r.c64FramesPrefix + "-c64-frame" + std::to_string(f + 1) + ".png",
+                              [f, &r](const SharedState& s) {
+                                const auto shown =
+                                    c64DisplayedFrames(s.outputBuffer, s.outputForm,
+                                                       r.job.superFlicker, r.ntsc, r.assLace);
+                                return pngFileBytes(displayValues(shown[f]));
+                              }));
     }
   } catch (const FileWriteError& e) {
     printError(e.what());

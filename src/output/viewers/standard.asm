@@ -58,16 +58,16 @@ phase   ldx #0                  ; frame phase 0..2, rewritten below
 ;   40 + 5 + 18 = 63. NTSC: one NOP more, 65.
 ;   Step 2's pad (PAD2) sets where raster 51's early stop catches step 4, so that
 ;   step 4 is the first to land on cycle 14 (measured on x64sc).
-; Steps 197-199 (rasters 245-247) write $7D/$7E/$7F: the invalid bitmap mode shows
-;   black from picture line 194 to the bottom border; after raster 247 no bad line
-;   can be forced, so picture lines 197-199 could not show their colours anyway.
-        .for n = 0, n < 200, n += 1
+;   Raster 247 (step 199) is the last one on which a bad line can be forced.
+; Step 200 (raster 248) writes $7F: the invalid bitmap mode shows black from picture
+;   line 197 to the bottom border; those lines could not get their colours anyway.
+        .for n = 0, n < 201, n += 1
         lda banks+n,x           ; 4
         sta cia2_pa             ; 4   bank of raster 48 + n
-        .if n < 197
+        .if n < 200
         lda #$38 + (n & 7)      ; 2
         .else
-        lda #$7d + n - 197
+        lda #$7f
         .endif
         sta vic_ctrl1           ; 4   YSCROLL = raster & 7: a bad line
         .if n == 2

@@ -1,0 +1,93 @@
+#include "output/c64_display.hpp"
+
+#include <cassert>
+
+#include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
+#include "colour/tables.hpp"
+
+namespace peltrix {
+
+namespace {
+
+constexpr int kSpriteColumn = 24;  // five black sprites at X = 24, 24 pixels wide
+constexpr int kMaskColour = 0;     // the mask viewer's colour until the space bar steps it
+
+// Offset of the screen memory for pixel row r (0..7) inside an FLI frame block: band
+// r / 2 of bands 3, 0, 1, 2 at 0x000, 0x400, 0x800, 0xC00.
+constexpr int kFliScreenOffset[4] = {0x400, 0x800, 0xC00, 0x000};
+
+}  // namespace
+
+ViewerDisplay viewerDisplay(Viewer viewer) {
+  ViewerDisplay d;
+  switch (viewer) {
+    case Viewer::WholeFrame:
+      break;
+    case Viewer::MaskPal:
+    case Viewer::MaskNtsc:
+      d.checkerboard = true;
+      break;
+    case Viewer::StandardPal:
+    case Viewer::StandardNtsc:
+      // Picture line 0 on raster 51; the last forced bad line, raster 247, is line 196.
+      d.linesShown = 197;
+      d.blackColumns = kSpriteColumn;
+      break;
+    case Viewer::FliPal:
+    case Viewer::FliNtsc:
+      // The FLI layout puts picture line 0 on raster 50, one line above the display
+      // window (the viewer keeps the border open); raster 247 is line 197.
+      d.firstRaster = 50;
+      d.linesShown = 198;
+      d.blackColumns = kSpriteColumn;
+      break;
+  }
+  return d;
+}
+
+C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int frame) {
+  assert(data.size() >= static_cast<size_t>(dataSize(form)) && frame >= 0 && frame < 3);
+  const bool fli = form == DataForm::Fli;
+  const uint8_t* block = data.data() + frame * (fli ? kFliFrameBlock : kNonFliFrameBlock);
+  const uint8_t* bitmap = block + (fli ? 0x1000 : 0x400);
+  C64Picture picture(kPixels);
+  for (int y = 0; y < kHeight; ++y) {
+    const int cy = y / 8;
+    const uint8_t* screen = block + (fli ? kFliScreenOffset[(y & 7) / 2] : 0);
+    for (int x = 0; x < kWidth; ++x) {
+      const int cell = cy * kCellColumns + x / 8;
+      const uint8_t colours = screen[cell];
+      const bool set = (bitmap[cell * 8 + (y & 7)] >> (7 - (x & 7))) & 1;
+      picture[y * kWidth + x] = static_cast<uint8_t>(set ? colours >> 4 : colours & 0x0F);
+    }
+  }
+  return picture;
+}
+
+std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, DataForm form,
+                                             bool superFlicker, bool ntsc, bool assLace) {
+  const ViewerDisplay d =
+      viewerDisplay(chooseViewer(form == DataForm::Fli, superFlicker, ntsc, assLace));
+  std::array<C64Picture, 3> frames;
+  for (int f = 0; f < 3; ++f) {
+    C64Picture& p = frames[f];
+    p = decodeC64Frame(data, form, f);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const bool hidden =
+            y >= d.linesShown || x < d.blackColumns || (d.checkerboard && ((x / 2 + y) & 1) == 0);
+        if (hidden) p[y * kWidth + x] = d.checkerboard ? kMaskColour : 0;
+      }
+    }
+  }
+  return frames;
+}
+
+PixelPlane displayValues(const C64Picture& picture) {
+  PixelPlane plane;
+  for (int i = 0; i < kPixels; ++i) plane.store(i, swapRedBlue(kPalette[picture[i] & 0x0F]));
+  return plane;
+}
+
+}  // namespace peltrix

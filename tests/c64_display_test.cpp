@@ -1,0 +1,141 @@
+// The display model: the assembled data decoded back into the frames, and what each viewer
+// hides of them. That the model is what a C64 shows is proven against x64sc captures, pixel
+// for pixel, by tests/c64/viewers_on_vice.py (the photo run, through --c64-frames).
+#include "output/c64_display.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
+#include "colour/tables.hpp"
+
+namespace peltrix {
+namespace {
+
+// Frame pictures with two colours (1..15, never black) in each 8 x `rows` region, as the
+// searches produce them, and their C64 colour indices.
+struct Frames {
+  std::unique_ptr<PreviewArrays> pictures = std::make_unique<PreviewArrays>();
+  std::vector<uint8_t> index[3];
+};
+
+Frames randomFrames(int rows, unsigned seed) {
+  Frames out;
+  std::mt19937 rng(seed);
+  for (int f = 0; f < 3; ++f) {
+    out.index[f].resize(kPixels);
+    for (int y0 = 0; y0 < kHeight; y0 += rows) {
+      for (int x0 = 0; x0 < kWidth; x0 += 8) {
+        const int a = 1 + static_cast<int>(rng() % 15), b = 1 + static_cast<int>(rng() % 15);
+        for (int y = y0; y < y0 + rows; ++y) {
+          for (int x = x0; x < x0 + 8; ++x) {
+            const int c = rng() & 1 ? a : b;
+            out.index[f][y * kWidth + x] = static_cast<uint8_t>(c);
+            out.pictures->frames[f].store(y * kWidth + x, swapRedBlue(kPalette[c]));
+          }
+        }
+      }
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> assembled(const Frames& frames, DataForm form) {
+  std::vector<uint8_t> data(kFliDataSize);
+  assembleC64Data(*frames.pictures, form, data);
+  return data;
+}
+
+TEST(C64Display, DecodingGivesBackTheAssembledFramesInBothLayouts) {
+  for (DataForm form : {DataForm::NonFli, DataForm::Fli}) {
+    const Frames frames = randomFrames(form == DataForm::Fli ? 2 : 8, 7);
+    const std::vector<uint8_t> data = assembled(frames, form);
+    for (int f = 0; f < 3; ++f) {
+      EXPECT_EQ(decodeC64Frame(data, form, f), frames.index[f]) << "frame " << f + 1;
+    }
+  }
+}
+
+TEST(C64Display, DecodingReadsTheBitmapAndTheScreenOfEachBand) {
+  // Frame 2 of FLI data: band 3 (pixel rows 6-7) takes its colours from block offset 0x000,
+  // band 0 from 0x400; bit 7 of a bitmap byte is the cell's leftmost pixel.
+  std::vector<uint8_t> data(kFliDataSize, 0);
+  const int block = kFliFrameBlock;
+  data[block + 0x000 + 41] = 0x2E;        // cell (1, 1), band 3: set bits red, clear light blue
+  data[block + 0x400 + 41] = 0x75;        // band 0: yellow / green
+  data[block + 0x1000 + 328 + 6] = 0x80;  // cell (1, 1), pixel row 6: only its left pixel set
+  const C64Picture p = decodeC64Frame(data, DataForm::Fli, 1);
+  EXPECT_EQ(p[14 * kWidth + 8], 2);
+  EXPECT_EQ(p[14 * kWidth + 9], 14);
+  EXPECT_EQ(p[8 * kWidth + 8], 5);    // row 0 of the cell: no bits set, band 0's low colour
+  EXPECT_EQ(p[15 * kWidth + 8], 14);  // row 7: band 3's low colour
+  EXPECT_EQ(decodeC64Frame(data, DataForm::Fli, 0)[14 * kWidth + 8], 0);  // frame 1 untouched
+
+  // Non-FLI: one screen per frame at the block's start, the bitmap at 0x400.
+  std::vector<uint8_t> plain(kNonFliDataSize, 0);
+  plain[2 * kNonFliFrameBlock + 999] = 0x1B;           // cell (39, 24) of frame 3
+  plain[2 * kNonFliFrameBlock + 0x400 + 7999] = 0x01;  // its last row: rightmost pixel
+  const C64Picture q = decodeC64Frame(plain, DataForm::NonFli, 2);
+  EXPECT_EQ(q[199 * kWidth + 319], 1);
+  EXPECT_EQ(q[199 * kWidth + 318], 11);
+}
+
+// Frame f as displayed, compared with the decoded frame: `hidden(x, y)` pixels black, all
+// others unchanged.
+template <typename Hidden>
+void expectShownExceptWhere(const std::vector<uint8_t>& data, DataForm form, bool superFlicker,
+                            bool ntsc, bool assLace, Hidden hidden) {
+  const auto shown = c64DisplayedFrames(data, form, superFlicker, ntsc, assLace);
+  for (int f = 0; f < 3; ++f) {
+    const C64Picture frame = decodeC64Frame(data, form, f);
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const int expected = hidden(x, y) ? 0 : frame[y * kWidth + x];
+        if (shown[f][y * kWidth + x] != expected && wrong++ == 0) {
+          ADD_FAILURE() << "frame " << f + 1 << " pixel (" << x << ", " << y << ") is "
+                        << int{shown[f][y * kWidth + x]} << ", not " << expected;
+        }
+      }
+    }
+  }
+}
+
+TEST(C64Display, EachViewerHidesItsColumnItsLostLinesOrTheCheckerboard) {
+  const std::vector<uint8_t> plain = assembled(randomFrames(8, 3), DataForm::NonFli);
+  const std::vector<uint8_t> fli = assembled(randomFrames(2, 4), DataForm::Fli);
+  for (bool ntsc : {false, true}) {
+    SCOPED_TRACE(ntsc ? "NTSC" : "PAL");
+    // Whole frames: everything; super flicker reduction wins over "Ass Lace".
+    expectShownExceptWhere(plain, DataForm::NonFli, true, ntsc, true,
+                           [](int, int) { return false; });
+    // Standard: the sprite column over columns 0-23, lines 197-199 black.
+    expectShownExceptWhere(plain, DataForm::NonFli, false, ntsc, false,
+                           [](int x, int y) { return x < 24 || y >= 197; });
+    // FLI (whatever the other options say): the same column, lines 198-199 black.
+    for (bool other : {false, true}) {
+      expectShownExceptWhere(fli, DataForm::Fli, other, ntsc, !other,
+                             [](int x, int y) { return x < 24 || y >= 198; });
+    }
+    // Mask: black over the pixel pairs with x / 2 + y even, the first video frame's phase.
+    expectShownExceptWhere(plain, DataForm::NonFli, false, ntsc, true,
+                           [](int x, int y) { return (x / 2 + y) % 2 == 0; });
+  }
+  EXPECT_EQ(viewerDisplay(Viewer::FliNtsc).firstRaster, 50);  // line 0 above the window
+  EXPECT_EQ(viewerDisplay(Viewer::StandardPal).firstRaster, 51);
+}
+
+TEST(C64Display, DisplayValuesAreThePaletteInTheDrawingOrder) {
+  C64Picture p(kPixels, 0);
+  for (int i = 0; i < kPaletteSize; ++i) p[i] = static_cast<uint8_t>(i);
+  const PixelPlane plane = displayValues(p);
+  for (int i = 0; i < kPaletteSize; ++i) EXPECT_EQ(swapRedBlue(plane.load(i)), kPalette[i]) << i;
+  EXPECT_EQ(plane.load(kPixels - 1), 0u);
+}
+
+}  // namespace
+}  // namespace peltrix
