@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean
+.PHONY: all setup build run test bench fuzz format clean windows
 
 all: build
 
@@ -18,6 +18,10 @@ run: build
 
 test: build
 	@bash scripts/test.sh $(BUILD)
+
+# The Windows programs, cross-compiled with mingw-w64 into build-win/.
+windows: setup
+	@bash scripts/windows.sh build-win
 
 bench: build
 	@$(BUILD)/bench/peltrix_bench
