@@ -171,7 +171,11 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     fail("Is a directory");
-  // A replaced file stays hidden or a system file if it was one; read-only stops the move.
+  // Read-only says "do not replace me" on Windows; asked here, not left to the final move
+  // (which not every file system refuses), so that it shows before any work is done.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    fail(reasonOf(ERROR_ACCESS_DENIED));
+  // A replaced file stays hidden or a system file if it was one.
   const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES
                          ? FILE_ATTRIBUTE_NORMAL
                          : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
