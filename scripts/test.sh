@@ -28,7 +28,7 @@ fi
 "$root/scripts/wine_run.sh" "$win/wine" "$win/peltrix-convert.exe" --version >/dev/null
 stop_wine() { WINEPREFIX="$win/wine" wineserver -k 2>/dev/null || true; }
 trap stop_wine EXIT
-WINEPREFIX="$win/wine" wineserver -p
+WINEPREFIX="$win/wine" wineserver -p || true  # one may be running already
 windows_status=0
 (cd "$win" && ctest --output-on-failure -j "$(nproc)") || windows_status=$?
 stop_wine
