@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean install deb
+.PHONY: all setup build run test bench fuzz format clean install deb windows
 
 all: build
 
@@ -28,6 +28,10 @@ install: build
 # The Debian package $(BUILD)/peltrix_VERSION_amd64.deb; `sudo apt install ./$(BUILD)/peltrix_*.deb`.
 deb: build
 	@cd $(BUILD) && cpack -G DEB
+
+# The Windows programs, cross-compiled with mingw-w64 into build-win/.
+windows: setup
+	@bash scripts/windows.sh build-win
 
 bench: build
 	@$(BUILD)/bench/peltrix_bench

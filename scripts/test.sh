@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the conversion job's tests in a ThreadSanitizer build of their own ($1/tsan: no window,
 # no benchmarks, only the test binary), since the job's workers share the state with the GUI
-# thread without locks; then every test of the build in $1 through CTest, whose summary
-# closes the run.
+# thread without locks; then the Windows build's tests under wine; then every test of the
+# build in $1 through CTest, whose summary closes the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -15,4 +15,27 @@ echo "ThreadSanitizer build: job and command tests"
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*' \
   --gtest_brief=1
 
+# The Windows build (mingw-w64, into build-win) and its tests under wine: the core's unit
+# tests and peltrix-convert.exe against this build's peltrix-convert. One wine server serves
+# all the short runs, and is ended afterwards whatever happens.
+win="$root/build-win"
+mkdir -p "$win"
+echo "Windows build: cross-compiling (log in $win/build.log), then its tests under wine"
+if ! bash "$root/scripts/windows.sh" --tests "$build" "$win" >"$win/build.log" 2>&1; then
+  tail -30 "$win/build.log"
+  exit 1
+fi
+"$root/scripts/wine_run.sh" "$win/wine" "$win/peltrix-convert.exe" --version >/dev/null
+stop_wine() { WINEPREFIX="$win/wine" wineserver -k 2>/dev/null || true; }
+trap stop_wine EXIT
+WINEPREFIX="$win/wine" wineserver -p || true  # one may be running already
+windows_status=0
+(cd "$win" && ctest --output-on-failure -j "$(nproc)") || windows_status=$?
+stop_wine
+trap - EXIT
+
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
+if [ "$windows_status" -ne 0 ]; then
+  echo "Windows tests failed (see above)" >&2
+  exit "$windows_status"
+fi

@@ -26,11 +26,10 @@ class PlatformFilesTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(PlatformFilesTest, SameFileSeesThroughLinksAndOtherSpellings) {
-  fs::create_symlink(dir_ / "a.png", dir_ / "link.png");
+// Symbolic links (which Windows grants only to administrators) are tried in tests/posix.
+TEST_F(PlatformFilesTest, SameFileSeesThroughHardLinksAndOtherSpellings) {
   fs::create_hard_link(dir_ / "a.png", dir_ / "hard.png");
   EXPECT_TRUE(sameFile(path("a.png"), path("a.png")));
-  EXPECT_TRUE(sameFile(path("a.png"), path("link.png")));
   EXPECT_TRUE(sameFile(path("a.png"), path("hard.png")));
   EXPECT_TRUE(sameFile(path("a.png"), path("sub/../a.png")));
   EXPECT_FALSE(sameFile(path("a.png"), path("b.png")));
@@ -38,11 +37,9 @@ TEST_F(PlatformFilesTest, SameFileSeesThroughLinksAndOtherSpellings) {
   EXPECT_FALSE(sameFile(path("missing.png"), path("missing.png")));
 }
 
-TEST_F(PlatformFilesTest, PathExistsForFilesFoldersAndDanglingLinks) {
-  fs::create_symlink(dir_ / "gone.png", dir_ / "dangling.png");
+TEST_F(PlatformFilesTest, PathExistsForFilesAndFolders) {
   EXPECT_TRUE(pathExists(path("a.png")));
   EXPECT_TRUE(pathExists(path("sub")));
-  EXPECT_TRUE(pathExists(path("dangling.png")));
   EXPECT_FALSE(pathExists(path("gone.png")));
   EXPECT_FALSE(pathExists(""));
 }

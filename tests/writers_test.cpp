@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -71,16 +68,6 @@ TEST_F(WritersTest, AbandonedFileLeavesNothingAndKeepsTheOldTarget) {
   EXPECT_EQ(entries(), 1u);
 }
 
-TEST_F(WritersTest, ReplacingKeepsTheTargetsPermissions) {
-  const std::string target = path("mode.raw");
-  writeFile(target, std::vector<uint8_t>(3, 1));
-  ::chmod(target.c_str(), 0640);
-  writeFile(target, std::vector<uint8_t>(3, 2));
-  struct stat st {};
-  ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
 TEST_F(WritersTest, FailuresNameThePathAndTheReason) {
   const std::string missing = path("no/such/folder/out.raw");
   try {
@@ -99,30 +86,6 @@ TEST_F(WritersTest, FailuresNameThePathAndTheReason) {
   }
   EXPECT_THROW(writeFile("", std::vector<uint8_t>(1, 0)), FileWriteError);
   EXPECT_EQ(entries(), 0u);
-}
-
-TEST_F(WritersTest, WriteErrorIsReportedAndTheOldFileSurvives) {
-  const std::string target = path("big.raw");
-  writeFile(target, std::vector<uint8_t>(4, 7));
-  // A file size limit makes write() fail part-way, as a full disk would.
-  struct rlimit old {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = old;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::string what;
-  try {
-    writeFile(target, std::vector<uint8_t>(20000, 1));
-  } catch (const FileWriteError& e) {
-    what = e.what();
-  }
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_NE(what.find(target), std::string::npos) << "no error reported: " << what;
-  EXPECT_NE(what.find("too large"), std::string::npos) << what;
-  EXPECT_EQ(read(target), std::vector<uint8_t>(4, 7));
-  EXPECT_EQ(entries(), 1u);
 }
 
 TEST(RawFile, HoldsExactlyTheAssembledForm) {

@@ -18,6 +18,7 @@
 #include "app/job.hpp"
 #include "output/c64_display.hpp"
 #include "output/writers.hpp"
+#include "platform/command_line.hpp"
 #include "platform/files.hpp"
 
 namespace peltrix::cli {
@@ -154,9 +155,10 @@ int convert(const Request& r) {
 
 int main(int argc, char** argv) {
   using namespace peltrix::cli;
+  const peltrix::CommandLine commandLine(argc, argv);
   Request request;
   try {
-    request = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    request = parseArguments(commandLine.arguments());
   } catch (const UsageError& e) {
     printError(e.what());
     std::fprintf(stderr, "Try 'peltrix-convert --help' for more information.\n");
