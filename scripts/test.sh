@@ -15,4 +15,12 @@ echo "ThreadSanitizer build: job and command tests"
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*' \
   --gtest_brief=1
 
+# The Windows programs, and the Win32 window driven under wine on a private Xvfb display.
+windows_status=0
+bash "$root/scripts/windows.sh" "$root/build-win" -DPELTRIX_WIN32_WINDOW_TESTS=ON >/dev/null &&
+  echo "Windows build: the window under wine" &&
+  bash "$root/scripts/wine_session.sh" "$root/build-win" \
+    ctest --test-dir "$root/build-win" -L win32 --output-on-failure || windows_status=$?
+
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
+exit "$windows_status"
