@@ -106,27 +106,5 @@ TEST(WindowTable, OptionsSitInsideTheirGroupFramesInBothSkins) {
   }
 }
 
-TEST(WindowTable, EveryControlButTheProgressBarFitsTheClientArea) {
-  for (const auto* column : {&kWin32Controls, &kGtkControls}) {
-    for (const ControlSpec& spec : *column) {
-      EXPECT_GE(spec.x, 0) << spec.id;
-      EXPECT_LE(spec.y + spec.height, kClientHeight) << spec.id;
-      // The bar is 1,050 pixels wide: its right end lies outside the 994-pixel window.
-      EXPECT_EQ(spec.x + spec.width > kClientWidth, spec.id == kProgressBar) << spec.id;
-    }
-  }
-}
-
-TEST(WindowTable, MenuItemsComeInIdentifierOrderUnderTwoTitles) {
-  const char* expected[] = {"Open Bitmap", "Save Raw", "Save Prg", "Exit", "About"};
-  for (int i = 0; i < kMenuItemCount; ++i) {
-    EXPECT_EQ(kMenuLayout[i].id, i);
-    EXPECT_STREQ(kMenuLayout[i].itemText, expected[i]);
-    EXPECT_STREQ(kMenuLayout[i].menuTitle, i < kAboutItem ? "File" : "About");
-  }
-  EXPECT_EQ(std::string(kWindowTitle).rfind("Peltrix Converter ", 0), 0u);
-  EXPECT_EQ(aboutText().find('\n'), std::string::npos) << "the about box has one line";
-}
-
 }  // namespace
 }  // namespace peltrix::testing

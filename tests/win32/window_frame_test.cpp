@@ -162,6 +162,25 @@ TEST_F(WindowFrameTest, EveryControlHasItsIdentifierClassPlaceAndLabel) {
   EXPECT_GT(peltrix.placeOf(peltrix.control(kProgressBar)).right, client.right);
 }
 
+TEST_F(WindowFrameTest, ResizingTheWindowMovesNoControl) {
+  HWND main = peltrix.window();
+  ASSERT_TRUE(SetWindowPos(main, nullptr, 0, 0, 1200, 800, SWP_NOMOVE | SWP_NOZORDER));
+  ASSERT_TRUE(eventually(
+      [&] {
+        RECT r;
+        GetWindowRect(main, &r);
+        return r.right - r.left == 1200;
+      },
+      10));
+  for (const ControlSpec& spec : kWin32Controls) {
+    if (spec.kind == ControlKind::SpinControl) continue;  // a pair of windows, checked above
+    HWND control = peltrix.control(spec.id);
+    const RECT place = spec.kind == ControlKind::SunkenPictureView ? peltrix.clientPlaceOf(control)
+                                                                   : peltrix.placeOf(control);
+    EXPECT_TRUE(same(place, spec)) << spec.id << ": " << describe(place);
+  }
+}
+
 TEST_F(WindowFrameTest, StartsInItsInitialStates) {
   HWND spin = peltrix.control(kDitherSpin);
   EXPECT_EQ(SendMessageW(spin, UDM_GETPOS32, 0, 0), 2);

@@ -173,7 +173,8 @@ void setWindowIcons(HWND window, HINSTANCE instance) {
 MainWindow::~MainWindow() {
   stopRefreshTimer(*this);
   if (window != nullptr) {
-    // Destroying the window ends the message loop only when it is closed by the user.
+    // Detached first, so the window procedure hands what destroying it sends to Windows
+    // (an in-process test's window goes away without ending its message loop).
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
   }

@@ -80,6 +80,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       onExit(*main);  // the close box ends the program like "Exit", without asking
     case WM_DESTROY:
+      // Closing ends the process first; should anything else destroy the window, the
+      // program ends rather than run on without one.
       PostQuitMessage(0);
       return 0;
   }
