@@ -15,9 +15,10 @@ echo "ThreadSanitizer build: job and command tests"
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*' \
   --gtest_brief=1
 
-# The Windows build (mingw-w64, into build-win) and its tests under wine: the core's unit
-# tests and peltrix-convert.exe against this build's peltrix-convert. One wine server serves
-# all the short runs, and is ended afterwards whatever happens.
+# The Windows build (mingw-w64, into build-win) and its tests under wine, in one session (a
+# private Xvfb display and one wine server, ended afterwards whatever happens): the core's
+# unit tests, peltrix-convert.exe against this build's peltrix-convert, the download, then the
+# window driven through its controls and dialogs (one test at a time: they share the display).
 win="$root/build-win"
 mkdir -p "$win"
 echo "Windows build: cross-compiling (log in $win/build.log), then its tests under wine"
@@ -25,14 +26,10 @@ if ! bash "$root/scripts/windows.sh" --tests "$build" "$win" >"$win/build.log" 2
   tail -30 "$win/build.log"
   exit 1
 fi
-"$root/scripts/wine_run.sh" "$win/wine" "$win/peltrix-convert.exe" --version >/dev/null
-stop_wine() { WINEPREFIX="$win/wine" wineserver -k 2>/dev/null || true; }
-trap stop_wine EXIT
-WINEPREFIX="$win/wine" wineserver -p || true  # one may be running already
 windows_status=0
-(cd "$win" && ctest --output-on-failure -j "$(nproc)") || windows_status=$?
-stop_wine
-trap - EXIT
+bash "$root/scripts/wine_session.sh" "$win" bash -c \
+  'ctest --test-dir "$1" -LE win32 --output-on-failure -j "$(nproc)" &&
+   ctest --test-dir "$1" -L win32 --output-on-failure' _ "$win" || windows_status=$?
 
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
 if [ "$windows_status" -ne 0 ]; then

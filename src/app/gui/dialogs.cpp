@@ -4,11 +4,6 @@
 
 namespace peltrix::gui {
 
-std::string aboutText() {
-  return std::string("Peltrix Converter ") + PELTRIX_VERSION +
-         ", written by the peltrix authors, built " + __DATE__;
-}
-
 namespace {
 
 // Starts a chooser in the process's working directory, as the commands promise.

@@ -7,10 +7,9 @@
 
 #include <string>
 
-namespace peltrix::gui {
+#include "app/window_layout.hpp"
 
-// The one line of the about box.
-std::string aboutText();
+namespace peltrix::gui {
 
 // "Choose an image": JPEG (*.jpg and *.jpeg, any case), BMP, all files; JPEG selected first.
 GtkWidget* createOpenDialog(GtkWindow* parent);

@@ -10,8 +10,6 @@
 
 namespace peltrix::gui {
 
-const char* const kWindowTitle = "Peltrix Converter - written by the peltrix authors";
-
 namespace {
 
 GdkPixbuf* pictureOf(MainWindow& main, ControlId view) {

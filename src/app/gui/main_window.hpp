@@ -15,9 +15,6 @@
 
 namespace peltrix::gui {
 
-// The title bar text: the program's name and its authorship notice.
-extern const char* const kWindowTitle;
-
 // Which file a save command writes.
 enum class SaveForm { Raw, Program };
 

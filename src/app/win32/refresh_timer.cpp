@@ -1,0 +1,19 @@
+// The refresh timer: timer 1 of the main window, from "Process" until the tick that completes
+// the job.
+#include "app/win32/handlers.hpp"
+
+namespace peltrix::win32 {
+
+bool startRefreshTimer(MainWindow& main) {
+  // Setting a running timer again restarts its period.
+  main.refreshTimerRunning =
+      SetTimer(main.window, kRefreshTimerId, main.refreshPeriodMs, nullptr) != 0;
+  return main.refreshTimerRunning;
+}
+
+void stopRefreshTimer(MainWindow& main) {
+  if (main.refreshTimerRunning) KillTimer(main.window, kRefreshTimerId);
+  main.refreshTimerRunning = false;
+}
+
+}  // namespace peltrix::win32

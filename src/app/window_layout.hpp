@@ -1,0 +1,123 @@
+// The main window as data, free of any toolkit: every control's identifier, kind, place and
+// label in both skins (the Win32 window and the GTK one, whose widgets are larger), the menu,
+// and the window's own place, size and texts. Commands address controls by these
+// identifiers; both skins build their window from this one table and both skins' tests
+// check the built window against it, so the two windows cannot drift apart.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace peltrix {
+
+enum ControlId : int {
+  kSourceView = 0,
+  kBlendView = 1,
+  kProgressBar = 2,
+  kProcessButton = 3,
+  kBannerView = 4,
+  kFrame1View = 5,
+  kFrame2View = 6,
+  kFrame3View = 7,
+  kDitherSpin = 8,
+  kDitherGroup = 9,
+  kMultithreadGroup = 10,
+  kColourModeGroup = 11,
+  kLumaOverloadGroup = 12,
+  kFliGroup = 13,
+  kExeModeGroup = 14,
+  kSuperFlickerGroup = 15,
+  kDeflickerGroup = 16,
+  kLumaOnlyGroup = 17,
+  kMultithreadBox = 18,
+  kBruteForceBox = 19,
+  kLumaOverloadBox = 20,
+  kFliBox = 21,
+  kNtscBox = 22,
+  kSuperFlickerBox = 23,
+  kAssLaceBox = 24,
+  kLumaOnlyBox = 25,
+  kStopButton = 26,
+};
+constexpr int kControlCount = 27;
+
+enum MenuItemId : int {
+  kOpenBitmapItem = 0,
+  kSaveRawItem = 1,
+  kSavePrgItem = 2,
+  kExitItem = 3,
+  kAboutItem = 4,
+};
+constexpr int kMenuItemCount = 5;
+
+enum class ControlKind {
+  SunkenPictureView,
+  PictureView,
+  ProgressBar,
+  PushButton,
+  SpinControl,
+  GroupFrame,
+  CheckBox
+};
+
+// The two windows: Win32's standard controls, and GTK 2's larger widgets.
+enum class Skin { Win32, Gtk };
+
+// One control as one skin builds it.
+struct ControlSpec {
+  ControlId id;
+  ControlKind kind;
+  int x, y, width, height;  // client pixels
+  const char* label;        // text of buttons, frames and checkboxes; "" for the others
+};
+
+struct Placement {
+  int x, y, width, height;
+};
+
+// One control in both skins.
+struct ControlRow {
+  ControlId id;
+  ControlKind kind;
+  Placement win32, gtk;
+  const char* win32Label;
+  const char* gtkLabel;
+
+  constexpr ControlSpec in(Skin skin) const {
+    const Placement& p = skin == Skin::Win32 ? win32 : gtk;
+    return {id, kind, p.x, p.y, p.width, p.height, skin == Skin::Win32 ? win32Label : gtkLabel};
+  }
+};
+
+// Every control in the order the window creates it.
+extern const std::array<ControlRow, kControlCount> kControlTable;
+
+// The table's column for each skin, in creation order.
+extern const std::array<ControlSpec, kControlCount> kWin32Controls;
+extern const std::array<ControlSpec, kControlCount> kGtkControls;
+
+// The row of a control; throws std::out_of_range for an identifier outside 0..26.
+const ControlRow& controlRow(ControlId id);
+
+struct MenuSpec {
+  MenuItemId id;
+  const char* menuTitle;
+  const char* itemText;
+};
+// The menu bar's items in order, grouped under their titles; no shortcuts, no separators.
+extern const std::array<MenuSpec, kMenuItemCount> kMenuLayout;
+
+constexpr int kClientWidth = 994;
+constexpr int kClientHeight = 580;
+constexpr int kWindowX = 162;
+constexpr int kWindowY = 186;
+constexpr int kProgressMaximum = 25;  // the bar spans rows 0..25
+constexpr int kDitherMaximum = 3;     // the dither spin spans 0..3
+
+// The title bar text: the program's name and its authorship notice.
+extern const char* const kWindowTitle;
+
+// The one line of the about box: name, version, authors and build date.
+std::string aboutText();
+
+}  // namespace peltrix

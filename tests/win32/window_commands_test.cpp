@@ -1,0 +1,285 @@
+// peltrix.exe driven through its commands: "Open Bitmap" and the saves through the real
+// common dialogs, a picture that cannot be read, "Process" and the first refresh tick,
+// "Stop" and "Exit" mid-job, the close box, and folders with non-ASCII names. Saved files
+// and the pictures on the screen are compared with what peltrix-convert.exe makes of the
+// same photo with the same options.
+#include <gtest/gtest.h>
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+
+#include "colour/picture.hpp"
+#include "driven_window.hpp"
+#include "platform/text_windows.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+constexpr double kJobSeconds = 300;  // generous: the machine is shared and slow at times
+
+// The common file dialogs' "Files of type" box.
+constexpr int kFileTypeBox = 0x470;  // cmb1
+
+class WindowCommandsTest : public ::testing::Test {
+ protected:
+  // A photo from ../shared/testdata copied into `folder` as `name`.
+  fs::path copyPhoto(const char* photo, const fs::path& folder, const fs::path& name) {
+    const fs::path source = sharedDir() / "testdata" / photo;
+    if (!fs::exists(source)) return {};
+    fs::create_directories(folder);
+    fs::copy_file(source, folder / name, fs::copy_options::overwrite_existing);
+    return folder / name;
+  }
+
+  void start(const fs::path& folder) { peltrix = std::make_unique<DrivenWindow>(folder); }
+
+  // Chooses `item` and waits for the file dialog it opens.
+  HWND fileDialog(MenuItemId item, const std::wstring& title) {
+    EXPECT_FALSE(peltrix->choose(item, 1)) << "no dialog was opened";
+    return peltrix->waitForDialog(title);
+  }
+
+  std::vector<std::wstring> fileTypes(HWND dialog) {
+    HWND box = GetDlgItem(dialog, kFileTypeBox);
+    std::vector<std::wstring> types;
+    for (LRESULT i = 0, n = SendMessageW(box, CB_GETCOUNT, 0, 0); i < n; ++i) {
+      wchar_t text[256] = L"";
+      SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      types.push_back(text);
+    }
+    return types;
+  }
+
+  // Whether the view shows `expected` within `seconds` (a closed dialog's area is repainted
+  // a moment later).
+  bool shows(ControlId view, const Pixels& expected, double seconds = 20) {
+    int differences = 0;
+    const bool same = eventually(
+        [&] { return (differences = differingPixels(peltrix->viewPixels(view), expected)) == 0; },
+        seconds);
+    if (!same) ADD_FAILURE() << "view " << view << " differs in " << differences << " pixels";
+    return same;
+  }
+
+  static Pixels pictureOf(const fs::path& file) { return loadPicture(toUtf8(file.wstring())).rgb; }
+
+  static bool black(const Pixels& pixels) {
+    return std::all_of(pixels.begin(), pixels.end(), [](uint32_t v) { return v == 0; });
+  }
+
+  // peltrix-convert.exe on `input` with `options`, writing `outputs` (and, with a
+  // `framesPrefix`, the blend and frame pictures).
+  static void convert(std::vector<std::wstring> options, const fs::path& input,
+                      const std::vector<fs::path>& outputs, const fs::path& folder) {
+    options.push_back(L"-q");
+    options.push_back(input.wstring());
+    for (const fs::path& out : outputs) options.push_back(out.wstring());
+    ASSERT_EQ(runProgram(convertExe(), options, folder), 0) << "peltrix-convert.exe failed";
+  }
+
+  ScratchFolder scratch;
+  std::unique_ptr<DrivenWindow> peltrix;
+};
+
+TEST_F(WindowCommandsTest, OpenBitmapUsesTheRealDialogStartingInTheCurrentFolder) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  start(scratch.path());
+  HWND dialog = fileDialog(kOpenBitmapItem, L"Choose an image");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(fileTypes(dialog),
+            (std::vector<std::wstring>{L"JPEG (*.jpg)", L"BMP (*.bmp)", L"All files (*.*)"}));
+  EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kFileTypeBox), CB_GETCURSEL, 0, 0), 0);
+  // A bare name is found in the folder the dialog starts in: the current directory.
+  peltrix->answerFileDialog(dialog, L"fruits.jpg");
+  shows(kSourceView, pictureOf(photo));
+  EXPECT_TRUE(black(peltrix->viewPixels(kBlendView))) << "only Process fills the blend view";
+}
+
+TEST_F(WindowCommandsTest, APictureThatCannotBeReadKeepsTheShownOneAndSaysWhy) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  std::ofstream(scratch / "notes.jpg") << "these are not the pixels you are looking for";
+  start(scratch.path());
+  peltrix->answerFileDialog(fileDialog(kOpenBitmapItem, L"Choose an image"), L"fruits.jpg");
+  const Pixels shown = pictureOf(photo);
+  ASSERT_TRUE(shows(kSourceView, shown));
+
+  peltrix->answerFileDialog(fileDialog(kOpenBitmapItem, L"Choose an image"), L"notes.jpg");
+  HWND message = peltrix->waitForDialog(L"Peltrix Converter");
+  ASSERT_NE(message, nullptr) << "no message box";
+  const std::vector<std::wstring> texts = peltrix->staticTexts(message);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(L"notes.jpg"), std::wstring::npos) << toUtf8(texts[0]);
+  EXPECT_GT(texts[0].size(), (scratch / "notes.jpg").wstring().size() + 5) << "no reason given";
+  peltrix->pressButton(message, IDOK);
+  shows(kSourceView, shown);
+}
+
+TEST_F(WindowCommandsTest, SavingBeforeAnyResultShowsNoDialog) {
+  start(scratch.path());
+  EXPECT_TRUE(peltrix->choose(kSaveRawItem)) << "Save Raw waited for something";
+  EXPECT_TRUE(peltrix->choose(kSavePrgItem)) << "Save Prg waited for something";
+  EXPECT_FALSE(peltrix->dialogShown(L"Select file to save"));
+  EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
+TEST_F(WindowCommandsTest, ProcessShowsTheResultAtTheFirstTickAndTheSavesMatchTheCommandLine) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  // The start-up options are the command line's defaults.
+  convert({L"--frames", (scratch / "cli").wstring()}, photo,
+          {scratch / "cli.raw", scratch / "cli.prg"}, scratch.path());
+  start(scratch.path());
+  peltrix->answerFileDialog(fileDialog(kOpenBitmapItem, L"Choose an image"), L"fruits.jpg");
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+
+  const auto started = std::chrono::steady_clock::now();
+  peltrix->click(kProcessButton);
+  // The photo converts in well under four seconds; the views show nothing of it before the
+  // refresh timer's first tick, and the whole result at that tick.
+  ASSERT_TRUE(eventually([&] { return !black(peltrix->viewPixels(kBlendView)); }, 60, 20));
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_GE(seconds, 3.9) << "the views were refreshed before the timer's first tick";
+  EXPECT_LT(seconds, 7.9) << "the first tick came late";
+  shows(kBlendView, pictureOf(scratch / "cli-blend.png"), 5);
+  shows(kFrame1View, pictureOf(scratch / "cli-frame1.png"), 5);
+  shows(kFrame2View, pictureOf(scratch / "cli-frame2.png"), 5);
+  shows(kFrame3View, pictureOf(scratch / "cli-frame3.png"), 5);
+  EXPECT_EQ(SendMessageW(peltrix->control(kProgressBar), PBM_GETPOS, 0, 0), 0);
+
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr) << "the result never became saveable";
+  EXPECT_EQ(fileTypes(save), std::vector<std::wstring>{L"RAW (*.raw)"});
+  peltrix->answerFileDialog(save, L"window.raw");  // in the current directory
+  save = fileDialog(kSavePrgItem, L"Select file to save");
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(fileTypes(save), std::vector<std::wstring>{L"PRG (*.prg)"});
+  peltrix->answerFileDialog(save, L"window.prg");
+  ASSERT_TRUE(eventually([&] { return fs::exists(scratch / "window.prg"); }, 20));
+  EXPECT_FALSE(peltrix->dialogShown(L"Peltrix Converter")) << "a save reported a failure";
+  EXPECT_EQ(fileBytes(scratch / "window.raw").size(), 36864u);
+  EXPECT_TRUE(fileBytes(scratch / "window.raw") == fileBytes(scratch / "cli.raw"));
+  EXPECT_TRUE(fileBytes(scratch / "window.prg") == fileBytes(scratch / "cli.prg"));
+}
+
+TEST_F(WindowCommandsTest, OptionsAndNonAsciiFoldersReachTheSavedFiles) {
+  const fs::path folder = scratch / L"Zo\u00eb" / L"Bilder";
+  const fs::path photo = copyPhoto("butterfly.jpg", folder, L"Stra\u00dfe.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  convert({L"--no-fli", L"--ass-lace", L"--ntsc", L"-d", L"3"}, photo,
+          {folder / L"cli.raw", folder / L"cli.prg"}, scratch.path());
+  start(scratch.path());
+  peltrix->answerFileDialog(fileDialog(kOpenBitmapItem, L"Choose an image"), photo.wstring());
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+  peltrix->click(kFliBox);      // off, which enables "Ass Lace"
+  peltrix->click(kAssLaceBox);  // on
+  peltrix->click(kNtscBox);     // on
+  RECT arrows;
+  GetWindowRect(peltrix->control(kDitherSpin), &arrows);
+  peltrix->mouseClick({(arrows.left + arrows.right) / 2, arrows.top + 3});  // level 2 -> 3
+  HWND text =
+      reinterpret_cast<HWND>(SendMessageW(peltrix->control(kDitherSpin), UDM_GETBUDDY, 0, 0));
+  ASSERT_TRUE(eventually([&] { return textOf(text) == L"3"; }, 5));
+  peltrix->click(kProcessButton);
+
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr) << "the result never became saveable";
+  peltrix->answerFileDialog(save, (folder / L"Stra\u00dfe.raw").wstring());
+  peltrix->answerFileDialog(fileDialog(kSavePrgItem, L"Select file to save"),
+                            (folder / L"Stra\u00dfe.prg").wstring());
+  ASSERT_TRUE(eventually([&] { return fs::exists(folder / L"Stra\u00dfe.prg"); }, 20));
+  EXPECT_EQ(fileBytes(folder / L"Stra\u00dfe.raw").size(), 27648u);
+  EXPECT_TRUE(fileBytes(folder / L"Stra\u00dfe.raw") == fileBytes(folder / L"cli.raw"));
+  EXPECT_TRUE(fileBytes(folder / L"Stra\u00dfe.prg") == fileBytes(folder / L"cli.prg"));
+}
+
+TEST_F(WindowCommandsTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  convert({L"--frames", (scratch / "cli").wstring()}, photo, {scratch / "cli.raw"}, scratch.path());
+  const Pixels full = pictureOf(scratch / "cli-blend.png");
+  const Pixels lastRow(full.end() - 8 * kWidth, full.end());
+  ASSERT_FALSE(black(lastRow)) << "the photo's last cell row must show in a full conversion";
+  start(scratch.path());
+  peltrix->answerFileDialog(fileDialog(kOpenBitmapItem, L"Choose an image"), L"fruits.jpg");
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+
+  // Both clicks posted: the window handles them one right after the other, while the
+  // workers are still in the first cell rows.
+  peltrix->postClick(kProcessButton);
+  peltrix->postClick(kStopButton);
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr) << "the stopped job never completed";
+  peltrix->answerFileDialog(save, L"stopped.raw");
+  ASSERT_TRUE(eventually([&] { return fs::exists(scratch / "stopped.raw"); }, 20));
+  const Pixels blend = peltrix->viewPixels(kBlendView);
+  EXPECT_TRUE(black(Pixels(blend.end() - 8 * kWidth, blend.end())))
+      << "the cells the stopped job never reached keep their black";
+  EXPECT_EQ(fileBytes(scratch / "stopped.raw").size(), 36864u);
+  EXPECT_FALSE(fileBytes(scratch / "stopped.raw") == fileBytes(scratch / "cli.raw"));
+  EXPECT_EQ(SendMessageW(peltrix->control(kProgressBar), PBM_GETPOS, 0, 0), 0);
+}
+
+TEST_F(WindowCommandsTest, ExitEndsTheProcessAtOnceMidJobWithStatusZero) {
+  start(scratch.path());
+  peltrix->postClick(kProcessButton);
+  peltrix->postChoose(kExitItem);
+  EXPECT_EQ(peltrix->waitForExit(30), 0);
+}
+
+TEST_F(WindowCommandsTest, TheCloseBoxEndsTheProcessWithStatusZero) {
+  start(scratch.path());
+  HWND main = peltrix->window();
+  RECT outer;
+  GetWindowRect(main, &outer);
+  // The close box is wherever the frame says it is; a real click there.
+  POINT closeBox{-1, -1};
+  for (int y = outer.top; y < outer.top + 40 && closeBox.x < 0; ++y) {
+    for (int x = outer.right - 1; x > outer.right - 80; --x) {
+      if (SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+        closeBox = {x - 3, y + 3};  // inside the box, not on its edge
+        break;
+      }
+    }
+  }
+  ASSERT_GE(closeBox.x, 0) << "no close box";
+  peltrix->mouseClick(closeBox);
+  EXPECT_EQ(peltrix->waitForExit(30), 0);
+}
+
+TEST_F(WindowCommandsTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
+  start(scratch.path());
+  peltrix->click(kBruteForceBox);  // the quickest options
+  peltrix->click(kFliBox);
+  peltrix->click(kProcessButton);
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr);
+  // Another program holds the file open and shares it with nobody.
+  std::ofstream(scratch / "locked.raw") << "kept";
+  HANDLE lock = CreateFileW((scratch / "locked.raw").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  peltrix->answerFileDialog(save, L"locked.raw");
+  HWND message = peltrix->waitForDialog(L"Peltrix Converter");
+  CloseHandle(lock);
+  ASSERT_NE(message, nullptr) << "no message box";
+  const std::vector<std::wstring> texts = peltrix->staticTexts(message);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(L"locked.raw"), std::wstring::npos) << toUtf8(texts[0]);
+  peltrix->pressButton(message, IDOK);
+  const std::vector<uint8_t> kept = fileBytes(scratch / "locked.raw");
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "kept");
+  // Nothing half-written is left beside it either.
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(scratch.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1);
+}
+
+}  // namespace
+}  // namespace peltrix::testing
