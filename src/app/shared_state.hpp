@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/job_wake_up.hpp"
 #include "colour/geometry.hpp"
 #include "colour/picture.hpp"
 #include "colour/source_prep.hpp"
@@ -31,6 +32,7 @@ struct JobFlags {
   std::atomic<int> rowB{0}, columnB{0};
   std::atomic<int> stopA{0}, stopB{0};
   std::atomic<int> doneA{0}, doneB{0};
+  JobWakeUp wakeUp;  // rings when a worker's row advances and when it is done
 };
 
 // What one worker owns: its search engine (with its scratch) and its cell buffer set.

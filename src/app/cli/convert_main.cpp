@@ -9,7 +9,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/cli/cli_args.hpp"
@@ -78,10 +77,13 @@ bool runJob(SharedState& state, const Request& r) {
   }
   std::optional<ProgressBar> bar;
   if (!r.quiet && isTerminal(stderr)) bar.emplace(stderr);
-  while (!jobFinished(state)) {
+  // Woken by every row and by the done flags; the timeout keeps the bar's clock and a
+  // Ctrl-C (which cannot wake the wait) seen within a quarter of a second.
+  for (;;) {
     if (interrupted) requestStop(state);
-    if (bar) bar->update(progressValue(state) - 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    const int seen = progressValue(state);
+    if (bar) bar->update(seen - 1);
+    if (waitForJob(state, seen, std::chrono::milliseconds(250))) break;
   }
   if (bar) {
     bar->update(25);
