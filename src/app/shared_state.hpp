@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <vector>
 
@@ -40,6 +41,10 @@ struct WorkerScratch {
   engine::Searcher searcher;
   engine::CellBuffers cell;
 };
+
+// Set by the command line's SIGINT and SIGTERM handler and read while it waits for a job:
+// the one value a signal handler may write, which is why it cannot live in SharedState.
+inline volatile std::sig_atomic_t interruptRequested = 0;
 
 struct SharedState {
   // The picture "Open Bitmap" loaded (black 320 x 200 before any), and the arrays that
