@@ -219,9 +219,15 @@ void walkOptions(const std::vector<std::string>& args, const std::vector<option>
     int index = -1;
     const int id = getopt_long(static_cast<int>(argv.size() - 1), argv.data(), kShortOptions,
                                table.data(), &index);
-    if (id == -1) break;
+    if (id == -1) {
+      // After "--" the rest are positionals, which getopt_long leaves where they are.
+      for (int i = optind; i < static_cast<int>(argv.size()) - 1; ++i) {
+        if (!handle(kPositional, std::string(argv[i]), std::string(argv[i]))) return;
+      }
+      break;
+    }
     // The argument getopt_long just looked at (for messages about a bad one).
-    const bool inRange = optind >= 1 && optind <= static_cast<int>(args.size());
+    const bool inRange = optind >= 1 && optind <= static_cast<int>(args.size()) + 1;
     const std::string word = inRange ? std::string(argv[optind - 1]) : std::string();
     if (!handle(id, optarg ? std::string(optarg) : std::string(), word)) break;
   }
