@@ -78,9 +78,16 @@ const char* const kHelpText =
     "\n"
     "Examples:\n"
     "  peltrix-convert photo.jpg photo.prg photo.png\n"
+    "      a C64 program of the photo's top-left 320 x 200, and what the eye will see\n"
+    "\n"
     "  peltrix-convert --fit --no-fli -d 0 photo.jpg photo.raw\n"
+    "      the whole photo, letterboxed for PAL, as bare C64 data\n"
+    "\n"
     "  peltrix-convert --fill --ntsc --outdir c64 --to prg,png *.jpg\n"
-    "  peltrix-convert --offset 200,120 -f big.png big.prg\n";
+    "      every JPEG filling an NTSC screen: c64/NAME.prg and c64/NAME.png\n"
+    "\n"
+    "  peltrix-convert --offset 200,120 -f big.png big.prg\n"
+    "      the 320 x 200 pixels from (200, 120), unscaled, replacing big.prg\n";
 
 namespace {
 
