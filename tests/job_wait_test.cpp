@@ -2,10 +2,15 @@
 // every row a worker begins and by the done flags, and may drop the state at once.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <thread>
 
+#include "app/cli/picture_run.hpp"
+#include "app/commands.hpp"
 #include "job_fakes.hpp"
+#include "picture_fixtures.hpp"
+#include "platform/files.hpp"
 
 namespace peltrix {
 namespace {
@@ -60,8 +65,8 @@ TEST(JobWait, TwoWorkersFinishOnlyWhenBothAreDone) {
   o.multithread = true;
   const JobSeams seams = testing::seamsFor(a, b);
   ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
-  // Worker A runs through while B waits: A's done flag alone must not end the wait.
-  while (state->job.doneA.load() == 0) waitForJob(*state, progressValue(*state), kForever);
+  // Worker A runs through while B waits; its done flag rings, but alone does not finish the job.
+  state->job.wakeUp.wait([&] { return state->job.doneA.load() == 1; });
   EXPECT_FALSE(waitForJob(*state, progressValue(*state), std::chrono::milliseconds(1)));
   holdB.open();
   while (!waitForJob(*state, progressValue(*state), kForever)) {
@@ -85,6 +90,33 @@ TEST(JobWait, TheStateMayGoAsSoonAsTheWaiterSeesTheJobDone) {
     completeJob(*state);
     state.reset();
   }
+}
+
+// The command line's whole run with the real engine on two workers: it sleeps until they are
+// done, then reads the frame pictures and writes them (ThreadSanitizer checks the hand-over).
+TEST(JobWait, ACommandLineRunWritesWhatTheWorkersMade) {
+  fixtures::ScratchDir dir;
+  const std::string input =
+      dir.write("in.png", fixtures::encodeRgbPng(320, 200, fixtures::distinct));
+  cli::Request r;
+  r.job.fli = false;
+  const std::string raw = (dir.path() / "out.raw").string();
+  const std::string png = (dir.path() / "blend.png").string();
+  const cli::PlannedPicture picture{input,
+                                    {{raw, cli::OutputKind::Raw}, {png, cli::OutputKind::Png}}};
+  auto state = std::make_unique<SharedState>();
+  cli::PictureReporting silent;
+  silent.warnings = false;
+  const cli::PictureResult result = cli::convertPicture(*state, picture, r, silent);
+  ASSERT_EQ(result.status, cli::PictureResult::Status::Converted) << result.error;
+  EXPECT_FALSE(jobRunning(*state));
+  EXPECT_EQ(std::filesystem::file_size(raw), 27648u);
+  // The same state converts again to the same bytes: nothing of one run leaks into the next.
+  const std::vector<uint8_t> first = readWholeFile(raw, 1 << 20);
+  r.force = true;
+  ASSERT_EQ(cli::convertPicture(*state, picture, r, silent).status,
+            cli::PictureResult::Status::Converted);
+  EXPECT_EQ(readWholeFile(raw, 1 << 20), first);
 }
 
 }  // namespace
