@@ -35,6 +35,7 @@ windows: setup
 
 bench: build
 	@$(BUILD)/bench/peltrix_bench
+	@$(BUILD)/bench/peltrix_cli_bench
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60

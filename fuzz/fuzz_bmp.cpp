@@ -3,9 +3,16 @@
 #include "colour/decode_formats.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  try {
-    peltrix::decodeBmp({data, size}, "fuzz");
-  } catch (const peltrix::PictureLoadError&) {
+  // Once into the window the window uses, once whole (as --fit and --fill decode).
+  peltrix::KeepRequest whole;
+  whole.whole = true;
+  whole.minimumSize = [](uint32_t, uint32_t) { return peltrix::KeepRequest::Size{320, 200}; };
+  for (const peltrix::KeepRequest& keep : {peltrix::KeepRequest{}, whole}) {
+    try {
+      peltrix::Canvas canvas(keep);
+      peltrix::decodeBmp({data, size}, "fuzz", canvas);
+    } catch (const peltrix::PictureLoadError&) {
+    }
   }
   return 0;
 }

@@ -12,12 +12,9 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "peltrix: $convert was not built; run 'make build' first" >&2
     exit 1
   fi
-  # A converter that replaces an existing output only when asked is asked: these two files
-  # are this command's own, remade on every run.
-  force=()
-  if [[ $("$convert" --help) == *--force* ]]; then force=(--force); fi
+  # These two files are this command's own, remade on every run: replacing them is asked for.
   echo "peltrix: no display (DISPLAY is not set), so no window; converting the sample picture instead."
-  "$convert" "${force[@]}" "$root/assets/sample.png" peltrix-sample.prg peltrix-sample.png
+  "$convert" --force "$root/assets/sample.png" peltrix-sample.prg peltrix-sample.png
   cat <<MSG
 Wrote, in $(pwd):
   peltrix-sample.prg   the C64 program; run it in VICE:  x64sc -autostart peltrix-sample.prg

@@ -86,12 +86,11 @@ inline JobSeams seamsFor(RecordingWork& a, RecordingWork& b) {
   return seams;
 }
 
-// Waits for the job's done flags the way the window's timer does, then completes it.
+// Sleeps until the job's done flags are set, as the command line does, then completes it.
 inline void finishJob(SharedState& state) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!jobFinished(state)) {
+  while (!waitForJob(state, progressValue(state), std::chrono::seconds(1))) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "job never finished";
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   completeJob(state);
   ASSERT_EQ(state.job.busy.load(), 0);

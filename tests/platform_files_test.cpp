@@ -61,5 +61,43 @@ TEST_F(PlatformFilesTest, ReadWholeFileRefusesWhatIsNoPlainFileOrTooLarge) {
   EXPECT_EQ(kindOf(path("missing.png"), 100), Kind::Open);
 }
 
+TEST_F(PlatformFilesTest, CommitNewNeverReplacesAFileThatAppearedMeanwhile) {
+  {
+    AtomicFile file(path("new.raw"));
+    file.write(std::vector<uint8_t>{1, 2, 3});
+    file.commitNew();
+  }
+  EXPECT_EQ(fs::file_size(path("new.raw")), 3u);
+  {
+    AtomicFile file(path("late.raw"));
+    file.write(std::vector<uint8_t>{1, 2, 3});
+    std::ofstream(path("late.raw")) << "someone else's";  // appears while we write
+    EXPECT_THROW(file.commitNew(), FileWriteError);
+  }
+  std::ifstream in(path("late.raw"));
+  std::string kept;
+  std::getline(in, kept);
+  EXPECT_EQ(kept, "someone else's");
+  size_t entries = 0;
+  for (const auto& e : fs::directory_iterator(dir_)) entries += e.path().filename() != "sub";
+  EXPECT_EQ(entries, 4u) << "a temporary file was left behind";  // a, b, new, late
+}
+
+TEST_F(PlatformFilesTest, FoldersAndPathParts) {
+  fs::create_symlink(dir_ / "sub", dir_ / "sublink");
+  EXPECT_TRUE(isDirectory(path("sub")));
+  EXPECT_TRUE(isDirectory(path("sublink")));
+  EXPECT_FALSE(isDirectory(path("a.png")));
+  EXPECT_FALSE(isDirectory(path("missing")));
+  EXPECT_EQ(splitPath("photos/2024/cat.jpg").folder, "photos/2024/");
+  EXPECT_EQ(splitPath("photos/2024/cat.jpg").name, "cat.jpg");
+  EXPECT_EQ(splitPath("cat.jpg").folder, "");
+  EXPECT_EQ(splitPath("/cat").folder, "/");
+  EXPECT_EQ(splitPath("out/").name, "");
+  EXPECT_EQ(joinPath("out", "cat.prg"), "out/cat.prg");
+  EXPECT_EQ(joinPath("out/", "cat.prg"), "out/cat.prg");
+  EXPECT_EQ(joinPath("", "cat.prg"), "cat.prg");
+}
+
 }  // namespace
 }  // namespace peltrix

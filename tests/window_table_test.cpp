@@ -13,7 +13,7 @@ namespace {
 
 struct Difference {
   ControlId id;
-  Placement win32, gtk;
+  ControlGeometry win32, gtk;
 };
 
 // Where GTK's column departs from Win32's, and nowhere else.
@@ -35,7 +35,7 @@ const Difference kGtkDifferences[] = {
     {kLumaOnlyBox, {824, 227, 120, 20}, {828, 227, 120, 20}},
 };
 
-bool same(const Placement& a, const Placement& b) {
+bool same(const ControlGeometry& a, const ControlGeometry& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 

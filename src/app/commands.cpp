@@ -28,11 +28,14 @@ bool canSave(const SharedState& state) {
   return state.resultReady != 0 && !jobRunning(state);
 }
 
-CommandResult openPicture(SharedState& state, const std::string& path) {
+namespace {
+
+template <class Load>
+CommandResult openWith(SharedState& state, const std::string& path, Load load) {
   if (jobRunning(state)) return {Outcome::Refused, {}};
   try {
     // Decode first: only a picture that loaded completely replaces the current one.
-    SourcePicture picture = loadPicture(path);
+    SourcePicture picture = load();
     state.sourceImage = std::move(picture);
   } catch (const PictureLoadError& e) {
     return failed(e.what());
@@ -41,6 +44,16 @@ CommandResult openPicture(SharedState& state, const std::string& path) {
   }
   prepareSourceArrays(state);
   return {};
+}
+
+}  // namespace
+
+CommandResult openPicture(SharedState& state, const std::string& path) {
+  return openWith(state, path, [&] { return loadPicture(path); });
+}
+
+CommandResult openPicture(SharedState& state, const std::string& path, const Framing& framing) {
+  return openWith(state, path, [&] { return loadFramedPicture(path, framing); });
 }
 
 void setDitherLevel(SharedState& state, int level) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/shared_state.hpp"
+#include "colour/framing.hpp"
 
 namespace peltrix {
 
@@ -26,6 +27,9 @@ struct CommandResult {
 // source arrays stay exactly as they were. The result-ready flag and the output buffer are
 // never touched: the previous result stays saveable.
 CommandResult openPicture(SharedState& state, const std::string& path);
+// The same with the picture framed before the preparation (the command line's --fit, --fill
+// and --offset); the window always uses the top-left 320 x 200 as above.
+CommandResult openPicture(SharedState& state, const std::string& path, const Framing& framing);
 
 // The "Dithering" spin changed to `level` (clamped to 0..3). Prepares the source arrays at
 // once when no job runs; while one runs, the workers are reading them, so the preparation

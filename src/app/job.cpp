@@ -1,7 +1,6 @@
 #include "app/job.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -42,8 +41,8 @@ engine::SearchInputs searchInputs(const SharedState& state) {
 }
 
 WorkerFlags flagsOf(JobFlags& job, int worker) {
-  if (worker == 0) return {job.rowA, job.columnA, job.stopA, job.doneA};
-  return {job.rowB, job.columnB, job.stopB, job.doneB};
+  if (worker == 0) return {job.rowA, job.columnA, job.stopA, job.doneA, &job.wakeUp};
+  return {job.rowB, job.columnB, job.stopB, job.doneB, &job.wakeUp};
 }
 
 // The thread body of one worker. With the real engine the worker's CellWork lives on the
@@ -122,9 +121,7 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
         // Worker A is running already: it must not go on writing while the job is idle, so
         // stop it and wait; it leaves its loop after the cell it is converting.
         job.stopA.store(1);
-        while (job.doneA.load(std::memory_order_acquire) == 0) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        job.wakeUp.wait([&job] { return job.doneA.load(std::memory_order_acquire) != 0; });
       }
       resetJobFlags(job);
       job.workerCount.store(0);
@@ -149,6 +146,19 @@ bool jobFinished(const SharedState& state) {
 
 int progressValue(const SharedState& state) {
   return state.job.rowA.load(std::memory_order_relaxed) + 1;
+}
+
+bool waitForJob(SharedState& state, int seenProgress, std::chrono::milliseconds timeout) {
+  // `finished` is read under the wake-up's lock, where the workers store their done flags:
+  // once it is true, no worker touches the state again.
+  bool finished = false;
+  state.job.wakeUp.waitFor(
+      [&] {
+        finished = jobFinished(state);
+        return finished || progressValue(state) != seenProgress;
+      },
+      timeout);
+  return finished;
 }
 
 void completeJob(SharedState& state) {

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <vector>
 
+#include "app/job_wake_up.hpp"
 #include "colour/geometry.hpp"
 #include "colour/picture.hpp"
 #include "colour/source_prep.hpp"
@@ -31,6 +33,7 @@ struct JobFlags {
   std::atomic<int> rowB{0}, columnB{0};
   std::atomic<int> stopA{0}, stopB{0};
   std::atomic<int> doneA{0}, doneB{0};
+  JobWakeUp wakeUp;  // rings when a worker's row advances and when it is done
 };
 
 // What one worker owns: its search engine (with its scratch) and its cell buffer set.
@@ -38,6 +41,10 @@ struct WorkerScratch {
   engine::Searcher searcher;
   engine::CellBuffers cell;
 };
+
+// Set by the command line's SIGINT and SIGTERM handler and read while it waits for a job:
+// the one value a signal handler may write, which is why it cannot live in SharedState.
+inline volatile std::sig_atomic_t interruptRequested = 0;
 
 struct SharedState {
   // The picture "Open Bitmap" loaded (black 320 x 200 before any), and the arrays that

@@ -71,7 +71,7 @@ struct ControlSpec {
   const char* label;        // text of buttons, frames and checkboxes; "" for the others
 };
 
-struct Placement {
+struct ControlGeometry {
   int x, y, width, height;
 };
 
@@ -79,12 +79,12 @@ struct Placement {
 struct ControlRow {
   ControlId id;
   ControlKind kind;
-  Placement win32, gtk;
+  ControlGeometry win32, gtk;
   const char* win32Label;
   const char* gtkLabel;
 
   constexpr ControlSpec in(Skin skin) const {
-    const Placement& p = skin == Skin::Win32 ? win32 : gtk;
+    const ControlGeometry& p = skin == Skin::Win32 ? win32 : gtk;
     return {id, kind, p.x, p.y, p.width, p.height, skin == Skin::Win32 ? win32Label : gtkLabel};
   }
 };

@@ -1,5 +1,6 @@
 #include "app/worker.hpp"
 
+#include "app/job_wake_up.hpp"
 #include "app/shared_state.hpp"
 #include "output/preview_render.hpp"
 
@@ -40,8 +41,12 @@ void EngineCellWork::postPass(SearchVariant variant) {
 
 void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
                CellWork& work) {
+  auto ring = [&flags] {
+    if (flags.wakeUp != nullptr) flags.wakeUp->notify();
+  };
   for (int row = 0; row < kCellRows; ++row) {
     flags.row.store(row, std::memory_order_relaxed);
+    ring();
     for (int column = plan.firstColumn; column < kCellColumns; column += plan.columnStep) {
       if (flags.stop.load(std::memory_order_relaxed) != 0) continue;
       flags.column.store(column, std::memory_order_relaxed);
@@ -60,8 +65,13 @@ void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>
     }
   }
   flags.row.store(kCellRows, std::memory_order_relaxed);  // the progress bar shows full
+  ring();
   if (isSuperFlicker(plan.variant)) work.postPass(plan.variant);
-  flags.done.store(1, std::memory_order_release);
+  if (flags.wakeUp == nullptr) {
+    flags.done.store(1, std::memory_order_release);
+  } else {
+    flags.wakeUp->notifyWith([&flags] { flags.done.store(1, std::memory_order_release); });
+  }
 }
 
 }  // namespace peltrix

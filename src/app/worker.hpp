@@ -8,6 +8,8 @@
 
 namespace peltrix {
 
+class JobWakeUp;
+
 struct PreviewArrays;
 struct WorkerScratch;
 
@@ -59,19 +61,22 @@ struct WorkerPlan {
   int columnStep = 1;
 };
 
-// The counters and flags of one worker in SharedState::job.
+// The counters and flags of one worker in SharedState::job, and whom to wake when its row
+// advances or it is done (nobody when null).
 struct WorkerFlags {
   std::atomic<int>& row;
   std::atomic<int>& column;
   const std::atomic<int>& stop;
   std::atomic<int>& done;
+  JobWakeUp* wakeUp = nullptr;
 };
 
 // Converts the plan's cells row by row. Before each cell it checks the stop flag (a stopped
 // worker skips the cell) and reads `lumaOnly` afresh. FLI variants search and render band by
 // band (band starts 0, 2, 4, 6). Super flicker variants run their post-pass after the loop,
 // also after a stop. Finally stores 1 into the done flag with release, so everything the
-// worker wrote is visible to whoever sees the flag with acquire.
+// worker wrote is visible to whoever sees the flag with acquire. Rings `wakeUp` after each
+// row store and after the done flag.
 void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
                CellWork& work);
 

@@ -197,37 +197,39 @@ uint32_t pixelAt(const BmpFormat& f, const uint8_t* row, uint32_t x) {
 
 // Reads only the kept rows, each where its index puts it; a row the file does not reach
 // means the file is truncated.
-void readRows(std::span<const uint8_t> b, const BmpFormat& f, uint32_t* pixels,
+void readRows(std::span<const uint8_t> b, const BmpFormat& f, Canvas& canvas,
               const std::string& name) {
   const BmpLayout& l = f.layout;
   const uint64_t stride = (uint64_t{l.width} * l.bitsPerPixel + 31) / 32 * 4;
-  const uint32_t columns = std::min<uint32_t>(l.width, kWidth);
-  const uint64_t needed = (uint64_t{columns} * l.bitsPerPixel + 7) / 8;
-  const uint32_t rows = std::min<uint32_t>(l.height, kHeight);
-  for (uint32_t y = 0; y < rows; ++y) {
+  const uint64_t columns = std::min<uint64_t>(l.width, canvas.endColumn());
+  const uint64_t needed = (columns * l.bitsPerPixel + 7) / 8;
+  const uint64_t rows = std::min<uint64_t>(l.height, canvas.endRow());
+  for (uint64_t y = 0; y < rows; ++y) {
+    if (!canvas.keepsRow(y)) continue;
     const uint64_t fileRow = l.topDown ? y : l.height - 1 - y;
     // fileRow * stride cannot overflow once fileRow is below size / stride + 1.
     if (fileRow > b.size() / stride) failLoad(name, "truncated BMP data");
     const uint64_t start = l.pixelOffset + fileRow * stride;
     if (start > b.size() || b.size() - start < needed) failLoad(name, "truncated BMP data");
     const uint8_t* row = b.data() + start;
-    for (uint32_t x = 0; x < columns; ++x) pixels[y * kWidth + x] = pixelAt(f, row, x);
+    for (uint64_t x = canvas.left(); x < columns; ++x)
+      canvas.put(x, y, pixelAt(f, row, static_cast<uint32_t>(x)));
   }
 }
 
 }  // namespace
 
-SourcePicture decodeBmp(std::span<const uint8_t> bytes, const std::string& name) {
+PictureSize decodeBmp(std::span<const uint8_t> bytes, const std::string& name, Canvas& canvas) {
   const BmpFormat format = readHeaders(bytes, name);
-  SourcePicture picture;
-  picture.width = static_cast<int>(format.layout.width);
-  picture.height = static_cast<int>(format.layout.height);
+  const BmpLayout& l = format.layout;
+  const Canvas::Opened opened = canvas.open(l.width, l.height);
+  if (opened != Canvas::Opened::Ok) failOpen(name, opened, l.width, l.height);
   if (format.compression == kRle8 || format.compression == kRle4) {
-    decodeBmpRle(bytes, format.layout, picture.rgb.data(), name);
+    decodeBmpRle(bytes, l, canvas, name);
   } else {
-    readRows(bytes, format, picture.rgb.data(), name);
+    readRows(bytes, format, canvas, name);
   }
-  return picture;
+  return {l.width, l.height};
 }
 
 }  // namespace peltrix

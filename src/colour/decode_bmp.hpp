@@ -8,6 +8,8 @@
 
 namespace peltrix {
 
+class Canvas;
+
 struct BmpLayout {
   uint32_t width = 0;    // 1 .. 2^31 - 1
   uint32_t height = 0;   // 1 .. 2^31 - 1, without the sign
@@ -17,9 +19,9 @@ struct BmpLayout {
   std::vector<uint32_t> palette;  // RGB values; an index past its end is black
 };
 
-// Decodes RLE8 (bitsPerPixel 8) or RLE4 (4) data into the top-left 320 x 200 `pixels`.
-// Pixels the stream skips stay as they are (black). Throws PictureLoadError.
-void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, uint32_t* pixels,
+// Decodes RLE8 (bitsPerPixel 8) or RLE4 (4) data into the opened `canvas`. Pixels the
+// stream skips stay as they are (black). Throws PictureLoadError.
+void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, Canvas& canvas,
                   const std::string& name);
 
 }  // namespace peltrix

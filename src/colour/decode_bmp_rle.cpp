@@ -8,18 +8,16 @@ namespace peltrix {
 
 namespace {
 
-// Walks the stream from the bottom row up; only the rows that land in the top 200 are
+// Walks the stream from the bottom row up; only the rows that land in the canvas are
 // stored, but all rows below them must be walked to get there.
 class RleWalker {
  public:
-  RleWalker(const BmpLayout& layout, uint32_t* pixels) : layout_(layout), pixels_(pixels) {}
+  RleWalker(const BmpLayout& layout, Canvas& canvas) : layout_(layout), canvas_(canvas) {}
 
   void put(unsigned index) {
-    if (x_ < layout_.width && x_ < static_cast<uint64_t>(kWidth) && row_ < layout_.height) {
-      const uint64_t y = layout_.height - 1 - row_;
-      if (y < static_cast<uint64_t>(kHeight)) {
-        pixels_[y * kWidth + x_] = index < layout_.palette.size() ? layout_.palette[index] : 0;
-      }
+    if (x_ < layout_.width && row_ < layout_.height) {
+      canvas_.put(x_, layout_.height - 1 - row_,
+                  index < layout_.palette.size() ? layout_.palette[index] : 0);
     }
     ++x_;
   }
@@ -37,17 +35,17 @@ class RleWalker {
 
  private:
   const BmpLayout& layout_;
-  uint32_t* pixels_;
+  Canvas& canvas_;
   uint64_t x_ = 0;
   uint64_t row_ = 0;  // counted from the bottom of the picture, as the stream runs
 };
 
 }  // namespace
 
-void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, uint32_t* pixels,
+void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, Canvas& canvas,
                   const std::string& name) {
   const bool four = layout.bitsPerPixel == 4;
-  RleWalker walker(layout, pixels);
+  RleWalker walker(layout, canvas);
   uint64_t at = layout.pixelOffset;
   const uint64_t end = bytes.size();
   auto available = [&](uint64_t n) { return at <= end && end - at >= n; };

@@ -1,5 +1,6 @@
 // JPEG decoding with libjpeg (6b API): greyscale, YCbCr, RGB, CMYK and YCCK, baseline and
-// multi-scan (progressive). Only the first 200 rows are decoded.
+// multi-scan (progressive). Rows past the canvas are never decoded; a whole picture that is
+// to be scaled down is decoded by libjpeg at 1/2, 1/4 or 1/8 of its size where that suffices.
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
@@ -16,7 +17,15 @@ namespace peltrix {
 
 namespace {
 
-enum class JpegFailure { kNone, kTruncated, kLibrary, kTooManyScans, kColourSpace, kTooLarge };
+enum class JpegFailure {
+  kNone,
+  kTruncated,
+  kLibrary,
+  kTooManyScans,
+  kColourSpace,
+  kTooLarge,
+  kCanvas
+};
 
 // Everything one decode needs, reachable from libjpeg's callbacks through client_data.
 // libjpeg reports errors by calling back into us; we leave its C frames with longjmp to the
@@ -30,7 +39,8 @@ struct JpegSession {
 
   const uint8_t* data = nullptr;
   std::size_t size = 0;
-  uint32_t* pixels = nullptr;  // kPixels RGB values, prepared black by the caller
+  Canvas* canvas = nullptr;
+  Canvas::Opened opened = Canvas::Opened::Ok;
 
   bool headerRead = false;
   bool multiScan = false;
@@ -186,6 +196,12 @@ bool decodeRows(JpegSession& s) {
   }
   const bool adobeInverted = cinfo.saw_Adobe_marker != FALSE;
 
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = s.canvas->jpegDenominator(cinfo.image_width, cinfo.image_height);
+  jpeg_calc_output_dimensions(&cinfo);
+  s.opened = s.canvas->open(cinfo.output_width, cinfo.output_height);
+  if (s.opened != Canvas::Opened::Ok) escape(s, JpegFailure::kCanvas);
+
   s.multiScan = jpeg_has_multiple_scans(&cinfo) != FALSE;
   if (s.multiScan) {
     s.coefficientBytes = coefficientBufferBytes(cinfo);
@@ -196,38 +212,40 @@ bool decodeRows(JpegSession& s) {
   const JDIMENSION stride = cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components);
   JSAMPARRAY row =
       (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, stride, 1);
-  const int rows = static_cast<int>(std::min<JDIMENSION>(cinfo.output_height, kHeight));
-  const int columns = static_cast<int>(std::min<JDIMENSION>(cinfo.output_width, kWidth));
-  for (int y = 0; y < rows; ++y) {
+  Canvas& canvas = *s.canvas;
+  const uint64_t rows = std::min<uint64_t>(cinfo.output_height, canvas.endRow());
+  const uint64_t columns = std::min<uint64_t>(cinfo.output_width, canvas.endColumn());
+  for (uint64_t y = 0; y < rows; ++y) {
     if (jpeg_read_scanlines(&cinfo, row, 1) != 1) escape(s, JpegFailure::kTruncated);
+    if (!canvas.keepsRow(y)) continue;
     const JSAMPLE* p = row[0];
-    uint32_t* out = s.pixels + y * kWidth;
-    for (int x = 0; x < columns; ++x) {
-      out[x] = cmyk ? cmykToRgb(p + 4 * x, adobeInverted)
-                    : packRgb(p[3 * x], p[3 * x + 1], p[3 * x + 2]);
+    for (uint64_t x = canvas.left(); x < columns; ++x) {
+      canvas.put(x, y,
+                 cmyk ? cmykToRgb(p + 4 * x, adobeInverted)
+                      : packRgb(p[3 * x], p[3 * x + 1], p[3 * x + 2]));
     }
   }
   // The arithmetic decoder pads silently with zeros instead of warning.
   if (s.ranOut && cinfo.arith_code) escape(s, JpegFailure::kTruncated);
-  // Rows past the 200th are never decoded: destroying aborts the decompression.
+  // Rows past the canvas are never decoded: destroying aborts the decompression.
   jpeg_destroy_decompress(&cinfo);
   return true;
 }
 
 }  // namespace
 
-SourcePicture decodeJpeg(std::span<const uint8_t> bytes, const std::string& name) {
-  SourcePicture picture;
+PictureSize decodeJpeg(std::span<const uint8_t> bytes, const std::string& name, Canvas& canvas) {
   JpegSession session;
   session.data = bytes.data();
   session.size = bytes.size();
-  session.pixels = picture.rgb.data();
+  session.canvas = &canvas;
   if (decodeRows(session)) {
-    picture.width = session.width;
-    picture.height = session.height;
-    return picture;
+    return {static_cast<uint32_t>(session.width), static_cast<uint32_t>(session.height)};
   }
   switch (session.failure) {
+    case JpegFailure::kCanvas:
+      failOpen(name, session.opened, static_cast<uint32_t>(session.width),
+               static_cast<uint32_t>(session.height));
     case JpegFailure::kTruncated:
       failLoad(name, "truncated JPEG data");
     case JpegFailure::kTooManyScans:

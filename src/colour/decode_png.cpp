@@ -16,7 +16,7 @@ namespace peltrix {
 
 namespace {
 
-enum class PngFailure { kNone, kTruncated, kLibrary, kTooWide, kTooLarge, kNoMemory };
+enum class PngFailure { kNone, kTruncated, kLibrary, kTooWide, kTooLarge, kNoMemory, kCanvas };
 
 // libpng reports errors through onError, which longjmps back to the setjmp in decodeRows; the
 // exception is thrown only after libpng's frames are gone.
@@ -29,7 +29,8 @@ struct PngSession {
   const uint8_t* data = nullptr;
   std::size_t size = 0;
   std::size_t offset = 0;
-  uint32_t* pixels = nullptr;  // kPixels RGB values, prepared black by the caller
+  Canvas* canvas = nullptr;
+  Canvas::Opened opened = Canvas::Opened::Ok;
 
   bool ranOut = false;
   PngFailure failure = PngFailure::kNone;
@@ -87,12 +88,6 @@ void readData(png_structp png, png_bytep out, png_size_t length) {
   s->offset += length;
 }
 
-// Composites one RGBA pixel over black.
-uint32_t rgbaOverBlack(const png_byte* p) {
-  const uint32_t a = p[3];
-  return packRgb(overBlack(p[0], a), overBlack(p[1], a), overBlack(p[2], a));
-}
-
 void finish(PngSession& s) {
   if (s.row != nullptr) png_free(s.png, s.row);
   s.row = nullptr;
@@ -105,20 +100,27 @@ void finish(PngSession& s) {
 }
 
 // Stores the pixels of one row (or of one Adam7 pass row: every `step`-th column from
-// `first`) that fall into the top-left 320 x 200.
+// `first`) that fall into the canvas, composited over black.
 void storeRow(const PngSession& s, const png_byte* rgba, uint32_t y, uint32_t first, uint32_t step,
               uint32_t count) {
-  uint32_t* out = s.pixels + y * kWidth;
+  Canvas& canvas = *s.canvas;
+  if (!canvas.keepsRow(y)) return;
+  bool transparent = false;
   for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t x = first + i * step;
-    if (x >= static_cast<uint32_t>(kWidth)) break;
-    out[x] = rgbaOverBlack(rgba + 4 * i);
+    const uint64_t x = first + uint64_t{i} * step;
+    if (x >= canvas.endColumn()) break;
+    if (x < canvas.left()) continue;
+    const png_byte* p = rgba + 4 * i;
+    const uint32_t a = p[3];
+    transparent |= a != 255;
+    canvas.put(x, y, packRgb(overBlack(p[0], a), overBlack(p[1], a), overBlack(p[2], a)));
   }
+  if (transparent) canvas.noteTransparency();
 }
 
 // Adam7 without libpng's de-interlacing, which would need every kept row at full width:
 // each pass row is placed straight where it belongs. The passes come one after another in
-// the data, so all but the last must be read to its end; the last stops at row 200.
+// the data, so all but the last must be read to its end; the last stops below the canvas.
 void readInterlaced(PngSession& s) {
   for (int pass = 0; pass < 7; ++pass) {
     const uint32_t columns = PNG_PASS_COLS(s.width, pass);
@@ -128,10 +130,9 @@ void readInterlaced(PngSession& s) {
     const uint32_t columnStep = 1u << PNG_PASS_COL_SHIFT(pass);
     for (uint32_t r = 0; r < rows; ++r) {
       const uint32_t y = PNG_PASS_START_ROW(pass) + (r << PNG_PASS_ROW_SHIFT(pass));
-      if (pass == 6 && y >= static_cast<uint32_t>(kHeight)) return;
+      if (pass == 6 && y >= s.canvas->endRow()) return;
       png_read_row(s.png, s.row, nullptr);
-      if (y < static_cast<uint32_t>(kHeight))
-        storeRow(s, s.row, y, firstColumn, columnStep, columns);
+      storeRow(s, s.row, y, firstColumn, columnStep, columns);
     }
   }
 }
@@ -180,37 +181,36 @@ bool decodeRows(PngSession& s) {
   png_set_gray_to_rgb(s.png);
   png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
   png_read_update_info(s.png, s.info);
+  s.opened = s.canvas->open(s.width, s.height);
+  if (s.opened != Canvas::Opened::Ok) fail(s, PngFailure::kCanvas);
   s.row = static_cast<png_bytep>(png_malloc(s.png, png_get_rowbytes(s.png, s.info)));
 
   if (interlaced) {
     readInterlaced(s);
   } else {
-    const uint32_t rows = std::min<uint32_t>(s.height, kHeight);
+    const uint64_t rows = std::min<uint64_t>(s.height, s.canvas->endRow());
     for (uint32_t y = 0; y < rows; ++y) {
       png_read_row(s.png, s.row, nullptr);
       storeRow(s, s.row, y, 0, 1, s.width);
     }
   }
-  // The rows past 200 are never read; the rest of the file does not matter.
+  // The rows past the canvas are never read; the rest of the file does not matter.
   finish(s);
   return true;
 }
 
 }  // namespace
 
-SourcePicture decodePng(std::span<const uint8_t> bytes, const std::string& name) {
-  SourcePicture picture;
+PictureSize decodePng(std::span<const uint8_t> bytes, const std::string& name, Canvas& canvas) {
   PngSession session;
   session.data = bytes.data();
   session.size = bytes.size();
-  session.pixels = picture.rgb.data();
-  if (decodeRows(session)) {
-    picture.width = static_cast<int>(session.width);
-    picture.height = static_cast<int>(session.height);
-    return picture;
-  }
+  session.canvas = &canvas;
+  if (decodeRows(session)) return {session.width, session.height};
   const std::string size = std::to_string(session.width) + " x " + std::to_string(session.height);
   switch (session.failure) {
+    case PngFailure::kCanvas:
+      failOpen(name, session.opened, session.width, session.height);
     case PngFailure::kTruncated:
       failLoad(name, "truncated PNG data");
     case PngFailure::kTooWide:

@@ -35,12 +35,25 @@ bool looksLikeBmp(std::span<const uint8_t> bytes) {
          headerSize == 124;
 }
 
-SourcePicture decodePicture(std::span<const uint8_t> bytes, const std::string& name) {
+DecodedPicture decodePictureKeeping(std::span<const uint8_t> bytes, const std::string& name,
+                                    const KeepRequest& keep) {
   if (bytes.empty()) failLoad(name, "empty file");
-  if (looksLikeJpeg(bytes)) return decodeJpeg(bytes, name);
-  if (looksLikePng(bytes)) return decodePng(bytes, name);
-  if (looksLikeBmp(bytes)) return decodeBmp(bytes, name);
-  failLoad(name, "not a JPEG, PNG or BMP picture");
+  Canvas canvas(keep);
+  PictureSize size;
+  if (looksLikeJpeg(bytes)) {
+    size = decodeJpeg(bytes, name, canvas);
+  } else if (looksLikePng(bytes)) {
+    size = decodePng(bytes, name, canvas);
+  } else if (looksLikeBmp(bytes)) {
+    size = decodeBmp(bytes, name, canvas);
+  } else {
+    failLoad(name, "not a JPEG, PNG or BMP picture");
+  }
+  return canvas.take(size.width, size.height);
+}
+
+SourcePicture decodePicture(std::span<const uint8_t> bytes, const std::string& name) {
+  return toSourcePicture(decodePictureKeeping(bytes, name, KeepRequest{}));
 }
 
 namespace {
@@ -73,6 +86,29 @@ std::vector<uint8_t> readPictureFile(const std::string& path) {
 SourcePicture loadPicture(const std::string& path) {
   const std::vector<uint8_t> bytes = readPictureFile(path);
   return decodePicture(bytes, path);
+}
+
+DecodedPicture loadPictureKeeping(const std::string& path, const KeepRequest& keep) {
+  const std::vector<uint8_t> bytes = readPictureFile(path);
+  return decodePictureKeeping(bytes, path, keep);
+}
+
+SourcePicture toSourcePicture(DecodedPicture&& window) {
+  SourcePicture picture;
+  picture.width = static_cast<int>(window.width);
+  picture.height = static_cast<int>(window.height);
+  picture.transparencyFlattened = window.transparencyFlattened;
+  if (window.columns == kWidth && window.rows == kHeight) {
+    picture.rgb = std::move(window.rgb);
+  } else {
+    // A whole picture: its top-left corner, as a window would have kept it.
+    for (uint32_t y = 0; y < std::min<uint32_t>(window.rows, kHeight); ++y) {
+      for (uint32_t x = 0; x < std::min<uint32_t>(window.columns, kWidth); ++x) {
+        picture.rgb[y * kWidth + x] = window.rgb[std::size_t{y} * window.columns + x];
+      }
+    }
+  }
+  return picture;
 }
 
 }  // namespace peltrix

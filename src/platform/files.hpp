@@ -1,6 +1,7 @@
 // The few file-system operations that differ between the platforms, with paths in UTF-8:
 // reading a whole file, writing one atomically (beside the target, then renamed over it),
-// and asking whether a path exists or names the same file as another. files_posix.cpp and
+// asking whether a path exists, is a folder or names the same file as another, and splitting
+// paths at the platform's separators. files_posix.cpp and
 // files_windows.cpp implement them; nothing else in the core touches the platform's calls.
 #pragma once
 
@@ -50,6 +51,9 @@ class AtomicFile {
   // Flushes the content to disk and closes it; a full disk shows here at the latest.
   void finish();
   void commit();  // finishes if need be, then renames: the file is then in place
+  // The same, but never over an existing file: if something appeared at the path since it
+  // was checked, throws FileWriteError ("... File exists") and leaves that file alone.
+  void commitNew();
 
   const std::string& path() const { return path_; }
 
@@ -71,5 +75,20 @@ bool sameFile(const std::string& a, const std::string& b);
 
 // Whether `stream` writes to a terminal (progress is drawn only there).
 bool isTerminal(std::FILE* stream);
+
+// Whether `path` is a folder (or a link to one).
+bool isDirectory(const std::string& path);
+
+// A path split at its last separator: the folder part (with its trailing separator; empty for
+// a bare name) and the name; joinPath puts a name into a folder.
+struct PathParts {
+  std::string folder, name;
+};
+PathParts splitPath(const std::string& path);
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// A file name in the form in which the platform compares names: itself where letter case
+// matters, in capitals where it does not (Windows).
+std::string fileNameKey(const std::string& name);
 
 }  // namespace peltrix

@@ -136,6 +136,21 @@ void AtomicFile::commit() {
   tempPath_.clear();
 }
 
+void AtomicFile::commitNew() {
+  if (handle_ >= 0) finish();
+  if (tempPath_.empty()) fail("the file is already closed");
+  // A hard link fails with EEXIST where rename would replace; where the file system has no
+  // hard links, the best left is to look just before renaming.
+  if (::link(tempPath_.c_str(), path_.c_str()) == 0) {
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    return;
+  }
+  if (errno == EEXIST) fail(reasonOf(EEXIST));
+  if (pathExists(path_)) fail(reasonOf(EEXIST));
+  commit();
+}
+
 bool pathExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::lstat(path.c_str(), &info) == 0;
@@ -151,6 +166,26 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool isTerminal(std::FILE* stream) {
   return ::isatty(::fileno(stream)) == 1;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+PathParts splitPath(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string fileNameKey(const std::string& name) {
+  return name;
 }
 
 }  // namespace peltrix

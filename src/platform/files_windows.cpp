@@ -239,6 +239,16 @@ void AtomicFile::commit() {
   tempPath_.clear();
 }
 
+void AtomicFile::commitNew() {
+  if (handle_ != -1) finish();
+  if (tempPath_.empty()) fail("the file is already closed");
+  // Without MOVEFILE_REPLACE_EXISTING the move itself fails when the target has appeared.
+  if (!MoveFileExW(toUtf16(tempPath_).c_str(), toUtf16(path_).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    fail(reasonOf(GetLastError()));
+  }
+  tempPath_.clear();
+}
+
 bool pathExists(const std::string& path) {
   // A link's own attributes are read without following it, so a dangling link exists too.
   return !path.empty() && GetFileAttributesW(toUtf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -261,6 +271,33 @@ bool isTerminal(std::FILE* stream) {
   DWORD mode = 0;
   return fd >= 0 && _isatty(fd) &&
          GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &mode) != 0;
+}
+
+bool isDirectory(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(toUtf16(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+PathParts splitPath(const std::string& path) {
+  size_t cut = 0;  // after the last separator, or after a drive such as "C:"
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (isSeparator(path[i]) || (i == 1 && path[i] == ':')) cut = i + 1;
+  }
+  return {path.substr(0, cut), path.substr(cut)};
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || isSeparator(folder.back()) || (folder.size() == 2 && folder[1] == ':'))
+    return folder + name;
+  return folder + "\\" + name;
+}
+
+std::string fileNameKey(const std::string& name) {
+  // Windows file names match whatever their letter case.
+  std::wstring wide = toUtf16(name);
+  CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return toUtf8(wide);
 }
 
 }  // namespace peltrix

@@ -164,6 +164,27 @@ def main():
                   outputs=["Zo\u00eb.prg"])
         c.compare("missing non-ASCII file", [os.path.join(folder, "Fehlt\u00e4.jpg"), "@/x.raw"])
 
+    # Framing, what the C64 shows, and a batch; on Windows the batch's inputs are also given
+    # as a pattern, which the program expands itself (Windows' shells do not).
+    fruits = os.path.join(photos, "fruits.jpg")
+    c.compare("fit on NTSC", ["--fit", "--ntsc", fruits, "@/fit.prg", "@/fit.png"],
+              outputs=["fit.prg", "fit.png"])
+    c.compare("fill, no FLI", ["--fill", "--no-fli", "-d1", fruits, "@/fill.raw"],
+              outputs=["fill.raw"])
+    c.compare("offset", ["--offset", "100,60", fruits, "@/offset.raw"], outputs=["offset.raw"])
+    c.compare("c64 frames", ["--no-fli", "--ass-lace", "--c64-frames", "@/c", fruits, "@/c.prg"],
+              outputs=["c.prg"] + [f"c-c64-frame{n}.png" for n in (1, 2, 3)])
+    with tempfile.TemporaryDirectory(prefix="peltrix-batch-") as top:
+        pictures = []
+        for photo in ("HappyFish.jpg", "smarties.png"):
+            pictures.append(os.path.join(top, photo))
+            shutil.copy(os.path.join(photos, photo), pictures[-1])
+        batch = ["--outdir", "@/", "--to", "prg,png", "--frames"]
+        made = ["HappyFish.prg", "HappyFish.png", "smarties.prg", "smarties.png"]
+        c.compare("batch", batch + pictures, outputs=made)
+        c.compare("batch from a pattern", batch + pictures,
+                  windows_args=batch + [windows_path(os.path.join(top, "*.*"))], outputs=made)
+
     # Trouble, and the command line itself.
     with tempfile.TemporaryDirectory(prefix="peltrix-bad-") as top:
         text = os.path.join(top, "notes.jpg")

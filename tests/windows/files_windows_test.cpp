@@ -178,6 +178,38 @@ TEST(Files, BackslashesAndCaseSpellTheSameFile) {
             forward + "\\inside.jpg: cannot open (Not a directory)");
 }
 
+TEST(Files, PathsSplitAndJoinAtEitherSeparatorAndAfterADrive) {
+  EXPECT_EQ(splitPath("C:\\Bilder\\cat.jpg").folder, "C:\\Bilder\\");
+  EXPECT_EQ(splitPath("C:\\Bilder/cat.jpg").name, "cat.jpg");
+  EXPECT_EQ(splitPath("C:cat.jpg").folder, "C:");
+  EXPECT_EQ(splitPath("C:cat.jpg").name, "cat.jpg");
+  EXPECT_EQ(splitPath("cat.jpg").folder, "");
+  EXPECT_EQ(joinPath("C:\\C64", "cat.prg"), "C:\\C64\\cat.prg");
+  EXPECT_EQ(joinPath("C:\\C64\\", "cat.prg"), "C:\\C64\\cat.prg");
+  EXPECT_EQ(joinPath("out/", "cat.prg"), "out/cat.prg");
+  EXPECT_EQ(joinPath("D:", "cat.prg"), "D:cat.prg");
+  // Names that Windows takes for one file compare equal.
+  EXPECT_EQ(fileNameKey("Cat.PRG"), fileNameKey("cat.prg"));
+  EXPECT_EQ(fileNameKey("Stra\xc3\x9f"
+                        "e.prg"),
+            fileNameKey("STRA\xc3\x9f"
+                        "E.PRG"));
+  EXPECT_NE(fileNameKey("cat.prg"), fileNameKey("dog.prg"));
+}
+
+TEST(Files, CommitNewNeverReplacesAFileThatAppeared) {
+  ScratchDir dir;
+  const std::string target = utf8(dir.path() / "late.prg");
+  AtomicFile file(target);
+  file.write(std::vector<uint8_t>{1});
+  writeFile(target, std::vector<uint8_t>{9, 9});  // another program got there first
+  EXPECT_THROW(file.commitNew(), FileWriteError);
+  EXPECT_EQ(readBytes(dir.path() / "late.prg"), (std::vector<uint8_t>{9, 9}));
+  EXPECT_EQ(namesIn(dir.path()).size(), 1u);
+  EXPECT_TRUE(isDirectory(utf8(dir.path())));
+  EXPECT_FALSE(isDirectory(target));
+}
+
 TEST(Files, OnlyAConsoleIsATerminal) {
   // The NUL device is a character device, which _isatty alone takes for a terminal.
   std::FILE* nul = std::fopen("NUL", "w");

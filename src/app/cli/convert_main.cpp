@@ -1,23 +1,19 @@
-// peltrix-convert: converts a picture file without the window, by running the very same
-// job as the window's "Process" (start the job, wait for its done flags, complete it) and
-// writing the result with the same writers.
-#include <chrono>
+// peltrix-convert: converts picture files without the window, by running the very same job
+// as the window's "Process" and writing the result with the same writers. Every output is
+// planned and checked before the first conversion starts.
 #include <csignal>
 #include <cstdio>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/cli/batch_run.hpp"
 #include "app/cli/cli_args.hpp"
-#include "app/cli/progress_bar.hpp"
+#include "app/cli/console.hpp"
+#include "app/cli/output_plan.hpp"
+#include "app/cli/picture_run.hpp"
+#include "app/cli/warnings.hpp"
 #include "app/commands.hpp"
-#include "app/job.hpp"
-#include "output/c64_display.hpp"
-#include "output/writers.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
 
@@ -29,125 +25,48 @@ constexpr int kExitFileError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-volatile std::sig_atomic_t interrupted = 0;
 extern "C" void onInterrupt(int) {
-  interrupted = 1;
-}
-
-void printError(const std::string& message) {
-  std::fprintf(stderr, "peltrix-convert: %s\n", message.c_str());
-}
-
-// One file to write: opened (as a temporary beside the target) before the conversion, so
-// an unwritable output is reported at once instead of after a long conversion.
-struct PendingFile {
-  AtomicFile file;
-  std::function<std::vector<uint8_t>(const SharedState&)> content;
-};
-
-using Content = std::function<std::vector<uint8_t>(const SharedState&)>;
-
-std::unique_ptr<PendingFile> pending(const std::string& path, Content content) {
-  return std::unique_ptr<PendingFile>(new PendingFile{AtomicFile(path), std::move(content)});
-}
-
-std::vector<uint8_t> asVector(std::span<const uint8_t> bytes) {
-  return {bytes.begin(), bytes.end()};
-}
-
-Content contentFor(OutputKind kind, const Request& r) {
-  switch (kind) {
-    case OutputKind::Raw:
-      return
-          [](const SharedState& s) { return asVector(rawFileBytes(s.outputBuffer, s.outputForm)); };
-    case OutputKind::Program:
-      return [&r](const SharedState& s) {
-        return programFileBytes(s.outputBuffer, s.outputForm, r.job.superFlicker, r.ntsc,
-                                r.assLace);
-      };
-    case OutputKind::Png:
-      break;
-  }
-  return [](const SharedState& s) { return pngFileBytes(s.preview.blend); };
-}
-
-// Runs the job to its end, drawing the progress bar; a Ctrl-C stops it early.
-bool runJob(SharedState& state, const Request& r) {
-  std::string error;
-  if (startJob(state, r.job, &error) != StartResult::Started) {
-    printError(error);
-    return false;
-  }
-  std::optional<ProgressBar> bar;
-  if (!r.quiet && isTerminal(stderr)) bar.emplace(stderr);
-  while (!jobFinished(state)) {
-    if (interrupted) requestStop(state);
-    if (bar) bar->update(progressValue(state) - 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
-  if (bar) {
-    bar->update(25);
-    bar->finish();
-  }
-  completeJob(state);
-  return interrupted == 0;
+  interruptRequested = 1;
 }
 
 int convert(const Request& r) {
-  // SharedState is large (the workers' scratch): it lives on the heap.
+  std::vector<PlannedPicture> pictures;
+  try {
+    pictures = planOutputs(r);
+  } catch (const PlanError& e) {
+    printError(e.what());
+    return kExitUsage;
+  }
+  if (!r.quiet) {
+    for (const std::string& w : optionWarnings(r)) printWarning(w);
+  }
+
+  // SharedState is large (the workers' scratch): it lives on the heap, one for all pictures.
   auto state = std::make_unique<SharedState>();
   setDitherLevel(*state, r.ditherLevel);
-  const CommandResult opened = openPicture(*state, r.input);
-  if (!opened.ok()) {
-    printError(opened.message);
-    return kExitFileError;
+  const bool onTerminal = isTerminal(stderr);
+
+  if (r.batch()) {
+    const BatchResult result = runBatch(*state, pictures, r, onTerminal);
+    if (result.interrupted) return kExitInterrupted;
+    return result.failed > 0 ? kExitFileError : kExitOk;
   }
 
-  std::vector<std::unique_ptr<PendingFile>> files;
-  try {
-    for (const Output& o : r.outputs) files.push_back(pending(o.path, contentFor(o.kind, r)));
-    if (!r.framesPrefix.empty()) {
-      files.push_back(pending(r.framesPrefix + "-blend.png",
-                              [](const SharedState& s) { return pngFileBytes(s.preview.blend); }));
-      for (int f = 0; f < 3; ++f) {
-        files.push_back(
-            pending(r.framesPrefix + "-frame" + std::to_string(f + 1) + ".png",
-                    [f](const SharedState& s) { return pngFileBytes(s.preview.frames[f]); }));
-      }
-    }
-    // What the C64 shows: the frames as the program file's viewer displays them.
-    for (int f = 0; !r.c64FramesPrefix.empty() && f < 3; ++f) {
-      files.push_back(pending(r.c64FramesPrefix + "-c64-frame" + std::to_string(f + 1) + ".png",
-                              [f, &r](const SharedState& s) {
-                                const auto shown =
-                                    c64DisplayedFrames(s.outputBuffer, s.outputForm,
-                                                       r.job.superFlicker, r.ntsc, r.assLace);
-                                return pngFileBytes(displayValues(shown[f]));
-                              }));
-    }
-  } catch (const FileWriteError& e) {
-    printError(e.what());
-    return kExitFileError;  // the temporaries made so far are removed on the way out
+  PictureReporting reporting;
+  reporting.progressBar = onTerminal && !r.quiet;
+  reporting.warnings = !r.quiet;
+  const PictureResult result = convertPicture(*state, pictures.at(0), r, reporting);
+  switch (result.status) {
+    case PictureResult::Status::Converted:
+      return kExitOk;
+    case PictureResult::Status::Interrupted:
+      printError("interrupted; nothing written");
+      return kExitInterrupted;
+    case PictureResult::Status::Failed:
+      break;
   }
-
-  state->lumaOnly.store(r.lumaOnly ? 1 : 0);
-  if (!runJob(*state, r)) {
-    if (interrupted) printError("interrupted; nothing written");
-    return interrupted ? kExitInterrupted : kExitFileError;
-  }
-
-  // Everything is written before anything replaces a target: a failure leaves no output.
-  try {
-    for (auto& p : files) {
-      p->file.write(p->content(*state));
-      p->file.finish();
-    }
-    for (auto& p : files) p->file.commit();
-  } catch (const FileWriteError& e) {
-    printError(e.what());
-    return kExitFileError;
-  }
-  return kExitOk;
+  printError(result.error);
+  return kExitFileError;
 }
 
 }  // namespace
@@ -155,7 +74,7 @@ int convert(const Request& r) {
 
 int main(int argc, char** argv) {
   using namespace peltrix::cli;
-  const peltrix::CommandLine commandLine(argc, argv);
+  const peltrix::CommandLine commandLine(argc, argv);  // UTF-8 arguments on every platform
   Request request;
   try {
     request = parseArguments(commandLine.arguments());

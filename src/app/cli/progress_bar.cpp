@@ -1,6 +1,7 @@
 #include "app/cli/progress_bar.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace peltrix::cli {
 
@@ -34,11 +35,12 @@ std::string progressLine(int rowsDone, double elapsedSeconds) {
   return text;
 }
 
-ProgressBar::ProgressBar(std::FILE* out) : out_(out), start_(std::chrono::steady_clock::now()) {}
+ProgressBar::ProgressBar(std::FILE* out, std::string label)
+    : out_(out), label_(std::move(label)), start_(std::chrono::steady_clock::now()) {}
 
 void ProgressBar::update(int rowsDone) {
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-  const std::string line = progressLine(rowsDone, elapsed.count());
+  const std::string line = label_ + progressLine(rowsDone, elapsed.count());
   if (line == last_) return;
   std::fprintf(out_, "\r%s", line.c_str());
   std::fflush(out_);
@@ -49,6 +51,13 @@ void ProgressBar::finish() {
   if (last_.empty()) return;
   std::fputc('\n', out_);
   std::fflush(out_);
+}
+
+void ProgressBar::erase() {
+  if (last_.empty()) return;
+  std::fprintf(out_, "\r%s\r", std::string(last_.size(), ' ').c_str());
+  std::fflush(out_);
+  last_.clear();
 }
 
 }  // namespace peltrix::cli

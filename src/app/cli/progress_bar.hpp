@@ -10,13 +10,16 @@ namespace peltrix::cli {
 
 class ProgressBar {
  public:
-  explicit ProgressBar(std::FILE* out);
+  // `label` goes in front of the bar (a batch names the picture there).
+  explicit ProgressBar(std::FILE* out, std::string label = {});
   // rowsDone 0..25 (25 while a super flicker job runs its post-pass).
   void update(int rowsDone);
   void finish();  // ends the line
+  void erase();   // blanks the line, so that another can take its place
 
  private:
   std::FILE* out_;
+  std::string label_;
   std::chrono::steady_clock::time_point start_;
   std::string last_;
 };

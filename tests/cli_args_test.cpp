@@ -1,0 +1,139 @@
+// The command line's parser on its own: every spelling getopt_long brings, --frames with and
+// without --outdir, the framing options and their defaults, and the exact usage messages.
+#include "app/cli/cli_args.hpp"
+
+#include <gtest/gtest.h>
+
+#include "app/cli/warnings.hpp"
+
+namespace peltrix::cli {
+namespace {
+
+std::string usageError(const std::vector<std::string>& args) {
+  try {
+    parseArguments(args);
+  } catch (const UsageError& e) {
+    return e.what();
+  }
+  return "parsed";
+}
+
+TEST(CliArgs, OptionsMayBeSpeltEveryUsualWayAndStandAnywhere) {
+  for (const std::vector<std::string>& args : {
+           std::vector<std::string>{"-d1", "-qf", "in.jpg", "out.raw"},
+           {"-d", "1", "-q", "-f", "in.jpg", "out.raw"},
+           {"in.jpg", "--dither=1", "out.raw", "--quiet", "--force"},
+           {"--dith", "1", "--qu", "--for", "in.jpg", "out.raw"},  // unambiguous abbreviations
+       }) {
+    const Request r = parseArguments(args);
+    EXPECT_EQ(r.ditherLevel, 1);
+    EXPECT_TRUE(r.quiet);
+    EXPECT_TRUE(r.force);
+    ASSERT_EQ(r.inputs, std::vector<std::string>{"in.jpg"});
+    ASSERT_EQ(r.outputs.size(), 1u);
+    EXPECT_EQ(r.outputs[0].path, "out.raw");
+  }
+  const Request dashed = parseArguments({"--", "-in.jpg", "-out.PNG"});
+  EXPECT_EQ(dashed.inputs[0], "-in.jpg");
+  EXPECT_EQ(dashed.outputs[0].kind, OutputKind::Png);
+  EXPECT_EQ(parseArguments({"-h", "--bogus"}).action, Request::Action::Help);
+}
+
+TEST(CliArgs, FramesTakesAPrefixForOnePictureAndNoneInABatch) {
+  const Request one = parseArguments({"--frames", "fish", "in.jpg", "out.prg"});
+  EXPECT_EQ(one.framesPrefix, "fish");
+  EXPECT_FALSE(one.batch());
+  // With --outdir anywhere, the word after --frames is an INPUT.
+  for (const std::vector<std::string>& args : {
+           std::vector<std::string>{"--outdir", "c64", "--frames", "a.jpg", "b.jpg"},
+           {"--frames", "a.jpg", "b.jpg", "--outdir=c64"},
+       }) {
+    const Request batch = parseArguments(args);
+    EXPECT_TRUE(batch.batch());
+    EXPECT_TRUE(batch.batchFrames);
+    EXPECT_EQ(batch.outdir, "c64");
+    EXPECT_EQ(batch.inputs, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(batch.batchKinds, std::vector<OutputKind>{OutputKind::Program});
+  }
+  const Request kinds = parseArguments({"--outdir", "o", "--to", "png,prg,png,raw", "a.jpg"});
+  EXPECT_EQ(kinds.batchKinds,
+            (std::vector<OutputKind>{OutputKind::Png, OutputKind::Program, OutputKind::Raw}));
+}
+
+TEST(CliArgs, FramingOptionsAndTheAspectThatFollowsNtsc) {
+  const Request plain = parseArguments({"in.jpg", "o.raw"});
+  EXPECT_EQ(plain.framing.mode, Framing::Mode::Region);
+  EXPECT_EQ(plain.framing.left, 0u);
+  EXPECT_EQ(plain.framing.aspect, PixelAspect::Pal);
+  EXPECT_EQ(parseArguments({"--ntsc", "--fit", "in.jpg", "o.raw"}).framing.aspect,
+            PixelAspect::Ntsc);
+  const Request fill = parseArguments({"--ntsc", "--fill", "--aspect", "square", "i", "o.png"});
+  EXPECT_EQ(fill.framing.mode, Framing::Mode::Fill);
+  EXPECT_EQ(fill.framing.aspect, PixelAspect::Square);
+  const Request offset = parseArguments({"--offset", "2147483647,0", "in.jpg", "o.raw"});
+  EXPECT_EQ(offset.framing.left, 2147483647u);
+  EXPECT_TRUE(offset.offsetGiven);
+}
+
+TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "missing INPUT and OUTPUT"},
+      {{"in.jpg"}, "missing OUTPUT"},
+      {{"--outdir", "d"}, "missing INPUT"},
+      {{"--bogus", "in.jpg", "out.raw"}, "unknown option '--bogus'"},
+      {{"-qx", "in.jpg", "out.raw"}, "unknown option '-x'"},
+      {{"--f", "in.jpg", "out.raw"}, "ambiguous option '--f' (--force, --frames, --fit, --fill)"},
+      {{"--no-fli=1", "in.jpg", "out.raw"}, "option --no-fli takes no value"},
+      {{"--dither"}, "option --dither needs a value"},
+      {{"in.jpg", "out.raw", "-d"}, "option -d needs a value"},
+      {{"-d", "4", "in.jpg", "out.raw"}, "dither level must be 0, 1, 2 or 3, not '4'"},
+      {{"in.jpg", "out.gif"}, "cannot tell what to write to 'out.gif': use .raw, .prg or .png"},
+      {{"in.jpg", "dir.png/out"},
+       "cannot tell what to write to 'dir.png/out': use .raw, .prg or .png"},
+      {{"--frames", "", "in.jpg", "out.raw"}, "--frames needs a non-empty PREFIX"},
+      {{"--fit", "--fill", "i", "o.raw"}, "--fit and --fill cannot be combined"},
+      {{"--offset", "1,1", "--fill", "i", "o.raw"}, "--offset cannot be combined with --fill"},
+      {{"--offset", "3", "i", "o.raw"}, "--offset needs X,Y in pixels, like 40,20, not '3'"},
+      {{"--offset", "1,2,3", "i", "o.raw"},
+       "--offset needs X,Y in pixels, like 40,20, not '1,2,3'"},
+      {{"--offset", "2147483648,0", "i", "o.raw"},
+       "--offset needs X,Y in pixels, like 40,20, not '2147483648,0'"},
+      {{"--aspect", "PAL", "i", "o.raw"}, "--aspect must be pal, ntsc or square, not 'PAL'"},
+      {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
+      {{"--outdir", "d", "--to", "raw,", "i"},
+       "--to takes prg, raw and png, separated by commas, not 'raw,'"},
+  };
+  for (const auto& [args, message] : cases) {
+    std::string line;
+    for (const auto& a : args) line += a + " ";
+    EXPECT_EQ(usageError(args), message) << line;
+  }
+}
+
+TEST(CliWarnings, OnlyForOptionsTheModeIgnores) {
+  auto warnings = [](const std::vector<std::string>& args) {
+    return optionWarnings(parseArguments(args));
+  };
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(warnings({"--ass-lace", "--no-fli", "i", "o.prg"}), Lines{});
+  EXPECT_EQ(warnings({"--ass-lace", "i", "o.prg"}),
+            Lines{"--ass-lace is ignored in FLI mode (it needs --no-fli)"});
+  EXPECT_EQ(warnings({"--ass-lace", "--ntsc", "i", "o.raw", "o.png"}),
+            (Lines{"--ass-lace is ignored: no .prg is written",
+                   "--ntsc is ignored: no .prg is written"}));
+  // "Ass Lace" also shapes what --c64-frames shows; NTSC does not.
+  EXPECT_EQ(warnings({"--ass-lace", "--no-fli", "--c64-frames", "p", "i", "o.png"}), Lines{});
+  EXPECT_EQ(warnings({"--ntsc", "--outdir", "d", "--to", "png", "--c64-frames", "i"}),
+            Lines{"--ntsc is ignored: no .prg is written"});
+  // In a batch the kinds of --to decide.
+  EXPECT_EQ(warnings({"--outdir", "d", "--ntsc", "i"}), Lines{});
+  EXPECT_EQ(warnings({"--outdir", "d", "--to", "raw", "--ntsc", "i"}),
+            Lines{"--ntsc is ignored: no .prg is written"});
+  // --ntsc picks the shape of a fitted picture unless --aspect does.
+  EXPECT_EQ(warnings({"--fill", "--ntsc", "i", "o.png"}), Lines{});
+  EXPECT_EQ(warnings({"--fill", "--ntsc", "--aspect", "pal", "i", "o.png"}),
+            Lines{"--ntsc is ignored: no .prg is written"});
+}
+
+}  // namespace
+}  // namespace peltrix::cli
