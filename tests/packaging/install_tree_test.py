@@ -93,7 +93,7 @@ class InstallTree(unittest.TestCase):
     def test_desktop_entry_names_the_window_its_program_and_icon(self):
         path = self.installed("share/applications/peltrix.desktop")
         fields = desktop_entry(path)
-        with open(os.path.join(SOURCE, "src", "app", "gui", "main_window.cpp")) as f:
+        with open(os.path.join(SOURCE, "src", "app", "window_layout.cpp")) as f:
             title = re.search(r'kWindowTitle = "([^"]*)"', f.read()).group(1)
         self.assertTrue(title.startswith(fields["Name"] + " "), (fields["Name"], title))
         self.assertEqual(fields["Type"], "Application")

@@ -51,6 +51,14 @@ TEST(Files, SymbolicLinksAndDanglingOnes) {
   EXPECT_FALSE(sameFile((dir.path() / "dangling.png").string(), a.string()));
 }
 
+TEST(Files, ALinkToAFolderIsAFolderAndNamesJoinWithASlash) {
+  ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "sub");
+  std::filesystem::create_symlink(dir.path() / "sub", dir.path() / "sublink");
+  EXPECT_TRUE(isDirectory((dir.path() / "sublink").string()));
+  EXPECT_EQ(joinPath("out", "cat.prg"), "out/cat.prg");
+}
+
 TEST(PictureLoad, FifoIsRefusedWithoutWaitingForAWriter) {
   ScratchDir dir;
   const std::string fifo = (dir.path() / "pipe.jpg").string();

@@ -17,6 +17,7 @@ missing).
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -86,6 +87,9 @@ class Comparison:
                 results[side] = (status, out, err, files)
                 shutil.rmtree(folder)  # the other side gets the same folder name
         (ls, lo, le, lf), (ws, wo, we, wf) = results["linux"], results["windows"]
+        if windows_args:
+            # Messages name the files as each program was given them.
+            we = re.sub(rb"Z:(\\[^\s:]*)", lambda m: m.group(1).replace(b"\\", b"/"), we)
         problems = []
         if ls != ws:
             problems.append(f"exit status {ls} on Linux, {ws} on Windows")

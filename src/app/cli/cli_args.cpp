@@ -259,6 +259,10 @@ const option* optionWithId(const std::vector<option>& table, int id) {
                              bool missingValue) {
   const option* known = optionWithId(table, id);
   const bool typedLong = word.rfind("--", 0) == 0;
+  // Some getopt_long (mingw-w64's) report "--no-fli=1" as a missing value, glibc's as an error.
+  if (known != nullptr && known->has_arg == no_argument && word.find('=') != std::string::npos) {
+    throw UsageError(std::string("option --") + known->name + " takes no value");
+  }
   if (missingValue) {
     if (known != nullptr && typedLong) {
       throw UsageError(std::string("option --") + known->name + " needs a value");
