@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean
+.PHONY: all setup build run test bench fuzz format clean web
 
 all: build
 
@@ -17,10 +17,16 @@ run: build
 	@bash scripts/run.sh $(BUILD)
 
 test: build
-	@bash scripts/test.sh $(BUILD)
+	@WEB_BUILD=$(WEB_BUILD) bash scripts/test.sh $(BUILD)
 
 bench: build
 	@$(BUILD)/bench/peltrix_bench
+
+# The core in WebAssembly (Debian's emscripten; zlib, libpng, libjpeg-turbo built once from
+# Debian's sources into $(WEB_BUILD)/deps): the library and the converter run by node.
+WEB_BUILD ?= build-web
+web: setup
+	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_core peltrix-convert
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60

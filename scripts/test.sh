@@ -15,4 +15,14 @@ echo "ThreadSanitizer build: job and command tests"
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*' \
   --gtest_brief=1
 
+# The core in WebAssembly ($WEB_BUILD, default build-web in the repository): its unit
+# tests under node through the web build's own CTest, and its converter against the native
+# one. A failure here is reported after the native tests have run too.
+web=${WEB_BUILD:-$root/build-web}
+echo "WebAssembly build: core tests under node"
+web_status=0
+JOBS=$(nproc) bash "$root/scripts/build_web.sh" "$web" peltrix_tests peltrix-convert >/dev/null &&
+  (cd "$web" && ctest --output-on-failure -j "$(nproc)") || web_status=1
+
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
+exit $web_status
