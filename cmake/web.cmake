@@ -1,9 +1,8 @@
 # The WebAssembly build, configured with emscripten's `emcmake cmake` (see scripts/build_web.sh):
-# the core library, its tests run under node and the wasm benchmark. No window (GTK), and
-# Google Benchmark is not built for wasm: bench/web/ has a benchmark of its own.
+# the core library, the converter, the tests and the job benchmark, run under node. No window
+# (GTK); of the benchmarks only bench/job (Google Benchmark is not built for wasm).
 option(PELTRIX_WEB_THREADS "WebAssembly: pthreads, so that a job runs two workers" ON)
 set(PELTRIX_GUI OFF)
-set(PELTRIX_BENCH OFF)
 
 # Exceptions are off by default in emscripten; the decoders and the job report through them.
 # 128-bit SIMD everywhere: the portable kernel's vector extensions become wasm SIMD too.

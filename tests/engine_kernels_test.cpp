@@ -1,7 +1,8 @@
-// The AVX2 kernels against the portable ones on many cells and bands. The literal search is
-// too slow to check more than a sample; the portable kernels, checked against it, are fast
-// enough to compare with on whole rows of cells. The luma searches matter most here: with
-// AVX2 they score distinct pixel lumas through byte shuffles, a path of their own.
+// The SIMD kernels (AVX2, or wasm SIMD in the WebAssembly build) against the portable ones
+// on many cells and bands. The literal search is too slow to check more than a sample; the
+// portable kernels, checked against it, are fast enough to compare with on whole rows of
+// cells. The luma searches matter most here: with SIMD they score distinct pixel lumas
+// through byte shuffles, a path of their own.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -74,7 +75,7 @@ SourceArrays noisePicture(unsigned seed, bool fewLumas) {
 }
 
 TEST(EngineKernelsAgree, LumaOnNoiseAndFewLumas) {
-  if (!Searcher(KernelChoice::Fastest).usesAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
   compareRows(noisePicture(3, false), JobLists(true, false), Metric::Luma, 0, 2, "noise 121");
   compareRows(noisePicture(4, false), JobLists(false, true), Metric::Luma, 0, 2, "noise 75");
   compareRows(noisePicture(5, true), JobLists(true, true), Metric::Luma, 0, 1, "few lumas 121");
@@ -82,7 +83,7 @@ TEST(EngineKernelsAgree, LumaOnNoiseAndFewLumas) {
 }
 
 TEST(EngineKernelsAgree, OnPhotoRows) {
-  if (!Searcher(KernelChoice::Fastest).usesAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
   std::string why;
   const std::vector<SourceArrays> photos = loadPhotos(&why);
   if (photos.empty()) GTEST_SKIP() << why;
