@@ -2,6 +2,7 @@
 // search_kernel_avx2.cpp, search_kernel_wasm.cpp) inside its own namespace, after that
 // file's instruction set primitives:
 //   kVectorBytes              the widest vector its instructions handle (16 or 32 bytes)
+//   broadcast<V>(lane)        a vector of a row with every lane set to one value
 //   absDiff(a, b)             lane-wise |a - b| of two vectors of a row
 //   sumLanes(v)               the sum of the lanes of one vector of a row
 //   partOfMin<N>(a, b)        part of the sum of min(a, b) over the N vectors of two rows;
@@ -91,11 +92,7 @@ class Kernel {
   }
 
  private:
-  [[gnu::always_inline]] static V splat(Lane v) {
-    V r;
-    for (int i = 0; i < S::kLanes; ++i) r[i] = v;
-    return r;
-  }
+  [[gnu::always_inline]] static V splat(Lane v) { return broadcast<V>(v); }
   [[gnu::always_inline]] static V vmin(const V& a, const V& b) { return a < b ? a : b; }
   [[gnu::always_inline]] static void fill(V* row, Lane v) {
     const V s = splat(v);
@@ -112,7 +109,7 @@ class Kernel {
   }
   [[gnu::always_inline]] static uint32_t sum(const V* row) {
     if constexpr (kColour) {
-      V acc = row[0];  // at most 4 x 1023 per lane: no overflow
+      V acc = row[0];  // at most 8 x 1023 per lane (16-byte vectors): no overflow
       for (int i = 1; i < kVecs; ++i) acc += row[i];
       return sumLanes(acc);
     } else {

@@ -21,6 +21,12 @@ typedef int16_t I16x16 __attribute__((vector_size(32), may_alias));
 typedef uint8_t U8x32 __attribute__((vector_size(32), may_alias));
 typedef uint8_t U8x16 __attribute__((vector_size(16), may_alias));
 
+template <class V, class Lane>
+[[gnu::always_inline]] inline V broadcast(Lane v) {
+  V r;
+  for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(Lane)); ++i) r[i] = v;
+  return r;
+}
 template <class V>
 [[gnu::always_inline]] inline V absDiff(const V& a, const V& b) {
   return a > b ? a - b : b - a;

@@ -16,6 +16,12 @@ namespace {
 // Vectors of 32 bytes; the compiler splits them into what the target has.
 constexpr int kVectorBytes = 32;
 
+template <class V, class Lane>
+[[gnu::always_inline]] inline V broadcast(Lane v) {
+  V r;
+  for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(Lane)); ++i) r[i] = v;
+  return r;
+}
 template <class V>
 [[gnu::always_inline]] inline V absDiff(const V& a, const V& b) {
   return a > b ? a - b : b - a;
