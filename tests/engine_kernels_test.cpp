@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/blend_table.hpp"
 #include "oracle/engine_harness.hpp"
 #include "oracle/photo_cells.hpp"
 
@@ -45,10 +46,15 @@ void compareRows(const SourceArrays& src, const JobLists& lists, Metric m, int f
       const SearchResult ra = fast.standardCell(cx, cy, m, a);
       const SearchResult rb = portable.standardCell(cx, cy, m, b);
       expectSame(ra, a, rb, b, where + " standard");
+      expectSame(fast.superFlickerCell(cx, cy, m, a), a, portable.superFlickerCell(cx, cy, m, b), b,
+                 where + " super flicker");
       for (int band = 0; band < 8; band += 2) {
         const SearchResult ba = fast.fliBand(cx, cy, band, m, a);
         const SearchResult bb = portable.fliBand(cx, cy, band, m, b);
         expectSame(ba, a, bb, b, where + " band " + std::to_string(band));
+        expectSame(fast.fliSuperFlickerBand(cx, cy, band, m, a), a,
+                   portable.fliSuperFlickerBand(cx, cy, band, m, b), b,
+                   where + " super flicker band " + std::to_string(band));
       }
       if (::testing::Test::HasFailure()) return;  // one cell's report is enough
     }
@@ -80,6 +86,35 @@ TEST(EngineKernelsAgree, LumaOnNoiseAndFewLumas) {
   compareRows(noisePicture(4, false), JobLists(false, true), Metric::Luma, 0, 2, "noise 75");
   compareRows(noisePicture(5, true), JobLists(true, true), Metric::Luma, 0, 1, "few lumas 121");
   compareRows(noisePicture(6, true), JobLists(false, false), Metric::Luma, 1, 1, "few lumas 75");
+}
+
+// Flat cells in blend colours (and, for luma, at blend lumas exactly) and cells of two such
+// halves: many triples reach the same error, often 0, and the bounds prune little, so the
+// earliest triple must win among many candidates scored side by side.
+SourceArrays tiePicture() {
+  const engine::BlendTable blends;
+  SourceArrays src;
+  for (int cx = 0; cx < kCellColumns; ++cx) {
+    const int a = (cx * 211) % engine::kBlendCount, b = (cx * 97 + 400) % engine::kBlendCount;
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const int n = cx < kCellColumns / 2 || (x + y) % 2 == 0 ? a : b;
+        src.set(cx * 8 + x, y, blends.rgb[n]);
+        src.luma[y * kWidth + cx * 8 + x] = blends.luma[n];
+      }
+    }
+  }
+  return src;
+}
+
+TEST(EngineKernelsAgree, TiesOnFlatAndTwoToneCells) {
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
+  const SourceArrays src = tiePicture();
+  for (Metric m : {Metric::Luma, Metric::Colour}) {
+    const std::string metric = m == Metric::Luma ? "luma" : "colour";
+    compareRows(src, JobLists(true, true), m, 0, 1, "ties 121 " + metric);
+    compareRows(src, JobLists(false, false), m, 0, 1, "ties 75 " + metric);
+  }
 }
 
 TEST(EngineKernelsAgree, OnPhotoRows) {
