@@ -22,7 +22,8 @@ web=${WEB_BUILD:-$root/build-web}
 echo "WebAssembly build: core tests under node"
 web_status=0
 JOBS=$(nproc) bash "$root/scripts/build_web.sh" "$web" peltrix_tests peltrix-convert >/dev/null &&
-  (cd "$web" && ctest --output-on-failure -j "$(nproc)") || web_status=1
+  (cd "$web" && PELTRIX_NATIVE_CONVERT="$build/peltrix-convert" \
+    ctest --output-on-failure -j "$(nproc)") || web_status=1
 
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
 exit $web_status
