@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean web
+.PHONY: all setup build run test bench fuzz format clean web bench-web
 
 all: build
 
@@ -27,6 +27,17 @@ bench: build
 WEB_BUILD ?= build-web
 web: setup
 	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_core peltrix-convert
+
+# The job (whole pictures, one and two workers, every mode and photo) natively and in
+# WebAssembly under node, side by side, then in headless Chromium; BENCH_RUNS runs each,
+# the fastest shown.
+BENCH_RUNS ?= 3
+bench-web: build
+	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_job_bench peltrix_job_bench_page >/dev/null
+	@python3 bench/job/side_by_side.py --runs $(BENCH_RUNS) --native $(BUILD)/bench/job/peltrix_job_bench \
+	  --wasm $(WEB_BUILD)/bench/job/peltrix_job_bench.js
+	@echo "headless Chromium, the same benchmark:"
+	@python3 bench/job/in_chromium.py --runs $(BENCH_RUNS) $(WEB_BUILD)/bench/job/peltrix_job_bench_page.html
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60
