@@ -17,5 +17,15 @@ set(PELTRIX_TESTS_EXCLUDED_UNDER_NODE
   # hard links: node's file system layer has no link()
   PlatformFilesTest.SameFileSeesThroughLinksAndOtherSpellings
 )
+# Without pthreads (PELTRIX_WEB_THREADS=OFF) no worker thread can start: the job's tests.
+if(NOT PELTRIX_WEB_THREADS)
+  list(APPEND PELTRIX_TESTS_EXCLUDED_UNDER_NODE
+    EngineConcurrency.*
+    JobStart.*
+    CommandsTest.OpenIsRefusedWhileAJobRuns
+    CommandsTest.SavesWriteTheFormTheResultWasAssembledIn
+    CommandsTest.FailedSaveIsReportedWithPathAndReason
+    CommandsTest.OpeningANewPictureKeepsTheOldResultSaveable)
+endif()
 list(JOIN PELTRIX_TESTS_EXCLUDED_UNDER_NODE ":" excluded)
 set(PELTRIX_TEST_FILTER "-${excluded}")
