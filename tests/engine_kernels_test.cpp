@@ -61,6 +61,18 @@ void compareRows(const SourceArrays& src, const JobLists& lists, Metric m, int f
   }
 }
 
+// The SIMD kernels a build is made for are the ones it runs: a build that lost its kernel
+// file would quietly fall back to the portable kernels and skip the comparisons below.
+TEST(EngineKernelsAgree, BuildRunsItsOwnSimdKernels) {
+#ifdef PELTRIX_REQUIRED_KERNEL
+  EXPECT_TRUE(Searcher(KernelChoice::Fastest).usesSimd());
+  EXPECT_STREQ(Searcher(KernelChoice::Fastest).kernelName(), PELTRIX_REQUIRED_KERNEL);
+  EXPECT_STREQ(Searcher(KernelChoice::Portable).kernelName(), "portable");
+#else
+  GTEST_SKIP() << "natively the SIMD kernels depend on the CPU";
+#endif
+}
+
 // Noise (every luma different), then few lumas (a handful of grey levels and lumas above
 // 255), so that both the many-kinds and the few-kinds cases run.
 SourceArrays noisePicture(unsigned seed, bool fewLumas) {

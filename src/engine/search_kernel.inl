@@ -31,8 +31,9 @@
 //  5. Luma (where the instruction set has a byte shuffle): a luma distance depends on the
 //     pixel's and the blend's luma only, so pixels of equal luma are scored once, weighted
 //     by their count, and the rows turn around: per pixel luma, a 16-byte table over the
-//     frame 3 colour c. A byte shuffle then looks up a block of entries l at once, and every
-//     l of the block is scored without picking out the survivors one by one.
+//     frame 3 colour c. A byte shuffle then looks up many entries l at once: with AVX2
+//     every l of a block of 32, without picking out the survivors one by one; with wasm
+//     SIMD the surviving l, packed 16 to a vector.
 // Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses

@@ -1,7 +1,8 @@
 // The search kernels for WebAssembly's 128-bit SIMD, the WebAssembly build's SIMD kernels
 // (CMake compiles this file there instead of search_kernel_avx2.cpp). Rows are vectors of
 // 16 bytes; horizontal sums widen pairwise and finish four triples at once; the luma
-// searches look up 16 entries l per byte shuffle (i8x16.swizzle).
+// searches pack the entries l that survive the bounds 16 to a vector and look them up per
+// pixel luma with byte shuffles (i8x16.swizzle).
 #include <wasm_simd128.h>
 
 #include <algorithm>
