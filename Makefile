@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean install deb windows
+.PHONY: all setup build run test bench fuzz format clean install deb windows web bench-web
 
 all: build
 
@@ -17,7 +17,7 @@ run: build
 	@bash scripts/run.sh $(BUILD)
 
 test: build
-	@bash scripts/test.sh $(BUILD)
+	@WEB_BUILD=$(WEB_BUILD) bash scripts/test.sh $(BUILD)
 
 # Installs the programs, desktop entry, icons, man pages and sample under PREFIX (inside
 # DESTDIR when given): `sudo make install`, `make install PREFIX=/usr/local DESTDIR=/tmp/stage`.
@@ -36,6 +36,23 @@ windows: setup
 bench: build
 	@$(BUILD)/bench/peltrix_bench
 	@$(BUILD)/bench/peltrix_cli_bench
+
+# The core in WebAssembly (Debian's emscripten; zlib, libpng, libjpeg-turbo built once from
+# Debian's sources into $(WEB_BUILD)/deps): the library and the converter run by node.
+WEB_BUILD ?= build-web
+web: setup
+	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_core peltrix-convert
+
+# The job (whole pictures, one and two workers, every mode and photo) natively and in
+# WebAssembly under node, side by side, then in headless Chromium; BENCH_RUNS runs each,
+# the fastest shown.
+BENCH_RUNS ?= 3
+bench-web: build
+	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_job_bench peltrix_job_bench_page >/dev/null
+	@python3 bench/job/side_by_side.py --runs $(BENCH_RUNS) --native $(BUILD)/bench/job/peltrix_job_bench \
+	  --wasm $(WEB_BUILD)/bench/job/peltrix_job_bench.js
+	@echo "headless Chromium, the same benchmark:"
+	@python3 bench/job/in_chromium.py --runs $(BENCH_RUNS) $(WEB_BUILD)/bench/job/peltrix_job_bench_page.html
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60

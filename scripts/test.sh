@@ -22,17 +22,32 @@ TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:
 win="$root/build-win"
 mkdir -p "$win"
 echo "Windows build: cross-compiling (log in $win/build.log), then its tests under wine"
-if ! bash "$root/scripts/windows.sh" --tests "$build" "$win" >"$win/build.log" 2>&1; then
-  tail -30 "$win/build.log"
-  exit 1
-fi
 windows_status=0
-bash "$root/scripts/wine_session.sh" "$win" bash -c \
-  'ctest --test-dir "$1" -LE win32 --output-on-failure -j "$(nproc)" &&
-   ctest --test-dir "$1" -L win32 --output-on-failure' _ "$win" || windows_status=$?
+if bash "$root/scripts/windows.sh" --tests "$build" "$win" >"$win/build.log" 2>&1; then
+  bash "$root/scripts/wine_session.sh" "$win" bash -c \
+    'ctest --test-dir "$1" -LE win32 --output-on-failure -j "$(nproc)" &&
+     ctest --test-dir "$1" -L win32 --output-on-failure' _ "$win" || windows_status=$?
+else
+  tail -30 "$win/build.log"
+  windows_status=1
+fi
 
-(cd "$build" && ctest --output-on-failure -j "$(nproc)")
-if [ "$windows_status" -ne 0 ]; then
-  echo "Windows tests failed (see above)" >&2
-  exit "$windows_status"
+# The core in WebAssembly ($WEB_BUILD, default build-web in the repository): its unit
+# tests under node through the web build's own CTest, and its converter against the native
+# one.
+web=${WEB_BUILD:-$root/build-web}
+echo "WebAssembly build: core tests under node"
+web_status=0
+JOBS=$(nproc) bash "$root/scripts/build_web.sh" "$web" peltrix_tests peltrix-convert >/dev/null &&
+  (cd "$web" && PELTRIX_NATIVE_CONVERT="$build/peltrix-convert" \
+    ctest --output-on-failure -j "$(nproc)") || web_status=1
+
+# Last, the Linux build's own tests, whose summary closes the run; a failure of the other
+# platforms above is reported after it.
+linux_status=0
+(cd "$build" && ctest --output-on-failure -j "$(nproc)") || linux_status=$?
+if [ "$windows_status" -ne 0 ]; then echo "Windows tests failed (see above)" >&2; fi
+if [ "$web_status" -ne 0 ]; then echo "WebAssembly tests failed (see above)" >&2; fi
+if [ "$linux_status" -ne 0 ] || [ "$windows_status" -ne 0 ] || [ "$web_status" -ne 0 ]; then
+  exit 1
 fi

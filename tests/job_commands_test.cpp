@@ -11,6 +11,7 @@
 #include "app/commands.hpp"
 #include "job_fakes.hpp"
 #include "output/writers.hpp"
+#include "scratch_folder.hpp"
 
 namespace peltrix {
 namespace {
@@ -23,11 +24,9 @@ using testing::RecordingWork;
 class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("peltrix-commands-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ =
+        testing::makeScratchFolder(std::string("peltrix-commands-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }

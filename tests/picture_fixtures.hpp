@@ -25,6 +25,7 @@
 #include "colour/picture.hpp"
 #include "colour/rgb.hpp"
 #include "decode_within_memory.hpp"
+#include "scratch_folder.hpp"
 
 namespace peltrix::fixtures {
 
@@ -316,10 +317,7 @@ class ScratchDir {
  public:
   ScratchDir() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            ("peltrix-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    path_ = peltrix::testing::makeScratchFolder("peltrix-" + std::string(test->name()));
   }
   ~ScratchDir() { std::filesystem::remove_all(path_); }
   std::string write(const std::string& name, const Bytes& bytes) const {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/files.hpp"
+#include "scratch_folder.hpp"
 
 namespace peltrix {
 namespace {
@@ -15,8 +16,7 @@ namespace fs = std::filesystem;
 class PlatformFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("peltrix-files-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
+    dir_ = testing::makeScratchFolder("peltrix-files");
     fs::create_directories(dir_ / "sub");
     std::ofstream(dir_ / "a.png") << "a";
     std::ofstream(dir_ / "b.png") << "a";  // same content, another file

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "output/viewers/viewers.hpp"
+#include "scratch_folder.hpp"
 
 namespace peltrix {
 namespace {
@@ -22,11 +23,9 @@ namespace fs = std::filesystem;
 class WritersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("peltrix-writers-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ =
+        testing::makeScratchFolder(std::string("peltrix-writers-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }

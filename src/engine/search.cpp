@@ -29,7 +29,7 @@ struct Searcher::Impl {
   JobTables tables;
   SearchInputs inputs;
   bool prepared = false;
-  bool avx2 = false;
+  bool simd = false;
   CellPixels pixels;
   std::unique_ptr<Workspace> work = std::make_unique<Workspace>();
 
@@ -51,12 +51,12 @@ struct Searcher::Impl {
 
   Winner triples(Metric m) {
     const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
-    return avx2 ? avx2::searchTriples(tables, pixels, d, *work)
+    return simd ? simd::searchTriples(tables, pixels, d, *work)
                 : portable::searchTriples(tables, pixels, d, *work);
   }
   Winner singles(Metric m) {
     const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
-    return avx2 ? avx2::searchSingles(tables, pixels, d, *work)
+    return simd ? simd::searchSingles(tables, pixels, d, *work)
                 : portable::searchSingles(tables, pixels, d, *work);
   }
 
@@ -101,14 +101,18 @@ struct Searcher::Impl {
 };
 
 Searcher::Searcher(KernelChoice choice) : impl_(std::make_unique<Impl>()) {
-  impl_->avx2 = choice == KernelChoice::Fastest && avx2::available();
+  impl_->simd = choice == KernelChoice::Fastest && simd::available();
   impl_->tables.blends = &impl_->blends;
 }
 
 Searcher::~Searcher() = default;
 
-bool Searcher::usesAvx2() const {
-  return impl_->avx2;
+bool Searcher::usesSimd() const {
+  return impl_->simd;
+}
+
+const char* Searcher::kernelName() const {
+  return impl_->simd ? simd::name() : "portable";
 }
 
 void Searcher::prepare(const SearchInputs& inputs) {

@@ -37,7 +37,8 @@ struct SearchResult {
 };
 
 // Which build of the search kernels a Searcher runs. Both give identical results;
-// Fastest takes AVX2 when the CPU has it.
+// Fastest takes the build's SIMD kernels (AVX2, or wasm SIMD in the browser build) when
+// the CPU has them.
 enum class KernelChoice { Fastest, Portable };
 
 // A worker's search engine with its own scratch. Two Searchers may run at once on
@@ -54,8 +55,10 @@ class Searcher {
   // or a pair count outside 1..121.
   void prepare(const SearchInputs& inputs);
 
-  // True when this Searcher runs the AVX2 build of the kernels.
-  bool usesAvx2() const;
+  // True when this Searcher runs the SIMD build of the kernels, and that build's name
+  // ("AVX2", "wasm SIMD"; "portable" for the other).
+  bool usesSimd() const;
+  const char* kernelName() const;
 
   SearchResult standardCell(int cx, int cy, Metric metric, CellBuffers& out);
   SearchResult superFlickerCell(int cx, int cy, Metric metric, CellBuffers& out);

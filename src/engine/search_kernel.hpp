@@ -1,10 +1,12 @@
 // What the search kernels share: the job's tables, one cell's (or band's) pixels, the
 // per-Searcher scratch, and the kernel entry points. The kernels exist twice, compiled from
-// one source: once for AVX2 and once for any CPU; both give bit-identical winners.
+// one source: once for any CPU and once for the build's SIMD instructions; both give
+// bit-identical winners.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 
 #include "engine/blend_table.hpp"
 
@@ -54,15 +56,31 @@ struct alignas(64) Workspace {
 
 enum class Distance { Colour, Luma };
 
+// The literal rule on candidate triples (j, k, base + i), whose errors are errors[i]: two
+// mask bits per entry i, taken in order, each against the best so far.
+inline void takeInOrder(int j, int k, int base, uint64_t candidates, const uint16_t* errors,
+                        int64_t& bestErr, Winner& best) {
+  for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
+    const int i = __builtin_ctzll(candidates) / 2, l = base + i;
+    const int64_t e = errors[i];
+    const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
+    if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
+  }
+}
+
 namespace portable {
 Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
 Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
 }  // namespace portable
 
-namespace avx2 {
-bool available();
+// The kernels for the build's SIMD instructions; CMake compiles one file of them:
+// search_kernel_avx2.cpp (AVX2, used when the CPU has it) or, in the WebAssembly build,
+// search_kernel_wasm.cpp (128-bit wasm SIMD).
+namespace simd {
+const char* name();  // of the instruction set
+bool available();    // on this CPU
 Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
 Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
-}  // namespace avx2
+}  // namespace simd
 
 }  // namespace peltrix::engine

@@ -1,5 +1,15 @@
-// The exact search, fast. Included by search_kernel_avx2.cpp and search_kernel_portable.cpp
-// inside their own namespace; PELTRIX_KERNEL_AVX2 picks the horizontal sums and masks.
+// The exact search, fast. Included by each kernel file (search_kernel_portable.cpp,
+// search_kernel_avx2.cpp, search_kernel_wasm.cpp) inside its own namespace, after that
+// file's instruction set primitives:
+//   kVectorBytes              the widest vector its instructions handle (16 or 32 bytes)
+//   broadcast<V>(lane)        a vector of a row with every lane set to one value
+//   absDiff(a, b)             lane-wise |a - b| of two vectors of a row
+//   sumLanes(v)               the sum of the lanes of one vector of a row
+//   partOfMin<N>(a, b)        part of the sum of min(a, b) over the N vectors of two rows;
+//   sum4(parts, out)          four such parts finished at once into four sums
+//   boundsAtMost(a, b, limit) two mask bits per entry of 16 (bits 2i and 2i + 1 for entry
+//                             i): set when both bounds are at most limit
+//   kHasLumaTables, LumaTables<kPixels>  per-luma scoring of the luma searches (point 5)
 //
 // The literal search scores every triple (j <= k <= l) by summing, over the pixels, the
 // smallest distance to the triple's 8 allowed blend colours, and keeps the first triple with
@@ -18,11 +28,12 @@
 //     comparing (error, j, k, l), never the visiting order.
 //  4. The surviving triples of one (j, k) are summed four at a time, sharing the costly
 //     horizontal sums.
-//  5. Luma (AVX2): a luma distance depends on the pixel's and the blend's luma only, so
-//     pixels of equal luma are scored once, weighted by their count, and the rows turn
-//     around: per pixel luma, a 16-byte table over the frame 3 colour c. A byte shuffle
-//     then looks up 32 entries l at once, and every l of a block of 32 is scored without
-//     picking out the survivors one by one.
+//  5. Luma (where the instruction set has a byte shuffle): a luma distance depends on the
+//     pixel's and the blend's luma only, so pixels of equal luma are scored once, weighted
+//     by their count, and the rows turn around: per pixel luma, a 16-byte table over the
+//     frame 3 colour c. A byte shuffle then looks up many entries l at once: with AVX2
+//     every l of a block of 32, without picking out the survivors one by one; with wasm
+//     SIMD the surviving l, packed 16 to a vector.
 // Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses
@@ -33,134 +44,11 @@ namespace {
 template <class Lane, int kPixels>
 struct Shape {
   static constexpr int kRowBytes = kPixels * static_cast<int>(sizeof(Lane));
-  static constexpr int kVecBytes = kRowBytes >= 32 ? 32 : 16;
+  static constexpr int kVecBytes = kRowBytes >= kVectorBytes ? kVectorBytes : 16;
   typedef Lane V __attribute__((vector_size(kVecBytes), may_alias));
   static constexpr int kVecs = kRowBytes / kVecBytes;
   static constexpr int kLanes = kVecBytes / static_cast<int>(sizeof(Lane));
 };
-
-typedef int16_t I16x16 __attribute__((vector_size(32), may_alias));
-typedef uint8_t U8x32 __attribute__((vector_size(32), may_alias));
-typedef uint8_t U8x16 __attribute__((vector_size(16), may_alias));
-
-#if PELTRIX_KERNEL_AVX2
-[[gnu::always_inline]] inline uint32_t sumLanes(I16x16 v) {
-  const __m256i s = _mm256_madd_epi16(reinterpret_cast<__m256i>(v), _mm256_set1_epi16(1));
-  __m128i x = _mm_add_epi32(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
-  x = _mm_add_epi32(x, _mm_unpackhi_epi64(x, x));
-  x = _mm_add_epi32(x, _mm_shuffle_epi32(x, 1));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(x));
-}
-[[gnu::always_inline]] inline uint32_t sumLanes(U8x32 v) {
-  const __m256i s = _mm256_sad_epu8(reinterpret_cast<__m256i>(v), _mm256_setzero_si256());
-  __m128i x = _mm_add_epi64(_mm256_castsi256_si128(s), _mm256_extracti128_si256(s, 1));
-  x = _mm_add_epi64(x, _mm_unpackhi_epi64(x, x));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(x));
-}
-[[gnu::always_inline]] inline uint32_t sumLanes(U8x16 v) {
-  __m128i x = _mm_sad_epu8(reinterpret_cast<__m128i>(v), _mm_setzero_si128());
-  x = _mm_add_epi64(x, _mm_unpackhi_epi64(x, x));
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(x));
-}
-// Two mask bits per entry (bits 2i, 2i + 1 for entry i of the 16): set when both bounds
-// are at most `limit`.
-[[gnu::always_inline]] inline uint32_t boundsAtMost(const uint16_t* a, const uint16_t* b,
-                                                    uint16_t limit) {
-  const __m256i m = _mm256_max_epu16(_mm256_load_si256(reinterpret_cast<const __m256i*>(a)),
-                                     _mm256_load_si256(reinterpret_cast<const __m256i*>(b)));
-  const __m256i lim = _mm256_set1_epi16(static_cast<int16_t>(limit));
-  return static_cast<uint32_t>(
-      _mm256_movemask_epi8(_mm256_cmpeq_epi16(_mm256_max_epu16(m, lim), lim)));
-}
-// Four error sums at once. A "part" is what is left of one triple's per-pixel minima
-// before the final horizontal sum; four parts share that last, costly step.
-struct I32Parts {  // 8 x 32-bit partial sums (colour)
-  __m256i v;
-};
-struct U64Parts {  // 4 x 64-bit partial sums, each below 2^16 (luma, 64 pixels)
-  __m256i v;
-};
-struct U64Parts128 {  // 2 x 64-bit partial sums, each below 2^16 (luma, 16 pixels)
-  __m128i v;
-};
-template <int N>
-[[gnu::always_inline]] inline I32Parts partOfMin(const I16x16* a, const I16x16* b) {
-  I16x16 acc = a[0] < b[0] ? a[0] : b[0];  // at most 4 x 1023 per lane
-  for (int i = 1; i < N; ++i) acc += a[i] < b[i] ? a[i] : b[i];
-  return {_mm256_madd_epi16(reinterpret_cast<__m256i>(acc), _mm256_set1_epi16(1))};
-}
-template <int N>
-[[gnu::always_inline]] inline U64Parts partOfMin(const U8x32* a, const U8x32* b) {
-  __m256i acc = _mm256_setzero_si256();
-  for (int i = 0; i < N; ++i) {
-    const U8x32 m = a[i] < b[i] ? a[i] : b[i];
-    acc = _mm256_add_epi64(acc,
-                           _mm256_sad_epu8(reinterpret_cast<__m256i>(m), _mm256_setzero_si256()));
-  }
-  return {acc};
-}
-template <int N>
-[[gnu::always_inline]] inline U64Parts128 partOfMin(const U8x16* a, const U8x16* b) {
-  const U8x16 m = a[0] < b[0] ? a[0] : b[0];
-  return {_mm_sad_epu8(reinterpret_cast<__m128i>(m), _mm_setzero_si128())};
-}
-[[gnu::always_inline]] inline void sum4(const I32Parts (&p)[4], uint32_t* out) {
-  const __m256i ab = _mm256_hadd_epi32(p[0].v, p[1].v);
-  const __m256i cd = _mm256_hadd_epi32(p[2].v, p[3].v);
-  const __m256i abcd = _mm256_hadd_epi32(ab, cd);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                   _mm_add_epi32(_mm256_castsi256_si128(abcd), _mm256_extracti128_si256(abcd, 1)));
-}
-// Luma parts fit 16 bits: pack the four into the 16-bit fields of each 64-bit lane, then
-// add the lanes (every field stays below 2^16, so no carry crosses fields).
-[[gnu::always_inline]] inline void sum4(const U64Parts (&p)[4], uint32_t* out) {
-  const __m256i packed = _mm256_or_si256(
-      _mm256_or_si256(p[0].v, _mm256_slli_epi64(p[1].v, 16)),
-      _mm256_or_si256(_mm256_slli_epi64(p[2].v, 32), _mm256_slli_epi64(p[3].v, 48)));
-  __m128i x = _mm_add_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
-  x = _mm_add_epi64(x, _mm_unpackhi_epi64(x, x));
-  const uint64_t fields = static_cast<uint64_t>(_mm_cvtsi128_si64(x));
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint32_t>(fields >> (16 * i) & 0xFFFF);
-}
-[[gnu::always_inline]] inline void sum4(const U64Parts128 (&p)[4], uint32_t* out) {
-  const __m128i packed =
-      _mm_or_si128(_mm_or_si128(p[0].v, _mm_slli_epi64(p[1].v, 16)),
-                   _mm_or_si128(_mm_slli_epi64(p[2].v, 32), _mm_slli_epi64(p[3].v, 48)));
-  const __m128i x = _mm_add_epi64(packed, _mm_unpackhi_epi64(packed, packed));
-  const uint64_t fields = static_cast<uint64_t>(_mm_cvtsi128_si64(x));
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint32_t>(fields >> (16 * i) & 0xFFFF);
-}
-#else
-template <class V>
-[[gnu::always_inline]] inline uint32_t sumLanes(const V& v) {
-  uint32_t s = 0;
-  for (int i = 0; i < static_cast<int>(sizeof(V) / sizeof(v[0])); ++i) {
-    s += static_cast<uint32_t>(v[i]);
-  }
-  return s;
-}
-[[gnu::always_inline]] inline uint32_t boundsAtMost(const uint16_t* a, const uint16_t* b,
-                                                    uint16_t limit) {
-  uint32_t mask = 0;
-  for (int i = 0; i < 16; ++i) {
-    if (a[i] <= limit && b[i] <= limit) mask |= 3u << (2 * i);
-  }
-  return mask;
-}
-#endif
-
-#if !PELTRIX_KERNEL_AVX2
-// Without AVX2 a part is simply the whole sum.
-template <int N, class V>
-[[gnu::always_inline]] inline uint32_t partOfMin(const V* a, const V* b) {
-  uint32_t s = 0;
-  for (int i = 0; i < N; ++i) s += sumLanes(V(a[i] < b[i] ? a[i] : b[i]));
-  return s;
-}
-[[gnu::always_inline]] inline void sum4(const uint32_t (&p)[4], uint32_t* out) {
-  for (int i = 0; i < 4; ++i) out[i] = p[i];
-}
-#endif
 
 template <class Lane, int kPixels>
 class Kernel {
@@ -169,11 +57,11 @@ class Kernel {
   static constexpr int kVecs = S::kVecs;
   static constexpr bool kColour = std::is_same_v<Lane, int16_t>;
   static constexpr Lane kForbidden = kColour ? 1023 : 255;
-  static constexpr bool kLumaTables = PELTRIX_KERNEL_AVX2 && !kColour;
-  static constexpr int kKindGroup = kPixels == 64 ? 4 : 2;  // luma kinds padded to a multiple
+  static constexpr bool kLumaTables = kHasLumaTables && !kColour;
 
  public:
-  Kernel(const JobTables& t, const CellPixels& px, Workspace& w) : t_(t), px_(px), w_(w) {}
+  Kernel(const JobTables& t, const CellPixels& px, Workspace& w)
+      : t_(t), px_(px), w_(w), luma_(t, w) {}
 
   Winner searchTriples() {
     measure();
@@ -205,11 +93,7 @@ class Kernel {
   }
 
  private:
-  [[gnu::always_inline]] static V splat(Lane v) {
-    V r;
-    for (int i = 0; i < S::kLanes; ++i) r[i] = v;
-    return r;
-  }
+  [[gnu::always_inline]] static V splat(Lane v) { return broadcast<V>(v); }
   [[gnu::always_inline]] static V vmin(const V& a, const V& b) { return a < b ? a : b; }
   [[gnu::always_inline]] static void fill(V* row, Lane v) {
     const V s = splat(v);
@@ -226,7 +110,7 @@ class Kernel {
   }
   [[gnu::always_inline]] static uint32_t sum(const V* row) {
     if constexpr (kColour) {
-      V acc = row[0];  // at most 4 x 1023 per lane: no overflow
+      V acc = row[0];  // at most 8 x 1023 per lane (16-byte vectors): no overflow
       for (int i = 1; i < kVecs; ++i) acc += row[i];
       return sumLanes(acc);
     } else {
@@ -277,7 +161,6 @@ class Kernel {
       }
     }
   }
-  [[gnu::always_inline]] static V absDiff(const V& a, const V& b) { return a > b ? a - b : b - a; }
 
   // Per pixel and colour pair {a, b}: the best allowed blend of a, b and any third colour
   // allowed with both. And per colour a: the best allowed blend that shows a in some frame.
@@ -387,9 +270,7 @@ class Kernel {
     const uint8_t* const low = t_.low.data();
     uint8_t(*const thirds)[128] = w_.third;
     uint8_t(*const firsts)[128] = w_.withFirst;
-#if PELTRIX_KERNEL_AVX2
-    if constexpr (kLumaTables) groupLumas();
-#endif
+    if constexpr (kLumaTables) luma_.groupLumas(px_);
 
     // Visit entries j by increasing bound, ties in list order.
     uint32_t keys[kMaxPairs];
@@ -412,7 +293,7 @@ class Kernel {
       if (boundRow(j) > limitFor(j, j, j)) continue;
       const uint16_t* boundsJ = w_.pairBound[j];
       firstsReady_ = 0;
-      lumaFirstsReady_ = 0;
+      if constexpr (kLumaTables) luma_.forgetFirsts();
       for (int k = j; k < n; ++k) {
         const int64_t limit = limitFor(j, k, k);
         if (boundsJ[k] > limit || boundRow(k) > limit) continue;
@@ -429,12 +310,10 @@ class Kernel {
           anyLeft |= mask;
         }
         if (anyLeft == 0) continue;
-#if PELTRIX_KERNEL_AVX2
         if constexpr (kLumaTables) {
-          lumaTriples(j, k, masks, bestErr, best);
+          luma_.lumaTriples(j, k, masks, bestErr, best);
           continue;
         }
-#endif
         int ls[kPaddedPairs + 3];
         int count = 0;
         for (int base = k & ~15; base < n; base += 16) {
@@ -480,180 +359,13 @@ class Kernel {
     return best;
   }
 
-#if PELTRIX_KERNEL_AVX2
-  // Luma distances depend on the pixel's luma only, so pixels of equal luma score alike:
-  // each distinct luma is scored once and counts as many times as it occurs. Padded to an
-  // even number of kinds with a kind that counts 0 times.
-  void groupLumas() {
-    uint8_t kindOf[256];
-    std::fill(kindOf, kindOf + 256, uint8_t{0xFF});
-    lumaKinds_ = 0;
-    for (int p = 0; p < kPixels; ++p) {
-      const int y = px_.luma[p] > 255 ? 255 : px_.luma[p];
-      if (kindOf[y] == 0xFF) {
-        kindOf[y] = static_cast<uint8_t>(lumaKinds_);
-        std::fill_n(lumaSplat_[lumaKinds_], 16, static_cast<uint8_t>(y));
-        lumaCount_[lumaKinds_++] = 0;
-      }
-      ++lumaCount_[kindOf[y]];
-    }
-    while (lumaKinds_ % kKindGroup != 0) {
-      std::fill_n(lumaSplat_[lumaKinds_], 16, uint8_t{0});
-      lumaCount_[lumaKinds_++] = 0;
-    }
-    // The weights of four kinds for blocks of 16 entries: kinds i, i + 2 in the low half,
-    // i + 1, i + 3 in the high half (see scoreSixteen).
-    for (int i = 0; kKindGroup == 4 && i < lumaKinds_; i += 4) {
-      for (int w = 0; w < 8; ++w) {
-        lumaQuads_[i / 4][w] = static_cast<int16_t>(lumaCount_[i] | lumaCount_[i + 2] << 8);
-        lumaQuads_[i / 4][w + 8] = static_cast<int16_t>(lumaCount_[i + 1] | lumaCount_[i + 3] << 8);
-      }
-    }
-  }
-
-  // withFirst for luma, turned around: firstByLuma[b][y] holds, for each frame 3 colour c
-  // (byte c), the distance from luma kind y to the best allowed slot with frame 1 showing
-  // a colour of entry j and frame 2 colour b: |y - luma(a, b, c)| over the two colours a
-  // of j, excluded slots at 255 (kForbidden).
-  [[gnu::always_inline]] static __m256i twice(const uint8_t* sixteen) {
-    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(sixteen)));
-  }
-  void lumaFirst(int j, int b) {
-    if (lumaFirstsReady_ >> b & 1) return;
-    lumaFirstsReady_ |= 1u << b;
-    // Two kinds per step: their tables sit side by side, 32 bytes.
-    const int a0 = t_.high[j] * 16 + b, a1 = t_.low[j] * 16 + b;
-    const __m256i luma0 = twice(t_.lumaWith[a0]), excluded0 = twice(t_.excludedWith[a0]);
-    const __m256i luma1 = twice(t_.lumaWith[a1]), excluded1 = twice(t_.excludedWith[a1]);
-    const int kinds = std::min(lumaKinds_, kPixels);  // never more, as the compiler learns
-    for (int i = 0; i < kinds; i += 2) {
-      const __m256i y = _mm256_load_si256(reinterpret_cast<const __m256i*>(lumaSplat_[i]));
-      const __m256i d0 = _mm256_or_si256(
-          _mm256_or_si256(_mm256_subs_epu8(y, luma0), _mm256_subs_epu8(luma0, y)), excluded0);
-      const __m256i d1 = _mm256_or_si256(
-          _mm256_or_si256(_mm256_subs_epu8(y, luma1), _mm256_subs_epu8(luma1, y)), excluded1);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(w_.firstByLuma[b][i]), _mm256_min_epu8(d0, d1));
-    }
-  }
-
-  // Every l of (j, k) in the blocks of 32 where the bounds leave one a chance, scored
-  // exactly: per luma kind the "third" table over c is looked up at high[l] and low[l] for
-  // 32 entries at once. Scoring an l that the bounds ruled out is harmless: it is a real
-  // triple with its real error, checked by the same rule as every other.
-  void lumaTriples(int j, int k, const uint32_t* masks, int64_t& bestErr, Winner& best) {
-    const int n = t_.count;
-    const int b0 = t_.high[k], b1 = t_.low[k];
-    lumaFirst(j, b0);
-    lumaFirst(j, b1);
-    alignas(32) uint8_t third[kPixels][16];  // [kind][c], as the third rows but per luma
-    for (int i = 0; i < lumaKinds_; i += 2) {
-      const __m256i f0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w_.firstByLuma[b0][i]));
-      const __m256i f1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w_.firstByLuma[b1][i]));
-      _mm256_store_si256(reinterpret_cast<__m256i*>(third[i]), _mm256_min_epu8(f0, f1));
-    }
-    for (int base = k & ~31; base < n; base += 32) {
-      // A block of 16 costs half a block of 32: take the halves alone when they can
-      // (cells only: a band's few kinds leave too little to halve).
-      if (kKindGroup == 4 && (masks[base / 16] == 0 || masks[base / 16 + 1] == 0)) {
-        const int half = masks[base / 16] != 0 ? base : base + 16;
-        if (masks[half / 16] != 0) scoreSixteen(j, k, half, third, masks[half / 16], bestErr, best);
-        continue;
-      }
-      const uint64_t chance = masks[base / 16] | uint64_t{masks[base / 16 + 1]} << 32;
-      const __m256i hi = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.high.data() + base));
-      const __m256i lo = _mm256_load_si256(reinterpret_cast<const __m256i*>(t_.low.data() + base));
-      // Two kinds per step; interleaving their minima lets one multiply-add weigh both by
-      // their counts and sum them per l (at most 64 x 255 per 16-bit lane).
-      __m256i sumLow = _mm256_setzero_si256(), sumHigh = _mm256_setzero_si256();
-      for (int i = 0; i < lumaKinds_; i += 2) {
-        const __m256i tp =
-            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(third[i])));
-        const __m256i tq = _mm256_broadcastsi128_si256(
-            _mm_load_si128(reinterpret_cast<const __m128i*>(third[i + 1])));
-        const __m256i counts =
-            _mm256_set1_epi16(static_cast<int16_t>(lumaCount_[i] | lumaCount_[i + 1] << 8));
-        const __m256i mp =
-            _mm256_min_epu8(_mm256_shuffle_epi8(tp, hi), _mm256_shuffle_epi8(tp, lo));
-        const __m256i mq =
-            _mm256_min_epu8(_mm256_shuffle_epi8(tq, hi), _mm256_shuffle_epi8(tq, lo));
-        sumLow =
-            _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mp, mq), counts));
-        sumHigh =
-            _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mp, mq), counts));
-      }
-      // The unpacks work per 128-bit half: sumLow holds l 0-7 and 16-23, sumHigh 8-15 and
-      // 24-31. Put them back in order.
-      const __m256i first16 = _mm256_permute2x128_si256(sumLow, sumHigh, 0x20);
-      const __m256i last16 = _mm256_permute2x128_si256(sumLow, sumHigh, 0x31);
-      const __m256i limit =
-          _mm256_set1_epi16(static_cast<int16_t>(bestErr > 0x7FFF ? 0x7FFF : bestErr));
-      const uint64_t over =
-          static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(first16, limit))) |
-          uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(last16, limit)))}
-              << 32;
-      uint64_t candidates = chance & ~over;
-      if (candidates == 0) continue;  // the usual case
-      alignas(32) uint16_t errors[32];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(errors), first16);
-      _mm256_store_si256(reinterpret_cast<__m256i*>(errors + 16), last16);
-      take(j, k, base, candidates, errors, bestErr, best);
-    }
-  }
-
-  // The 16 entries from base on: two 16-byte tables per 32-byte shuffle (kinds i, i + 1
-  // against i + 2, i + 3), each half weighted by its own kinds; the halves add up at the end.
-  void scoreSixteen(int j, int k, int base, const uint8_t (*third)[16], uint32_t chance,
-                    int64_t& bestErr, Winner& best) {
-    const __m256i hi = twice(t_.high.data() + base), lo = twice(t_.low.data() + base);
-    __m256i sumLow = _mm256_setzero_si256(), sumHigh = _mm256_setzero_si256();
-    const int kinds = std::min(lumaKinds_, kPixels);  // never more, as the compiler learns
-    for (int i = 0; i < kinds; i += 4) {
-      const __m256i tx = _mm256_load_si256(reinterpret_cast<const __m256i*>(third[i]));
-      const __m256i ty = _mm256_load_si256(reinterpret_cast<const __m256i*>(third[i + 2]));
-      const __m256i counts = _mm256_load_si256(reinterpret_cast<const __m256i*>(lumaQuads_[i / 4]));
-      const __m256i mx = _mm256_min_epu8(_mm256_shuffle_epi8(tx, hi), _mm256_shuffle_epi8(tx, lo));
-      const __m256i my = _mm256_min_epu8(_mm256_shuffle_epi8(ty, hi), _mm256_shuffle_epi8(ty, lo));
-      sumLow = _mm256_add_epi16(sumLow, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(mx, my), counts));
-      sumHigh =
-          _mm256_add_epi16(sumHigh, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(mx, my), counts));
-    }
-    // sumLow: l 0-7 in both halves (different kinds), sumHigh: l 8-15.
-    const __m256i sums = _mm256_add_epi16(_mm256_permute2x128_si256(sumLow, sumHigh, 0x20),
-                                          _mm256_permute2x128_si256(sumLow, sumHigh, 0x31));
-    const __m256i limit =
-        _mm256_set1_epi16(static_cast<int16_t>(bestErr > 0x7FFF ? 0x7FFF : bestErr));
-    const uint32_t over =
-        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi16(sums, limit)));
-    const uint32_t candidates = chance & ~over;
-    if (candidates == 0) return;
-    alignas(32) uint16_t errors[16];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(errors), sums);
-    take(j, k, base, candidates, errors, bestErr, best);
-  }
-
-  // The literal rule on the candidates (two mask bits per entry from base on), in order.
-  static void take(int j, int k, int base, uint64_t candidates, const uint16_t* errors,
-                   int64_t& bestErr, Winner& best) {
-    for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
-      const int i = __builtin_ctzll(candidates) / 2, l = base + i;
-      const int64_t e = errors[i];
-      const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
-      if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
-    }
-  }
-#endif
-
   const JobTables& t_;
   const CellPixels& px_;
   Workspace& w_;
   uint64_t rowsReady_[2] = {};
   uint32_t firstsReady_ = 0;
-  uint32_t lumaFirstsReady_ = 0;
-  int lumaKinds_ = 0;  // distinct pixel lumas (luma searches, AVX2)
-  alignas(32) int16_t lumaQuads_[kPixels / 4][16] = {};
-  alignas(32) uint8_t lumaSplat_[kPixels][16] = {};  // each kind's luma (clamped to 255), 16 times
-  uint8_t lumaCount_[kPixels] = {};                  // how many pixels have it
-  static constexpr const V* thirds_ = nullptr;       // names the part type only
+  LumaTables<kPixels> luma_;                    // used by the luma searches only
+  static constexpr const V* thirds_ = nullptr;  // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
 };
 

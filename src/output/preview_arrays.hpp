@@ -3,11 +3,11 @@
 // element is accessed as a whole 32-bit atomic (relaxed): a reader never sees half a pixel.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "colour/geometry.hpp"
+#include "platform/relaxed_atomic.hpp"
 
 namespace peltrix {
 
@@ -15,12 +15,8 @@ namespace peltrix {
 class PixelPlane {
  public:
   PixelPlane() : pixels_(kPixels, 0) {}
-  uint32_t load(int i) const {
-    return std::atomic_ref<uint32_t>(pixels_[i]).load(std::memory_order_relaxed);
-  }
-  void store(int i, uint32_t v) {
-    std::atomic_ref<uint32_t>(pixels_[i]).store(v, std::memory_order_relaxed);
-  }
+  uint32_t load(int i) const { return relaxedLoad(pixels_[i]); }
+  void store(int i, uint32_t v) { relaxedStore(pixels_[i], v); }
   uint32_t at(int x, int y) const { return load(y * kWidth + x); }
 
  private:

@@ -143,7 +143,7 @@ class Differential {
     const int first = isBandSearch(search) ? band : 0;
     const int rows = isBandSearch(search) ? 2 : 8;
     for (engine::Searcher* s : {&fast_, &portable_}) {
-      SCOPED_TRACE(s->usesAvx2() ? "AVX2 kernels" : "portable kernels");
+      SCOPED_TRACE(std::string(s->kernelName()) + " kernels");
       engine::CellBuffers got;
       got.blend.fill(0xEEEEEEEE);
       for (auto& f : got.frames) f.fill(0xEEEEEEEE);
