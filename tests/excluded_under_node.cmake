@@ -3,7 +3,10 @@
 set(PELTRIX_TESTS_EXCLUDED_UNDER_NODE
   # peltrix-convert as a child process and on a pty: fork, exec, openpty
   CliConvert.*
+  CliFiles.*
   # decoding in a forked child under setrlimit(RLIMIT_AS): fork, setrlimit
+  DecodeWithinMemory.*
+  PictureKeep.WholePicturesPastTheBoundAreRefusedBeforeAnythingLarge
   PictureBmp.AbsurdSizeFailsWithoutHugeAllocations
   PictureJpeg.AbsurdSizesFailWithoutHugeAllocations
   PictureJpeg.VeryWidePictureKeepsItsLeftColumns
@@ -12,10 +15,11 @@ set(PELTRIX_TESTS_EXCLUDED_UNDER_NODE
   PicturePng.WidestAllowedPictureDecodesWithinItsMemory
   # a FIFO as the input: mkfifo
   PictureLoad.FileSystemTroubleIsNamed
+  PictureLoad.FifoIsRefusedWithoutWaitingForAWriter
   # a full disk made by setrlimit(RLIMIT_FSIZE)
-  WritersTest.WriteErrorIsReportedAndTheOldFileSurvives
+  Writers.WriteErrorIsReportedAndTheOldFileSurvives
   # hard links: node's file system layer has no link()
-  PlatformFilesTest.SameFileSeesThroughLinksAndOtherSpellings
+  PlatformFilesTest.SameFileSeesThroughHardLinksAndOtherSpellings
 )
 # Without pthreads (PELTRIX_WEB_THREADS=OFF) no worker thread can start: the job's tests.
 if(NOT PELTRIX_WEB_THREADS)

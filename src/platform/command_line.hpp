@@ -21,7 +21,8 @@ class CommandLine {
 
  private:
   std::vector<std::string> arguments_;
-  unsigned consoleCodePage_ = 0;  // Windows: the console's output code page before ours; 0: none
+  [[maybe_unused]] unsigned consoleCodePage_ =
+      0;  // Windows: the console's output code page before ours; 0: none
 };
 
 }  // namespace peltrix
