@@ -203,6 +203,14 @@ void DrivenWindow::postChoose(MenuItemId item) {
 
 void DrivenWindow::mouseClick(POINT screen) {
   SetCursorPos(screen.x, screen.y);
+  // Under wine the pointer reaches its place through the X server; a press sent before it
+  // is there lands where the pointer was (seen on a busy machine).
+  eventually(
+      [&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+      },
+      2, 10);
   INPUT press[2] = {};
   press[0].type = press[1].type = INPUT_MOUSE;
   press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;

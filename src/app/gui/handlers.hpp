@@ -47,8 +47,9 @@ void onLumaOnlyToggled(MainWindow& main);
 // worker is done, the completion step. Returns whether the timer keeps running.
 bool onRefreshTick(MainWindow& main);
 
-// Starts the refresh timer with the window's period (4000 ms), or stops it.
-void startRefreshTimer(MainWindow& main);
+// Starts the refresh timer with the window's period (4000 ms); false (and the reason) if
+// it cannot be started. Stops it.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
 void stopRefreshTimer(MainWindow& main);
 
 }  // namespace peltrix::gui

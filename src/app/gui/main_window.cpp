@@ -156,13 +156,21 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
 
 void setInitialStates(MainWindow& main) {
   gtk_spin_button_set_value(GTK_SPIN_BUTTON(main.controls[kDitherSpin]), kDefaultDitherLevel);
-  gtk_entry_set_text(GTK_ENTRY(main.controls[kDitherSpin]), "2");
+  setSpinText(main, kDefaultDitherLevel);
   for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
     setOn(main, box, true);
   }
-  gtk_widget_set_sensitive(main.controls[kAssLaceBox], FALSE);
+  setEnabled(main, kAssLaceBox, false);
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
   setDitherLevel(main.state, kDefaultDitherLevel);
+}
+
+void setSpinText(MainWindow& main, int level) {
+  gtk_entry_set_text(GTK_ENTRY(main.controls[kDitherSpin]), std::to_string(level).c_str());
+}
+
+void setEnabled(MainWindow& main, ControlId id, bool enabled) {
+  gtk_widget_set_sensitive(main.controls[id], enabled ? TRUE : FALSE);
 }
 
 bool isOn(const MainWindow& main, ControlId checkBox) {

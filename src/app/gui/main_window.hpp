@@ -12,20 +12,12 @@
 
 #include "app/gui/control_layout.hpp"
 #include "app/shared_state.hpp"
+#include "app/window_dialogs.hpp"
 
 namespace peltrix::gui {
 
-// Which file a save command writes.
-enum class SaveForm { Raw, Program };
-
-// The dialogs the commands show. The window fills them with the real modal dialogs; tests
-// replace them to answer without a person at the screen.
-struct DialogHooks {
-  std::function<std::string()> chooseOpenPath;          // "" when cancelled
-  std::function<std::string(SaveForm)> chooseSavePath;  // "" when cancelled
-  std::function<void(const std::string&)> showMessage;  // a failure the user must know of
-  std::function<void()> showAbout;
-};
+using peltrix::DialogHooks;
+using peltrix::SaveForm;
 
 struct MainWindow {
   explicit MainWindow(SharedState& sharedState) : state(sharedState) {}
@@ -65,6 +57,8 @@ void setInitialStates(MainWindow& main);
 bool isOn(const MainWindow& main, ControlId checkBox);
 void setOn(MainWindow& main, ControlId checkBox, bool on);
 int spinValue(const MainWindow& main);
+void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
+void setEnabled(MainWindow& main, ControlId id, bool enabled);
 void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
 
 // Copies the four preview arrays into the blend and frame views and shows them.

@@ -3,7 +3,7 @@
 
 namespace peltrix::gui {
 
-void startRefreshTimer(MainWindow& main) {
+bool startRefreshTimer(MainWindow& main, std::string&) {
   stopRefreshTimer(main);
   main.refreshTimer = g_timeout_add(
       main.refreshPeriodMs,
@@ -11,6 +11,7 @@ void startRefreshTimer(MainWindow& main) {
         return onRefreshTick(*static_cast<MainWindow*>(data)) ? TRUE : FALSE;
       },
       &main);
+  return true;  // GLib's timeouts cannot be refused
 }
 
 void stopRefreshTimer(MainWindow& main) {

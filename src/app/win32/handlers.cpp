@@ -1,129 +1,46 @@
+// The window's commands are the shared ones (app/window_commands.hpp); this skin only gives
+// them its controls.
 #include "app/win32/handlers.hpp"
 
-#include <cstdlib>
-#include <thread>
-
-#include "app/commands.hpp"
-#include "app/job.hpp"
-#include "platform/text_windows.hpp"
+#include "app/window_commands.hpp"
 
 namespace peltrix::win32 {
-namespace {
-
-// Shows a command's failure; refusals and successes stay silent.
-bool reportFailure(MainWindow& main, const CommandResult& result) {
-  if (result.outcome != Outcome::Failed) return false;
-  main.dialogs.showMessage(result.message);
-  return true;
-}
-
-bool saveCommand(MainWindow& main, SaveForm form) {
-  if (!canSave(main.state)) return false;
-  const std::string path = main.dialogs.chooseSavePath(form);
-  if (path.empty()) return true;
-  if (form == SaveForm::Raw) {
-    reportFailure(main, saveRaw(main.state, path));
-  } else {
-    const ProgramFileOptions options{.superFlicker = isOn(main, kSuperFlickerBox),
-                                     .ntsc = isOn(main, kNtscBox),
-                                     .assLace = isOn(main, kAssLaceBox)};
-    reportFailure(main, saveProgram(main.state, path, options));
-  }
-  return true;
-}
-
-// Without its timer a job would never be reported finished: stop it, let the workers leave
-// their loops (they end after the cell they are on) and complete it here.
-void completeWithoutTimer(MainWindow& main) {
-  const unsigned long reason = GetLastError();
-  requestStop(main.state);
-  while (!jobFinished(main.state)) std::this_thread::yield();
-  completeJob(main.state);
-  refreshPreviews(main);
-  main.dialogs.showMessage("The conversion was stopped: its refresh timer could not be started (" +
-                           systemMessage(reason) + ")");
-}
-
-}  // namespace
 
 void onOpenBitmap(MainWindow& main) {
-  if (jobRunning(main.state)) return;
-  const std::string path = main.dialogs.chooseOpenPath();
-  if (path.empty()) return;
-  openPictureFromPath(main, path);
+  window_commands::openBitmap(main);
 }
-
 bool openPictureFromPath(MainWindow& main, const std::string& path) {
-  const CommandResult result = openPicture(main.state, path);
-  if (reportFailure(main, result) || !result.ok()) return false;
-  showSourcePicture(main);
-  return true;
+  return window_commands::openPictureFromPath(main, path);
 }
-
 bool onSaveRaw(MainWindow& main) {
-  return saveCommand(main, SaveForm::Raw);
+  return window_commands::save(main, SaveForm::Raw);
 }
 bool onSavePrg(MainWindow& main) {
-  return saveCommand(main, SaveForm::Program);
+  return window_commands::save(main, SaveForm::Program);
 }
-
 void onExit(MainWindow&) {
-  // No clean-up on purpose: workers may be mid-cell and must not be waited for.
-  std::_Exit(0);
+  window_commands::exitNow();
 }
-
 void onAbout(MainWindow& main) {
-  main.dialogs.showAbout();
+  window_commands::about(main);
 }
-
 void onProcess(MainWindow& main) {
-  const JobOptions options{.multithread = isOn(main, kMultithreadBox),
-                           .bruteForce = isOn(main, kBruteForceBox),
-                           .lumaOverload = isOn(main, kLumaOverloadBox),
-                           .fli = isOn(main, kFliBox),
-                           .superFlicker = isOn(main, kSuperFlickerBox)};
-  std::string error;
-  switch (startJob(main.state, options, &error)) {
-    case StartResult::Started:
-      if (!startRefreshTimer(main)) completeWithoutTimer(main);
-      break;
-    case StartResult::Busy:
-      break;  // a second "Process" during a job is ignored
-    case StartResult::WorkerFailed:
-      main.dialogs.showMessage("The conversion could not be started: " + error);
-      break;
-  }
+  window_commands::process(main);
 }
-
 void onStop(MainWindow& main) {
-  if (!jobRunning(main.state)) return;
-  requestStop(main.state);
+  window_commands::stop(main);
 }
-
 void onDitherChanged(MainWindow& main) {
-  const int level = spinValue(main);
-  // The up-down does not format its own value; the text always shows the new level.
-  setSpinText(main, level);
-  setDitherLevel(main.state, level);
+  window_commands::ditherChanged(main);
 }
-
 void applyAssLaceRule(MainWindow& main) {
-  const bool enabled = !isOn(main, kFliBox) && !isOn(main, kSuperFlickerBox);
-  EnableWindow(main.controls[kAssLaceBox], enabled ? TRUE : FALSE);
+  window_commands::applyAssLaceRule(main);
 }
-
 void onLumaOnlyToggled(MainWindow& main) {
-  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+  window_commands::lumaOnlyToggled(main);
 }
-
 bool onRefreshTick(MainWindow& main) {
-  setProgress(main, progressValue(main.state));
-  refreshPreviews(main);
-  if (!jobFinished(main.state)) return true;
-  setProgress(main, 0);
-  completeJob(main.state);
-  stopRefreshTimer(main);
-  return false;
+  return window_commands::refreshTick(main);
 }
 
 }  // namespace peltrix::win32

@@ -47,8 +47,9 @@ void onLumaOnlyToggled(MainWindow& main);
 // worker is done, the completion step. Returns whether the timer keeps running.
 bool onRefreshTick(MainWindow& main);
 
-// Starts timer 1 with the window's period (4000 ms); false if Windows refuses. Stops it.
-bool startRefreshTimer(MainWindow& main);
+// Starts timer 1 with the window's period (4000 ms); false (and the reason) if Windows
+// refuses. Stops it.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
 void stopRefreshTimer(MainWindow& main);
 
 }  // namespace peltrix::win32

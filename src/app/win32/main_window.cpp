@@ -208,7 +208,7 @@ void setInitialStates(MainWindow& main) {
   for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
     setOn(main, box, true);
   }
-  EnableWindow(main.controls[kAssLaceBox], FALSE);
+  setEnabled(main, kAssLaceBox, false);
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
   setDitherLevel(main.state, kDefaultDitherLevel);
 }
@@ -223,6 +223,10 @@ void setOn(MainWindow& main, ControlId checkBox, bool on) {
 
 bool isEnabled(const MainWindow& main, ControlId id) {
   return IsWindowEnabled(main.controls[id]) != FALSE;
+}
+
+void setEnabled(MainWindow& main, ControlId id, bool enabled) {
+  EnableWindow(main.controls[id], enabled ? TRUE : FALSE);
 }
 
 int spinValue(const MainWindow& main) {

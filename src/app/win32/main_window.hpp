@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/shared_state.hpp"
+#include "app/window_dialogs.hpp"
 #include "app/window_layout.hpp"
 #include "output/preview_draw_win32.hpp"
 
@@ -24,17 +25,8 @@ constexpr int kDitherTextId = 108;
 // The refresh timer's number on the main window.
 constexpr UINT_PTR kRefreshTimerId = 1;
 
-// Which file a save command writes.
-enum class SaveForm { Raw, Program };
-
-// The dialogs the commands show. The window fills them with the real modal dialogs; tests
-// may replace them.
-struct DialogHooks {
-  std::function<std::string()> chooseOpenPath;          // "" when cancelled
-  std::function<std::string(SaveForm)> chooseSavePath;  // "" when cancelled
-  std::function<void(const std::string&)> showMessage;  // a failure the user must know of
-  std::function<void()> showAbout;
-};
+using peltrix::DialogHooks;
+using peltrix::SaveForm;
 
 struct MainWindow {
   MainWindow(SharedState& sharedState, HINSTANCE instance)
@@ -74,6 +66,7 @@ void setInitialStates(MainWindow& main);
 bool isOn(const MainWindow& main, ControlId checkBox);
 void setOn(MainWindow& main, ControlId checkBox, bool on);
 bool isEnabled(const MainWindow& main, ControlId id);
+void setEnabled(MainWindow& main, ControlId id, bool enabled);
 int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
