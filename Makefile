@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean install deb windows web bench-web
+.PHONY: all setup build run test bench fuzz format clean install deb windows web bench-web serve-web bench-page
 
 all: build
 
@@ -42,6 +42,13 @@ bench: build
 WEB_BUILD ?= build-web
 web: setup
 	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_core peltrix-convert
+	@JOBS=$(JOBS) bash scripts/build_web_page.sh $(WEB_BUILD)
+
+# The page of `make web` on 127.0.0.1, cross-origin isolated (two workers); WEB_PORT=0 picks
+# a free port. Ctrl-C stops it.
+WEB_PORT ?= 8064
+serve-web: web
+	@python3 scripts/serve_web.py --port $(WEB_PORT) $(WEB_BUILD)
 
 # The job (whole pictures, one and two workers, every mode and photo) natively and in
 # WebAssembly under node, side by side, then in headless Chromium; BENCH_RUNS runs each,
