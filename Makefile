@@ -61,6 +61,14 @@ bench-web: build
 	@echo "headless Chromium, the same benchmark:"
 	@python3 bench/job/in_chromium.py --runs $(BENCH_RUNS) $(WEB_BUILD)/bench/job/peltrix_job_bench_page.html
 
+# The page's conversion time in headless Chromium (every photo and mode, one and two
+# workers, isolated and not), BENCH_RUNS runs each after a warm-up.
+bench-page: web
+	@bash scripts/install_page_test_modules.sh $(WEB_BUILD)/page-test
+	@node bench/page/page_bench.js --runs $(BENCH_RUNS) --site $(WEB_BUILD) \
+	  --modules $(WEB_BUILD)/page-test/node_modules --shared ../shared --python python3 \
+	  --server scripts/serve_web.py --work $(WEB_BUILD)/page-bench
+
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60
 fuzz: setup

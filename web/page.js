@@ -21,7 +21,9 @@ const page = {
   views: null,      // the last result's pictures
   links: [],        // object URLs of the downloads
   labels: {},       // the window's labels, by control identifier, from the converter
-  seconds: 0,       // the last conversion's time
+  seconds: 0,       // the last conversion's time in the converter, from start to result
+  pageSeconds: 0,   // and on the page, from "Process" to the files on offer
+  processedAt: 0,
   conversions: 0,   // finished conversions
   opened: 0,        // answers to opening or re-framing a picture
   pendingOpens: 0,  // openings and re-framings not answered yet
@@ -203,6 +205,7 @@ const replies = {
     draw('view-blend', m.views.blend);
     showFrames();
     offerDownloads(m.files);
+    page.pageSeconds = (performance.now() - page.processedAt) / 1000;
     page.conversions += 1;
     setStatus('Converted ' + page.picture + ' in ' + m.seconds.toFixed(2) + ' s.');
     const hadFocus = document.activeElement === $('stop') || document.activeElement === document.body;
@@ -230,6 +233,7 @@ function start() {
     event.preventDefault();
     if ($('process').disabled) return;
     showError('');
+    page.processedAt = performance.now();
     page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(),
                               workers: page.threads && $('multithread').checked ? 2 : 1 });
   });

@@ -14,17 +14,15 @@
 // converter or test photos).
 'use strict';
 
-const { execFileSync, spawn } = require('child_process');
+const { execFileSync } = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
 
+const { CHROMIUM, DEFAULTS, JOB_TIMEOUT, launch, startServer, cliOptions, openPage, setOptions,
+  choosePicture, waitForFraming, processAndWait } = require('./page_driver');
+
 const SKIP = 77;
-const CHROMIUM = '/usr/lib/chromium/chromium';
-const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-  '--no-first-run'];
-const JOB_TIMEOUT = 120000;
 
 function parseArguments() {
   const args = {};
@@ -45,28 +43,6 @@ function skip(reason) {
 }
 
 // ---- the native converter: the bytes the page must match ---------------------------------
-
-// The command line's options for the page's option states (see setOptions).
-function cliOptions(o) {
-  const list = ['-d', String(o.dither)];
-  if (!o.fli) list.push('--no-fli');
-  if (o.superFlicker) list.push('--super-flicker');
-  if (o.lumaOnly) list.push('--luma-only');
-  if (!o.bruteForce) list.push('--reduced');
-  if (!o.lumaOverload) list.push('--basic-exclusions');
-  if (!o.multithread) list.push('--single-thread');
-  if (o.ntsc) list.push('--ntsc');
-  if (o.assLace) list.push('--ass-lace');
-  if (o.framing === 'fit') list.push('--fit');
-  if (o.framing === 'fill') list.push('--fill');
-  if (o.framing === 'offset' && (o.x || o.y)) list.push('--offset', o.x + ',' + o.y);
-  if (o.framing !== 'offset' && o.aspect !== 'machine') list.push('--aspect', o.aspect);
-  return list;
-}
-
-const DEFAULTS = { dither: 2, fli: true, superFlicker: false, lumaOnly: false, bruteForce: true,
-  lumaOverload: true, multithread: true, ntsc: false, assLace: false, framing: 'offset', x: 0,
-  y: 0, aspect: 'machine' };
 
 let expectedRuns = 0;
 function expected(native, work, photo, options, c64Frames) {
@@ -93,21 +69,6 @@ function nativeError(native, work, file) {
 }
 
 // ---- the server and the browser -----------------------------------------------------------
-
-function startServer(args, isolated) {
-  const extra = isolated ? [] : ['--no-isolation'];
-  const server = spawn(args.python, [args.server, '--port', '0', ...extra, args.site],
-    { stdio: ['ignore', 'pipe', 'inherit'] });
-  return new Promise((resolve, reject) => {
-    let text = '';
-    server.stdout.on('data', (chunk) => {
-      text += chunk;
-      const match = /(http:\/\/127\.0\.0\.1:\d+\/)/.exec(text);
-      if (match) resolve({ url: match[1], stop: () => server.kill() });
-    });
-    server.on('exit', (code) => reject(new Error('the server ended (' + code + ')')));
-  });
-}
 
 function fetchText(url) {
   return new Promise((resolve, reject) => {
@@ -148,62 +109,6 @@ function withTimeout(promise, ms, what) {
     timer = setTimeout(() => reject(new Error(what + ' took over ' + ms + ' ms')), ms);
   });
   return Promise.race([promise, timeout]).finally(() => clearTimeout(timer));
-}
-
-// ---- driving the page ---------------------------------------------------------------------
-
-async function openPage(browser, url) {
-  const page = await browser.newPage();
-  page.errors = [];
-  page.on('pageerror', (e) => page.errors.push(e.message));
-  await page.goto(url);
-  await page.waitForFunction(() => window.peltrixPage && window.peltrixPage.ready,
-    { timeout: 30000 });
-  return page;
-}
-
-async function setOptions(page, o) {
-  await page.evaluate((o) => {
-    const set = (id, value) => {
-      const e = document.getElementById(id);
-      if (e.type === 'checkbox' ? e.checked === value : e.value === String(value)) return;
-      if (e.type === 'checkbox') e.checked = value; else e.value = String(value);
-      e.dispatchEvent(new Event('change'));
-    };
-    set('dither', o.dither);
-    set('fli', o.fli);
-    set('super-flicker', o.superFlicker);
-    set('luma-only', o.lumaOnly);
-    set('brute-force', o.bruteForce);
-    set('luma-overload', o.lumaOverload);
-    if (!document.getElementById('multithread').disabled) set('multithread', o.multithread);
-    set('ntsc', o.ntsc);
-    set('ass-lace', o.assLace);
-    set('offset-x', o.x);
-    set('offset-y', o.y);
-    set('aspect', o.aspect);
-    set('framing', o.framing);
-  }, o);
-}
-
-async function choosePicture(page, file) {
-  const before = await page.evaluate(() => window.peltrixPage.opened || 0);
-  const input = await page.$('#picture-file');
-  await input.uploadFile(file);
-  await page.waitForFunction((n) => window.peltrixPage.opened > n && window.peltrixPage.pendingOpens === 0,
-    { timeout: 30000 }, before);
-}
-
-async function waitForFraming(page) {
-  // A framing change re-opens the picture; wait until the converter has answered.
-  await page.waitForFunction(() => window.peltrixPage.pendingOpens === 0, { timeout: 30000 });
-}
-
-async function processAndWait(page) {
-  const before = await page.evaluate(() => window.peltrixPage.conversions);
-  await page.click('#process');
-  await page.waitForFunction((n) => window.peltrixPage.conversions > n, { timeout: JOB_TIMEOUT },
-    before);
 }
 
 function sameBytes(a, b) {
@@ -321,10 +226,9 @@ async function main() {
   const notPicture = path.join(args.work, 'notes.png');
   fs.writeFileSync(notPicture, 'not a picture at all\n');
 
-  const isolated = await startServer(args, true);
-  const plain = await startServer(args, false);
-  const browser = await puppeteer.launch({ executablePath: CHROMIUM, headless: true,
-    args: CHROMIUM_FLAGS, userDataDir: path.join(args.work, 'profile') });
+  const isolated = await startServer(args.python, args.server, args.site, true);
+  const plain = await startServer(args.python, args.server, args.site, false);
+  const browser = await launch(puppeteer, path.join(args.work, 'profile'));
   try {
     const download = await catchDownloads(browser, downloads);
     let page = await openPage(browser, isolated.url);
