@@ -27,6 +27,7 @@ const page = {
   conversions: 0,   // finished conversions
   opened: 0,        // answers to opening or re-framing a picture
   pendingOpens: 0,  // openings and re-framings not answered yet
+  progressSeen: [], // the progress bar's values during the last job
 };
 window.peltrixPage = page;
 
@@ -183,6 +184,7 @@ const replies = {
   },
   started: () => {
     page.busy = true;
+    page.progressSeen = [];
     $('progress').value = 0;
     setStatus('Processing ' + page.picture + '\u2026');
     const hadFocus = document.activeElement === $('process');
@@ -191,6 +193,7 @@ const replies = {
   },
   progress: (m) => {
     $('progress').value = m.value;
+    page.progressSeen.push(m.value);
     if (m.views) {
       draw('view-blend', m.views.blend);
       page.views = { frames: m.views.frames, c64: null };

@@ -341,6 +341,21 @@ async function main() {
       await expectFiles(download, page, expected(native, args.work, fruits, DEFAULTS), 'fruits', ['prg']);
     });
 
+    await check('the progress bar moves while a job runs, on one worker as on two', async () => {
+      for (const multithread of [false, true]) {
+        // The slowest mode, so that the job spans many of the converter's reports.
+        await setOptions(page, { ...DEFAULTS, lumaOnly: true, multithread });
+        await processAndWait(page);
+        const seen = await page.evaluate(() => [window.peltrixPage.progressSeen,
+          document.getElementById('progress').value]);
+        const between = seen[0].filter((v) => v > 0 && v < 25);
+        const rising = seen[0].every((v, i) => i === 0 || v >= seen[0][i - 1]);
+        expect(between.length > 0 && rising && seen[1] === 25,
+          'progress values ' + JSON.stringify(seen[0]) + ', at the end ' + seen[1]);
+      }
+      await setOptions(page, DEFAULTS);
+    });
+
     await check('the keyboard: Space toggles an option, Enter on "Process" converts', async () => {
       await page.focus('#fli');
       await page.keyboard.press('Space');
@@ -407,6 +422,11 @@ async function main() {
           await processAndWait(single);
           await expectFiles(download, single, expected(native, args.work, fruits, options), 'fruits', ['prg', 'raw']);
         }
+        // The job in steps reports its rows too.
+        await setOptions(single, { ...DEFAULTS, lumaOnly: true });
+        await processAndWait(single);
+        const seen = await single.evaluate(() => window.peltrixPage.progressSeen);
+        expect(seen.some((v) => v > 0 && v < 25), 'progress values ' + JSON.stringify(seen));
         expect(single.errors.length === 0, 'page errors: ' + single.errors.join('; '));
       } finally {
         await single.close();
