@@ -183,13 +183,8 @@ const replies = {
     updateButtons();
   },
   started: () => {
-    page.busy = true;
     page.progressSeen = [];
     $('progress').value = 0;
-    setStatus('Processing ' + page.picture + '\u2026');
-    const hadFocus = document.activeElement === $('process');
-    updateButtons();
-    if (hadFocus) $('stop').focus();
   },
   progress: (m) => {
     $('progress').value = m.value;
@@ -239,6 +234,12 @@ function start() {
     page.processedAt = performance.now();
     page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(),
                               workers: page.threads && $('multithread').checked ? 2 : 1 });
+    // Busy from here on: "Stop" may follow at once, and reaches the job however short.
+    page.busy = true;
+    setStatus('Processing ' + page.picture + '\u2026');
+    const hadFocus = document.activeElement === $('process');
+    updateButtons();
+    if (hadFocus) $('stop').focus();
   });
   $('stop').addEventListener('click', () => page.worker.postMessage({ type: 'stop' }));
   document.addEventListener('keydown', (event) => {
