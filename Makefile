@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup build run test bench fuzz format clean install deb windows web bench-web
+.PHONY: all setup build run test bench fuzz format clean install deb windows web bench-web serve-web bench-page
 
 all: build
 
@@ -42,6 +42,13 @@ bench: build
 WEB_BUILD ?= build-web
 web: setup
 	@JOBS=$(JOBS) bash scripts/build_web.sh $(WEB_BUILD) peltrix_core peltrix-convert
+	@JOBS=$(JOBS) bash scripts/build_web_page.sh $(WEB_BUILD)
+
+# The page of `make web` on 127.0.0.1, cross-origin isolated (two workers); WEB_PORT=0 picks
+# a free port. Ctrl-C stops it.
+WEB_PORT ?= 8064
+serve-web: web
+	@python3 scripts/serve_web.py --port $(WEB_PORT) $(WEB_BUILD)
 
 # The job (whole pictures, one and two workers, every mode and photo) natively and in
 # WebAssembly under node, side by side, then in headless Chromium; BENCH_RUNS runs each,
@@ -53,6 +60,14 @@ bench-web: build
 	  --wasm $(WEB_BUILD)/bench/job/peltrix_job_bench.js
 	@echo "headless Chromium, the same benchmark:"
 	@python3 bench/job/in_chromium.py --runs $(BENCH_RUNS) $(WEB_BUILD)/bench/job/peltrix_job_bench_page.html
+
+# The page's conversion time in headless Chromium (every photo and mode, one and two
+# workers, isolated and not), BENCH_RUNS runs each after a warm-up.
+bench-page: web
+	@bash scripts/install_page_test_modules.sh $(WEB_BUILD)/page-test
+	@node bench/page/page_bench.js --runs $(BENCH_RUNS) --site $(WEB_BUILD) \
+	  --modules $(WEB_BUILD)/page-test/node_modules --shared ../shared --python python3 \
+	  --server scripts/serve_web.py --work $(WEB_BUILD)/page-bench
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60

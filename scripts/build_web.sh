@@ -22,7 +22,8 @@ case "$threads" in
   OFF) variant=single ;;
   *) echo "build_web: PELTRIX_WEB_THREADS must be ON or OFF, not '$threads'" >&2; exit 2 ;;
 esac
-prefix=$("$root/scripts/build_web_deps.sh" "$build/deps" "$variant")
+# PELTRIX_WEB_DEPS: the libraries' folder, when another build's is to be shared.
+prefix=$("$root/scripts/build_web_deps.sh" "${PELTRIX_WEB_DEPS:-$build/deps}" "$variant")
 # Node 20 runs emscripten's output only without its own fetch(); CMake runs the tests so.
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DPELTRIX_WEB_THREADS="$threads" \

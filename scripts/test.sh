@@ -33,12 +33,14 @@ else
 fi
 
 # The core in WebAssembly ($WEB_BUILD, default build-web in the repository): its unit
-# tests under node through the web build's own CTest, and its converter against the native
-# one.
+# tests under node through the web build's own CTest, its converter against the native
+# one, and the page (both modules) in headless Chromium.
 web=${WEB_BUILD:-$root/build-web}
 echo "WebAssembly build: core tests under node"
 web_status=0
 JOBS=$(nproc) bash "$root/scripts/build_web.sh" "$web" peltrix_tests peltrix-convert >/dev/null &&
+  JOBS=$(nproc) bash "$root/scripts/build_web_page.sh" "$web" >/dev/null &&
+  bash "$root/scripts/install_page_test_modules.sh" "$web/page-test" &&
   (cd "$web" && PELTRIX_NATIVE_CONVERT="$build/peltrix-convert" \
     ctest --output-on-failure -j "$(nproc)") || web_status=1
 

@@ -11,8 +11,6 @@ Cross-Origin-Embedder-Policy: require-corp), runs Chromium headless with a profi
 own in that folder, prints the benchmark's table from the console and stops both.
 """
 import argparse
-import functools
-import http.server
 import os
 import re
 import shutil
@@ -22,18 +20,10 @@ import tempfile
 import threading
 import urllib.parse
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
+import serve_web  # noqa: E402  the page's server, with the isolation headers
+
 CONSOLE = re.compile(r'CONSOLE[(:]\d+\)?\] "(.*)", source:')  # (N)] older, :N] newer
-
-
-class IsolatedHandler(http.server.SimpleHTTPRequestHandler):
-    def end_headers(self):
-        self.send_header('Cross-Origin-Opener-Policy', 'same-origin')
-        self.send_header('Cross-Origin-Embedder-Policy', 'require-corp')
-        self.send_header('Cache-Control', 'no-store')
-        super().end_headers()
-
-    def log_message(self, *args):
-        pass
 
 
 def main():
@@ -49,9 +39,7 @@ def main():
         print('no page %s: build the target peltrix_job_bench_page' % args.page, file=sys.stderr)
         return 1
 
-    server = http.server.ThreadingHTTPServer(
-        ('127.0.0.1', 0), functools.partial(IsolatedHandler, directory=folder))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
+    server = serve_web.start(folder)
     bench_args = ['--runs', args.runs] + (['--filter', args.filter] if args.filter else [])
     url = 'http://127.0.0.1:%d/%s?%s' % (server.server_address[1], os.path.basename(args.page),
                                         urllib.parse.urlencode([('arg', a) for a in bench_args]))

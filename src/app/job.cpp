@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <thread>
 
 #include "colour/tables.hpp"
@@ -60,6 +61,25 @@ std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int
   };
 }
 
+// One worker as a step function (JobSeams::startSteps): the work and the loop's position
+// live with the function, since there is no thread stack to hold them.
+std::function<bool()> workerSteps(SharedState& state, const WorkerPlan& plan, int worker,
+                                  CellWork* substitute) {
+  struct Held {
+    std::unique_ptr<EngineCellWork> engine;
+    std::unique_ptr<WorkerSteps> steps;
+  };
+  auto held = std::make_shared<Held>();
+  CellWork* work = substitute;
+  if (work == nullptr) {
+    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.preview);
+    work = held->engine.get();
+  }
+  held->steps =
+      std::make_unique<WorkerSteps>(plan, flagsOf(state.job, worker), state.lumaOnly, *work);
+  return [held] { return held->steps->step(); };
+}
+
 void startThread(const JobSeams* seams, std::function<void()> body) {
   if (seams != nullptr && seams->startThread) {
     seams->startThread(std::move(body));
@@ -114,6 +134,10 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
   for (int w = 0; w < workerCount; ++w) {
     const WorkerPlan plan{variant, w, workerCount};
     CellWork* substitute = realEngine ? nullptr : &seams->work(w);
+    if (seams != nullptr && seams->startSteps) {
+      seams->startSteps(workerSteps(state, plan, w, substitute));
+      continue;
+    }
     try {
       startThread(seams, workerBody(state, plan, w, substitute));
     } catch (const std::exception& e) {

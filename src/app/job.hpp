@@ -29,6 +29,10 @@ struct JobSeams {
   std::function<CellWork&(int worker)> work;  // worker 0 is A, 1 is B
   // Runs `body` on a new thread; throws (e.g. std::system_error) when it cannot.
   std::function<void(std::function<void()> body)> startThread;
+  // Where there are no threads: instead of a thread, each worker is handed over as a step
+  // function that converts one row per call and returns false once the worker is done; the
+  // caller calls it on its own schedule. Takes precedence over startThread.
+  std::function<void(std::function<bool()> step)> startSteps;
 };
 
 // "Process": ignored while a job runs (not even a source preparation). Otherwise prepares

@@ -39,38 +39,59 @@ void EngineCellWork::postPass(SearchVariant variant) {
   }
 }
 
-void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
-               CellWork& work) {
-  auto ring = [&flags] {
-    if (flags.wakeUp != nullptr) flags.wakeUp->notify();
-  };
-  for (int row = 0; row < kCellRows; ++row) {
-    flags.row.store(row, std::memory_order_relaxed);
-    ring();
-    for (int column = plan.firstColumn; column < kCellColumns; column += plan.columnStep) {
-      if (flags.stop.load(std::memory_order_relaxed) != 0) continue;
-      flags.column.store(column, std::memory_order_relaxed);
-      const engine::Metric metric = lumaOnly.load(std::memory_order_relaxed) != 0
-                                        ? engine::Metric::Luma
-                                        : engine::Metric::Colour;
-      if (!isFli(plan.variant)) {
-        work.searchCell(plan.variant, column, row, metric);
-        work.renderCell(column, row);
-        continue;
-      }
-      for (int bandStart = 0; bandStart < 8; bandStart += 2) {
-        work.searchBand(plan.variant, column, row, bandStart, metric);
-        work.renderBand(column, row, bandStart);
-      }
+void WorkerSteps::ring() {
+  if (flags_.wakeUp != nullptr) flags_.wakeUp->notify();
+}
+
+void WorkerSteps::convertRow(int row) {
+  flags_.row.store(row, std::memory_order_relaxed);
+  ring();
+  for (int column = plan_.firstColumn; column < kCellColumns; column += plan_.columnStep) {
+    if (flags_.stop.load(std::memory_order_relaxed) != 0) continue;
+    flags_.column.store(column, std::memory_order_relaxed);
+    const engine::Metric metric = lumaOnly_.load(std::memory_order_relaxed) != 0
+                                      ? engine::Metric::Luma
+                                      : engine::Metric::Colour;
+    if (!isFli(plan_.variant)) {
+      work_.searchCell(plan_.variant, column, row, metric);
+      work_.renderCell(column, row);
+      continue;
+    }
+    for (int bandStart = 0; bandStart < 8; bandStart += 2) {
+      work_.searchBand(plan_.variant, column, row, bandStart, metric);
+      work_.renderBand(column, row, bandStart);
     }
   }
-  flags.row.store(kCellRows, std::memory_order_relaxed);  // the progress bar shows full
+}
+
+void WorkerSteps::finish() {
+  flags_.row.store(kCellRows, std::memory_order_relaxed);  // the progress bar shows full
   ring();
-  if (isSuperFlicker(plan.variant)) work.postPass(plan.variant);
-  if (flags.wakeUp == nullptr) {
-    flags.done.store(1, std::memory_order_release);
+  if (isSuperFlicker(plan_.variant)) work_.postPass(plan_.variant);
+  if (flags_.wakeUp == nullptr) {
+    flags_.done.store(1, std::memory_order_release);
   } else {
-    flags.wakeUp->notifyWith([&flags] { flags.done.store(1, std::memory_order_release); });
+    WorkerFlags& flags = flags_;
+    flags_.wakeUp->notifyWith([&flags] { flags.done.store(1, std::memory_order_release); });
+  }
+}
+
+bool WorkerSteps::step() {
+  if (nextRow_ < kCellRows) {
+    convertRow(nextRow_++);
+    return true;
+  }
+  if (nextRow_ == kCellRows) {
+    ++nextRow_;
+    finish();
+  }
+  return false;
+}
+
+void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
+               CellWork& work) {
+  WorkerSteps steps(plan, flags, lumaOnly, work);
+  while (steps.step()) {
   }
 }
 

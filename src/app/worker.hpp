@@ -80,4 +80,27 @@ struct WorkerFlags {
 void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
                CellWork& work);
 
+// The same loop one row at a time, for a worker that has no thread of its own (the web page
+// without threads runs it between its events): each step() converts the next row; the step
+// after the last row finishes as runWorker does (post-pass, done flag) and returns false.
+class WorkerSteps {
+ public:
+  WorkerSteps(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
+              CellWork& work)
+      : plan_(plan), flags_(flags), lumaOnly_(lumaOnly), work_(work) {}
+  // Returns whether more steps remain; false once the done flag is set (and ever after).
+  bool step();
+
+ private:
+  void ring();
+  void convertRow(int row);
+  void finish();
+
+  WorkerPlan plan_;
+  WorkerFlags flags_;
+  const std::atomic<int>& lumaOnly_;
+  CellWork& work_;
+  int nextRow_ = 0;  // kCellRows: the finish is next; above it: done
+};
+
 }  // namespace peltrix

@@ -1,0 +1,289 @@
+// The page's own thread: the controls, the pictures and the downloads. Every conversion
+// runs in the conversion worker (conversion-worker.js); this thread only sends it the
+// picture and the options and draws what comes back, so the page never freezes.
+'use strict';
+
+// The option bits of src/app/web/page_api.hpp.
+const Option = {
+  multithread: 1 << 0, bruteForce: 1 << 1, lumaOverload: 1 << 2, fli: 1 << 3,
+  superFlicker: 1 << 4, lumaOnly: 1 << 5, ntsc: 1 << 6, assLace: 1 << 7,
+};
+const Framing = { offset: 0, fit: 1, fill: 2 };
+const Aspect = { pal: 0, ntsc: 1, square: 2 };
+
+const $ = (id) => document.getElementById(id);
+const page = {
+  worker: null,
+  threads: false,   // the converter runs two workers (cross-origin isolated page)
+  ready: false,
+  picture: null,    // the name of the picture the converter holds
+  busy: false,
+  views: null,      // the last result's pictures
+  links: [],        // object URLs of the downloads
+  labels: {},       // the window's labels, by control identifier, from the converter
+  seconds: 0,       // the last conversion's time in the converter, from start to result
+  pageSeconds: 0,   // and on the page, from "Process" to the files on offer
+  processedAt: 0,
+  conversions: 0,   // finished conversions
+  opened: 0,        // answers to opening or re-framing a picture
+  pendingOpens: 0,  // openings and re-framings not answered yet
+  progressSeen: [], // the progress bar's values during the last job
+};
+window.peltrixPage = page;
+
+function showError(text) {
+  const box = $('error');
+  box.textContent = text;
+  box.hidden = !text;
+}
+
+function setStatus(text) {
+  $('status').textContent = text;
+}
+
+function draw(canvasId, rgba) {
+  if (!rgba) return;
+  const canvas = $(canvasId);
+  const image = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.byteLength), 320, 200);
+  canvas.getContext('2d').putImageData(image, 0, 0);
+}
+
+function showFrames() {
+  if (!page.views) return;
+  const c64 = document.querySelector('input[name=frames-shown]:checked').value === 'c64';
+  const frames = c64 && page.views.c64 ? page.views.c64 : page.views.frames;
+  frames.forEach((f, i) => draw('view-frame' + (i + 1), f));
+  for (let i = 1; i <= 3; ++i) {
+    $('caption-frame' + i).textContent = 'Frame ' + i + (c64 && page.views.c64 ? ', as the C64 shows it' : '');
+  }
+}
+
+// "Ass Lace" is enabled exactly when neither "Per 2 line FLI" nor "Super Flicker reduction"
+// is on; disabling it leaves its state alone.
+function applyAssLaceRule() {
+  $('ass-lace').disabled = $('fli').checked || $('super-flicker').checked;
+}
+
+function framing() {
+  const mode = $('framing').value;
+  let aspect = $('aspect').value;
+  if (aspect === 'machine') aspect = $('ntsc').checked ? 'ntsc' : 'pal';
+  const whole = (input) => Math.max(0, Math.min(0x7fffffff, Math.floor(Number(input.value) || 0)));
+  return { mode: Framing[mode], left: whole($('offset-x')), top: whole($('offset-y')), aspect: Aspect[aspect] };
+}
+
+function updateFramingControls() {
+  const scaled = $('framing').value !== 'offset';
+  $('aspect').disabled = !scaled;
+  $('offset-x').disabled = scaled;
+  $('offset-y').disabled = scaled;
+}
+
+function options() {
+  let bits = 0;
+  const on = (id) => $(id).checked;
+  if (on('multithread') && page.threads) bits |= Option.multithread;
+  if (on('brute-force')) bits |= Option.bruteForce;
+  if (on('luma-overload')) bits |= Option.lumaOverload;
+  if (on('fli')) bits |= Option.fli;
+  if (on('super-flicker')) bits |= Option.superFlicker;
+  if (on('luma-only')) bits |= Option.lumaOnly;
+  if (on('ntsc')) bits |= Option.ntsc;
+  if (on('ass-lace')) bits |= Option.assLace;
+  return bits;
+}
+
+function ditherLevel() {
+  const level = Math.floor(Number($('dither').value));
+  return Number.isFinite(level) ? Math.max(0, Math.min(3, level)) : 2;
+}
+
+function updateButtons() {
+  $('process').disabled = !page.ready || page.busy || !page.picture;
+  $('stop').disabled = !page.busy;
+  $('picture-file').disabled = page.busy;
+}
+
+function baseName(name) {
+  const dot = name.lastIndexOf('.');
+  return dot > 0 ? name.slice(0, dot) : name;
+}
+
+function offerDownloads(files) {
+  for (const url of page.links) URL.revokeObjectURL(url);
+  page.links = [];
+  const stem = baseName(page.picture);
+  const kinds = [['prg', 'application/octet-stream'], ['raw', 'application/octet-stream'], ['png', 'image/png']];
+  for (const [kind, type] of kinds) {
+    const url = URL.createObjectURL(new Blob([files[kind]], { type }));
+    page.links.push(url);
+    const link = $('download-' + kind);
+    link.href = url;
+    link.download = stem + '.' + kind;
+  }
+  $('downloads').hidden = false;
+}
+
+function openPicture(file) {
+  if (!file || page.busy || !page.ready) return;
+  showError('');
+  setStatus('Opening ' + file.name + '\u2026');
+  page.pendingOpens += 1;
+  file.arrayBuffer().then((bytes) => {
+    page.worker.postMessage({ type: 'open', name: file.name, bytes, framing: framing() }, [bytes]);
+  }, (error) => {
+    page.pendingOpens -= 1;
+    showError(file.name + ': cannot be read: ' + error);
+  });
+}
+
+function reframe() {
+  updateFramingControls();
+  if (!page.picture || page.busy) return;
+  page.pendingOpens += 1;
+  page.worker.postMessage({ type: 'frame', framing: framing() });
+}
+
+const replies = {
+  ready: (m) => {
+    page.ready = true;
+    page.threads = m.threads;
+    page.labels = m.labels;
+    for (const element of document.querySelectorAll('[data-control]')) {
+      const label = m.labels[element.dataset.control];
+      if (label) element.textContent = label;
+    }
+    if (!m.threads) {
+      $('multithread').disabled = true;
+      $('multithread-label').title = 'Two workers need a cross-origin isolated page; this one runs one.';
+    }
+    setStatus('Ready: choose a picture (' + (m.threads ? 'two workers' : 'one worker') + ').');
+    updateButtons();
+  },
+  fatal: (m) => {
+    showError(m.message);
+    setStatus('');
+  },
+  opened: (m) => {
+    page.pendingOpens -= 1;
+    page.opened += 1;
+    if (!m.ok) {
+      showError(m.message);
+      setStatus(page.picture ? 'Still holding ' + page.picture + '.' : 'Choose a picture.');
+      updateButtons();
+      return;
+    }
+    showError('');
+    page.picture = m.name;
+    draw('view-source', m.source);
+    let info = m.name + ': ' + m.width + ' \u00d7 ' + m.height;
+    if (m.flattened) info += ', transparency flattened onto black';
+    $('picture-info').textContent = info;
+    setStatus('Ready to process ' + m.name + '.');
+    updateButtons();
+  },
+  started: () => {
+    page.progressSeen = [];
+    $('progress').value = 0;
+  },
+  progress: (m) => {
+    $('progress').value = m.value;
+    page.progressSeen.push(m.value);
+    if (m.views) {
+      draw('view-blend', m.views.blend);
+      page.views = { frames: m.views.frames, c64: null };
+      showFrames();
+    }
+  },
+  done: (m) => {
+    page.busy = false;
+    page.seconds = m.seconds;
+    $('progress').value = m.progress;
+    page.views = m.views;
+    draw('view-blend', m.views.blend);
+    showFrames();
+    offerDownloads(m.files);
+    page.pageSeconds = (performance.now() - page.processedAt) / 1000;
+    page.conversions += 1;
+    setStatus('Converted ' + page.picture + ' in ' + m.seconds.toFixed(2) + ' s.');
+    const hadFocus = document.activeElement === $('stop') || document.activeElement === document.body;
+    updateButtons();
+    if (hadFocus) $('process').focus();
+  },
+  failed: (m) => {
+    page.busy = false;
+    showError(m.message);
+    updateButtons();
+  },
+};
+
+function start() {
+  page.worker = new Worker('conversion-worker.js');
+  page.worker.onmessage = (event) => replies[event.data.type](event.data);
+  page.worker.onerror = (event) => {
+    showError('The converter stopped: ' + (event.message || 'unknown error') + '. Reload the page.');
+    page.ready = false;
+    page.busy = false;
+    updateButtons();
+  };
+
+  $('controls').addEventListener('submit', (event) => {
+    event.preventDefault();
+    if ($('process').disabled) return;
+    showError('');
+    page.processedAt = performance.now();
+    page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(),
+                              workers: page.threads && $('multithread').checked ? 2 : 1 });
+    // Busy from here on: "Stop" may follow at once, and reaches the job however short.
+    page.busy = true;
+    setStatus('Processing ' + page.picture + '\u2026');
+    const hadFocus = document.activeElement === $('process');
+    updateButtons();
+    if (hadFocus) $('stop').focus();
+  });
+  $('stop').addEventListener('click', () => page.worker.postMessage({ type: 'stop' }));
+  document.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape' && page.busy) page.worker.postMessage({ type: 'stop' });
+  });
+
+  $('picture-file').addEventListener('change', (event) => {
+    openPicture(event.target.files[0]);
+    event.target.value = '';  // choosing the same file again (changed meanwhile) opens it again
+  });
+  const zone = $('drop-zone');
+  zone.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    zone.classList.add('dragging');
+  });
+  zone.addEventListener('dragleave', () => zone.classList.remove('dragging'));
+  zone.addEventListener('drop', (event) => {
+    event.preventDefault();
+    zone.classList.remove('dragging');
+    openPicture(event.dataTransfer.files[0]);
+  });
+
+  $('fli').addEventListener('change', applyAssLaceRule);
+  $('super-flicker').addEventListener('change', applyAssLaceRule);
+  $('dither').addEventListener('change', () => {
+    $('dither').value = ditherLevel();
+    page.worker.postMessage({ type: 'dither', level: ditherLevel() });
+  });
+  $('luma-only').addEventListener('change', () =>
+    page.worker.postMessage({ type: 'lumaOnly', on: $('luma-only').checked }));
+  for (const id of ['framing', 'offset-x', 'offset-y', 'aspect']) $(id).addEventListener('change', reframe);
+  $('ntsc').addEventListener('change', () => {
+    if ($('framing').value !== 'offset' && $('aspect').value === 'machine') reframe();
+  });
+  for (const radio of document.querySelectorAll('input[name=zoom]')) {
+    radio.addEventListener('change', () => $('pictures').classList.toggle('zoom2', radio.value === '2' && radio.checked));
+  }
+  for (const radio of document.querySelectorAll('input[name=frames-shown]')) {
+    radio.addEventListener('change', showFrames);
+  }
+
+  applyAssLaceRule();
+  updateFramingControls();
+  updateButtons();
+}
+
+start();
