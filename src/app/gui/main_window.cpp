@@ -133,6 +133,9 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
 
   main->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(main->window), kWindowTitle);
+  // The icon the installation puts in the hicolor theme (the desktop entry's); a window run
+  // from the build folder finds none and keeps the desktop's default.
+  gtk_window_set_icon_name(GTK_WINDOW(main->window), "peltrix");
   gtk_window_move(GTK_WINDOW(main->window), kWindowX, kWindowY);
   g_signal_connect(main->window, "realize", G_CALLBACK(limitWindowFrame), nullptr);
 
