@@ -100,20 +100,38 @@ async function catchDownloads(browser, folder) {
   });
   await cdp.send('Browser.setDownloadBehavior',
     { behavior: 'allowAndName', downloadPath: folder, eventsEnabled: true });
+  // A click that starts no download within a few seconds is tried again (said in the log):
+  // under a heavily loaded machine a click was once lost before the browser saw it. A page
+  // whose link does not work still fails, after the last try.
   return async (page, linkId) => {
     const arrived = new Promise((resolve) => { current = { resolve }; });
     const download = current;
-    await page.click('#' + linkId);
     try {
+      for (let attempt = 1; ; attempt += 1) {
+        await page.click('#' + linkId);
+        const begun = await waitUntil(() => download.guid, attempt < 3 ? 5000 : 20000);
+        if (begun) break;
+        if (attempt === 3) throw new Error('download of ' + linkId + ': three clicks started no download');
+        console.log('note: a click on ' + linkId + ' started no download in 5 s; clicking again');
+      }
       return await withTimeout(arrived, 20000, 'download of ' + linkId);
     } catch (error) {
-      error.message += download.guid ? ' (begun, last state ' + download.state + ')'
-        : ' (the click started no download)';
+      if (download.guid) error.message += ' (begun, last state ' + download.state + ')';
       throw error;
     } finally {
       current = null;
     }
   };
+}
+
+// Whether `condition()` holds within `ms`, looked at every 20 ms.
+async function waitUntil(condition, ms) {
+  const end = Date.now() + ms;
+  while (!condition()) {
+    if (Date.now() >= end) return false;
+    await new Promise((resolve) => setTimeout(resolve, 20));
+  }
+  return true;
 }
 
 function withTimeout(promise, ms, what) {
