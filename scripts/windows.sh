@@ -9,10 +9,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tests=OFF
-linux_convert=
+test_options=()
 if [ "${1:-}" = "--tests" ]; then
   tests=ON
-  linux_convert="$(cd "$2" && pwd)/peltrix-convert"
+  test_options=(-DPELTRIX_LINUX_CONVERT="$(cd "$2" && pwd)/peltrix-convert")
   shift 2
 fi
 build=${1:-$root/build-win}
@@ -24,7 +24,7 @@ prefix=$(bash "$root/scripts/windows_deps.sh" "$build/deps")
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DPELTRIX_WINDOWS_DEPS="$prefix" -DCMAKE_BUILD_TYPE=Release \
   -DPELTRIX_GUI=OFF -DPELTRIX_BENCH=OFF -DPELTRIX_TESTS="$tests" \
-  -DPELTRIX_WIN32_WINDOW_TESTS="$tests" -DPELTRIX_LINUX_CONVERT="$linux_convert" \
+  -DPELTRIX_WIN32_WINDOW_TESTS="$tests" "${test_options[@]}" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine_run.sh;$build/wine" "${@:2}" >/dev/null
 cmake --build "$build" -j "$jobs"
 echo "Windows build: peltrix.exe, peltrix-convert.exe and $build/peltrix-windows.zip"

@@ -25,7 +25,7 @@ void appendExpanded(const std::wstring& argument, std::vector<std::string>& out)
   }
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = FindFirstFileW(argument.c_str(), &found);
+  const HANDLE search = FindFirstFileW(windowsPath(utf8).c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -70,7 +70,7 @@ std::string reasonForMissing(const std::string& path, DWORD error) {
     if (cut == ancestor.rend()) break;
     ancestor.erase(cut.base() - 1, ancestor.end());
     if (ancestor.empty() || ancestor.back() == ':') break;  // the root or a drive
-    const DWORD attributes = GetFileAttributesW(toUtf16(ancestor).c_str());
+    const DWORD attributes = GetFileAttributesW(windowsPath(ancestor).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return reasonOf(ERROR_DIRECTORY);
       break;
@@ -95,7 +95,7 @@ class Handle {
 
 // Opens `path` for its attributes only (folders too, through backup semantics).
 HANDLE openForQuery(const std::string& path) {
-  return CreateFileW(toUtf16(path).c_str(), 0,
+  return CreateFileW(windowsPath(path).c_str(), 0,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
@@ -120,7 +120,7 @@ HANDLE asHandle(intptr_t h) {
 
 std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
   using Kind = FileReadError::Kind;
-  const std::wstring wide = toUtf16(path);
+  const std::wstring wide = windowsPath(path);
   if (wide.empty() && !path.empty())
     throw FileReadError(Kind::Open, reasonOf(ERROR_NO_UNICODE_TRANSLATION));
   // Backup semantics let a folder open, so that it is told apart from a missing file.
@@ -166,7 +166,7 @@ std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
   if (path_.empty()) throw FileWriteError("cannot write a file with an empty name");
-  const std::wstring target = toUtf16(path_);
+  const std::wstring target = windowsPath(path_);
   if (target.empty()) fail(reasonOf(ERROR_NO_UNICODE_TRANSLATION));
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -181,8 +181,8 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
                          : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   for (int attempt = 0; handle_ == -1; ++attempt) {
     tempPath_ = temporaryPathFor(path_);
-    const HANDLE h = CreateFileW(toUtf16(tempPath_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileW(windowsPath(tempPath_).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_NEW, kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
       if (error == ERROR_FILE_EXISTS && attempt <= 100) continue;
@@ -200,7 +200,7 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::discard() noexcept {
   if (handle_ != -1) CloseHandle(asHandle(handle_));
   handle_ = -1;
-  if (!tempPath_.empty()) DeleteFileW(toUtf16(tempPath_).c_str());
+  if (!tempPath_.empty()) DeleteFileW(windowsPath(tempPath_).c_str());
   tempPath_.clear();
 }
 
@@ -232,7 +232,7 @@ void AtomicFile::finish() {
 void AtomicFile::commit() {
   if (handle_ != -1) finish();
   if (tempPath_.empty()) fail("the file is already closed");
-  if (!MoveFileExW(toUtf16(tempPath_).c_str(), toUtf16(path_).c_str(),
+  if (!MoveFileExW(windowsPath(tempPath_).c_str(), windowsPath(path_).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     fail(reasonOf(GetLastError()));
   }
@@ -243,7 +243,8 @@ void AtomicFile::commitNew() {
   if (handle_ != -1) finish();
   if (tempPath_.empty()) fail("the file is already closed");
   // Without MOVEFILE_REPLACE_EXISTING the move itself fails when the target has appeared.
-  if (!MoveFileExW(toUtf16(tempPath_).c_str(), toUtf16(path_).c_str(), MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(windowsPath(tempPath_).c_str(), windowsPath(path_).c_str(),
+                   MOVEFILE_WRITE_THROUGH)) {
     fail(reasonOf(GetLastError()));
   }
   tempPath_.clear();
@@ -251,7 +252,7 @@ void AtomicFile::commitNew() {
 
 bool pathExists(const std::string& path) {
   // A link's own attributes are read without following it, so a dangling link exists too.
-  return !path.empty() && GetFileAttributesW(toUtf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return !path.empty() && GetFileAttributesW(windowsPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -275,7 +276,7 @@ bool isTerminal(std::FILE* stream) {
 
 bool isDirectory(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(toUtf16(path).c_str());
+  const DWORD attributes = GetFileAttributesW(windowsPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

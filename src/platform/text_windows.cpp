@@ -24,6 +24,22 @@ std::string toUtf8(const std::wstring& utf16) {
   return text;
 }
 
+std::wstring windowsPath(const std::string& utf8) {
+  // CreateDirectoryW's limit (MAX_PATH less room for an 8.3 name) is the lowest of the calls.
+  constexpr size_t kLongFrom = MAX_PATH - 12;
+  std::wstring wide = toUtf16(utf8);
+  if (wide.size() < kLongFrom || wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0)
+    return wide;
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD n = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (n == 0 || n >= needed) return wide;
+  full.resize(n);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 std::string systemMessage(unsigned long error) {
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(

@@ -197,6 +197,68 @@ TEST(Files, PathsSplitAndJoinAtEitherSeparatorAndAfterADrive) {
   EXPECT_NE(fileNameKey("cat.prg"), fileNameKey("dog.prg"));
 }
 
+TEST(Files, LongPathsAreMadeWholeAndMarkedShortOnesKeptAsTheyAre) {
+  EXPECT_EQ(windowsPath("C:\\Bilder\\cat.jpg"), L"C:\\Bilder\\cat.jpg");
+  EXPECT_EQ(windowsPath("out/cat.prg"), L"out/cat.prg");
+  EXPECT_EQ(windowsPath("Stra\xdf"
+                        "e.png"),
+            L"")
+      << "no UTF-8: no path";
+
+  const std::string folder(120, 'f');
+  const std::string longPath = "C:/" + folder + "/x/../" + folder + "/cat.jpg";
+  const std::wstring wideFolder(folder.begin(), folder.end());
+  EXPECT_EQ(windowsPath(longPath), L"\\\\?\\C:\\" + wideFolder + L"\\" + wideFolder + L"\\cat.jpg")
+      << "whole, backslashed, the .. resolved: the marked form is taken literally";
+  EXPECT_EQ(windowsPath("\\\\server\\share\\" + folder + "\\" + folder + "\\cat.jpg"),
+            L"\\\\?\\UNC\\server\\share\\" + wideFolder + L"\\" + wideFolder + L"\\cat.jpg");
+  const std::string marked = "\\\\?\\C:\\" + folder + "\\" + folder + "\\cat.jpg";
+  EXPECT_EQ(windowsPath(marked), std::wstring(marked.begin(), marked.end()));
+}
+
+TEST(Files, PicturesAndSavesWorkPastTheOld260CharacterLimit) {
+  ScratchDir dir;
+  // The C library cannot remove so deep a tree (std::filesystem fails on it): the test does.
+  struct DeepTree {
+    std::vector<std::string> folders, files;
+    ~DeepTree() {
+      for (const std::string& f : files) DeleteFileW(windowsPath(f).c_str());
+      for (auto f = folders.rbegin(); f != folders.rend(); ++f)
+        RemoveDirectoryW(windowsPath(*f).c_str());
+    }
+  } tree;
+  std::string folder = utf8(dir.path());
+  for (int level = 0; level < 4; ++level) {
+    folder += "\\Bilder von Zo\xc3\xab, Teil " + std::to_string(level) + std::string(60, '_');
+    ASSERT_TRUE(CreateDirectoryW(windowsPath(folder).c_str(), nullptr)) << folder;
+    tree.folders.push_back(folder);
+  }
+  const std::string picture = folder +
+                              "\\Stra\xc3\x9f"
+                              "e.png";
+  const std::string program = folder +
+                              "/Stra\xc3\x9f"
+                              "e.prg";
+  ASSERT_GT(program.size(), 300u);
+  tree.files = {picture, program};
+
+  writeFile(picture, encodeRgbPng(8, 8, distinct));
+  EXPECT_TRUE(pathExists(picture));
+  EXPECT_TRUE(isDirectory(folder));
+  EXPECT_EQ(loadPicture(picture).rgb, expectedTopLeft(8, 8, distinct));
+  EXPECT_TRUE(sameFile(picture, folder + "/./Stra\xc3\x9f"
+                                         "e.png"));
+  {
+    AtomicFile file(program);
+    file.write(std::vector<uint8_t>{1, 2, 3});
+    file.commitNew();
+  }
+  EXPECT_EQ(readWholeFile(program, 16), (std::vector<uint8_t>{1, 2, 3}));
+  writeFile(program, std::vector<uint8_t>{4});  // replacing works there too
+  EXPECT_EQ(readWholeFile(program, 16), (std::vector<uint8_t>{4}));
+  EXPECT_FALSE(sameFile(picture, program));
+}
+
 TEST(Files, CommitNewNeverReplacesAFileThatAppeared) {
   ScratchDir dir;
   const std::string target = utf8(dir.path() / "late.prg");
