@@ -1,8 +1,10 @@
 // What the window's menu items, buttons, checkboxes, spin and refresh timer do, once for every
 // skin (GTK, Win32). A skin's MainWindow holds the shared state and its dialogs; the skin's
 // namespace gives the few control primitives below, found by argument-dependent lookup. So
-// both windows run the very same commands, and a skin only reads and sets its controls.
-// All run on the GUI thread; a command whose precondition fails does nothing and shows nothing.
+// both windows run the very same commands, and a skin only reads and sets its controls: every
+// menu item, button, checkbox, the spin, the refresh timer and the close box call exactly
+// these functions, and tests drive the window through them as a user does. All run on the
+// GUI thread; a command whose precondition fails does nothing and shows nothing.
 #pragma once
 
 #include <concepts>
@@ -43,20 +45,22 @@ bool reportFailure(W& main, const CommandResult& result) {
   return true;
 }
 
+}  // namespace window_commands
+
 // Opens `path` (UTF-8) as the new source picture and shows it in the source view. A file
 // that cannot be decoded keeps the previous picture and shows the decoder's reason. Returns
 // whether the picture was replaced.
 template <WindowSkin W>
 bool openPictureFromPath(W& main, const std::string& path) {
   const CommandResult result = openPicture(main.state, path);
-  if (reportFailure(main, result) || !result.ok()) return false;
+  if (window_commands::reportFailure(main, result) || !result.ok()) return false;
   showSourcePicture(main);
   return true;
 }
 
 // "Open Bitmap": no job running; asks for a file and opens it.
 template <WindowSkin W>
-void openBitmap(W& main) {
+void onOpenBitmap(W& main) {
   if (jobRunning(main.state)) return;
   const std::string path = main.dialogs.chooseOpenPath();
   if (path.empty()) return;
@@ -66,30 +70,39 @@ void openBitmap(W& main) {
 // "Save Raw" / "Save Prg": a finished result and no job running; asks for a path and writes
 // the file there, showing any failure. Returns false when the precondition failed (no dialog).
 template <WindowSkin W>
-bool save(W& main, SaveForm form) {
+bool saveThroughDialog(W& main, SaveForm form) {
   if (!canSave(main.state)) return false;
   const std::string path = main.dialogs.chooseSavePath(form);
   if (path.empty()) return true;
   if (form == SaveForm::Raw) {
-    reportFailure(main, saveRaw(main.state, path));
+    window_commands::reportFailure(main, saveRaw(main.state, path));
   } else {
     const ProgramFileOptions options{.superFlicker = isOn(main, kSuperFlickerBox),
                                      .ntsc = isOn(main, kNtscBox),
                                      .assLace = isOn(main, kAssLaceBox)};
-    reportFailure(main, saveProgram(main.state, path, options));
+    window_commands::reportFailure(main, saveProgram(main.state, path, options));
   }
   return true;
+}
+template <WindowSkin W>
+bool onSaveRaw(W& main) {
+  return saveThroughDialog(main, SaveForm::Raw);
+}
+template <WindowSkin W>
+bool onSavePrg(W& main) {
+  return saveThroughDialog(main, SaveForm::Program);
 }
 
 // "Exit" and the close box: ends the process at once with status 0, even mid-job. No
 // clean-up on purpose: workers may be mid-cell and must not be waited for.
-[[noreturn]] inline void exitNow() {
+template <WindowSkin W>
+[[noreturn]] void onExit(W&) {
   std::_Exit(0);
 }
 
 // "About": the modal about box.
 template <WindowSkin W>
-void about(W& main) {
+void onAbout(W& main) {
   main.dialogs.showAbout();
 }
 
@@ -97,7 +110,7 @@ void about(W& main) {
 // job runs. Without its timer a job would never be reported finished: then it is stopped,
 // its workers leave their loops (after the cell they are on), and it is completed at once.
 template <WindowSkin W>
-void process(W& main) {
+void onProcess(W& main) {
   const JobOptions options{.multithread = isOn(main, kMultithreadBox),
                            .bruteForce = isOn(main, kBruteForceBox),
                            .lumaOverload = isOn(main, kLumaOverloadBox),
@@ -126,14 +139,14 @@ void process(W& main) {
 
 // "Stop": asks the running job's workers to skip their remaining cells.
 template <WindowSkin W>
-void stop(W& main) {
+void onStop(W& main) {
   if (!jobRunning(main.state)) return;
   requestStop(main.state);
 }
 
 // The "Dithering" spin changed: its text shows the new value and the dither level follows.
 template <WindowSkin W>
-void ditherChanged(W& main) {
+void onDitherChanged(W& main) {
   const int level = spinValue(main);
   setSpinText(main, level);
   setDitherLevel(main.state, level);
@@ -148,14 +161,14 @@ void applyAssLaceRule(W& main) {
 
 // "Luma only mode" clicked: the workers read the new state before their next cell.
 template <WindowSkin W>
-void lumaOnlyToggled(W& main) {
+void onLumaOnlyToggled(W& main) {
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
 }
 
 // One tick of the refresh timer: progress bar, previews, completion test and, once every
 // worker is done, the completion step. Returns whether the timer keeps running.
 template <WindowSkin W>
-bool refreshTick(W& main) {
+bool onRefreshTick(W& main) {
   setProgress(main, progressValue(main.state));
   refreshPreviews(main);
   if (!jobFinished(main.state)) return true;
@@ -165,5 +178,4 @@ bool refreshTick(W& main) {
   return false;
 }
 
-}  // namespace window_commands
 }  // namespace peltrix

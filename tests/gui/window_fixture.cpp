@@ -37,7 +37,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() {
   if (window != nullptr && state->job.busy.load() != 0) {
     // The workers read the shared state: never free it under a running job.
-    gui::onStop(*window);
+    onStop(*window);
     EXPECT_TRUE(waitForCompletion(600)) << "a stopped job did not complete";
   }
   window.reset();

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/gui/handlers.hpp"
 #include "app/gui/main_window.hpp"
 #include "app/shared_state.hpp"
+#include "app/window_commands.hpp"
 #include "xvfb_display.hpp"
 
 namespace peltrix::testing {

@@ -4,8 +4,8 @@
 
 #include "app/commands.hpp"
 #include "app/gui/banner.hpp"
-#include "app/gui/handlers.hpp"
 #include "app/gui/window_parts.hpp"
+#include "app/window_commands.hpp"
 #include "output/preview_draw_gtk.hpp"
 
 namespace peltrix::gui {

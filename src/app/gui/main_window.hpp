@@ -1,6 +1,6 @@
 // The main window: a fixed container holding the 27 controls of the layout table, the menu
 // bar, the pictures the views show and the refresh timer. One MainWindow is built at
-// start-up around the one SharedState; the command handlers (handlers.hpp) act on it.
+// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -65,5 +65,9 @@ void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a fu
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture, undithered, in the source view.
 void showSourcePicture(MainWindow& main);
+// The refresh timer at the window's period (4000 ms): false (and the reason) if it cannot be
+// started. Stopping it is allowed from inside its own tick.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
+void stopRefreshTimer(MainWindow& main);
 
 }  // namespace peltrix::gui

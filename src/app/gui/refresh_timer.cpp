@@ -1,5 +1,6 @@
 // The refresh timer: runs from "Process" until the tick that completes the job.
-#include "app/gui/handlers.hpp"
+#include "app/gui/main_window.hpp"
+#include "app/window_commands.hpp"
 
 namespace peltrix::gui {
 

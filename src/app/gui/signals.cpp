@@ -1,13 +1,14 @@
 #include "app/gui/dialogs.hpp"
-#include "app/gui/handlers.hpp"
+#include "app/gui/main_window.hpp"
 #include "app/gui/window_parts.hpp"
+#include "app/window_commands.hpp"
 
 namespace peltrix::gui {
 namespace {
 
 using Handler = void (*)(MainWindow&);
 
-// GTK hands every callback the MainWindow as user data; these adapters forward to handlers.
+// GTK hands every callback the MainWindow as user data; these adapters forward to the commands.
 template <Handler handler>
 void forward(GtkWidget*, gpointer data) {
   handler(*static_cast<MainWindow*>(data));
@@ -31,18 +32,18 @@ void exitItem(MainWindow& main) {
 }  // namespace
 
 void connectSignals(MainWindow& main) {
-  connect<onOpenBitmap>(main, main.menuItems[kOpenBitmapItem], "activate");
+  connect<onOpenBitmap<MainWindow>>(main, main.menuItems[kOpenBitmapItem], "activate");
   connect<saveRawItem>(main, main.menuItems[kSaveRawItem], "activate");
   connect<savePrgItem>(main, main.menuItems[kSavePrgItem], "activate");
   connect<exitItem>(main, main.menuItems[kExitItem], "activate");
-  connect<onAbout>(main, main.menuItems[kAboutItem], "activate");
+  connect<onAbout<MainWindow>>(main, main.menuItems[kAboutItem], "activate");
 
-  connect<onProcess>(main, main.controls[kProcessButton], "clicked");
-  connect<onStop>(main, main.controls[kStopButton], "clicked");
-  connect<onDitherChanged>(main, main.controls[kDitherSpin], "value-changed");
-  connect<applyAssLaceRule>(main, main.controls[kFliBox], "toggled");
-  connect<applyAssLaceRule>(main, main.controls[kSuperFlickerBox], "toggled");
-  connect<onLumaOnlyToggled>(main, main.controls[kLumaOnlyBox], "toggled");
+  connect<onProcess<MainWindow>>(main, main.controls[kProcessButton], "clicked");
+  connect<onStop<MainWindow>>(main, main.controls[kStopButton], "clicked");
+  connect<onDitherChanged<MainWindow>>(main, main.controls[kDitherSpin], "value-changed");
+  connect<applyAssLaceRule<MainWindow>>(main, main.controls[kFliBox], "toggled");
+  connect<applyAssLaceRule<MainWindow>>(main, main.controls[kSuperFlickerBox], "toggled");
+  connect<onLumaOnlyToggled<MainWindow>>(main, main.controls[kLumaOnlyBox], "toggled");
 
   // The close box ends the program like "Exit", without asking.
   g_signal_connect(main.window, "delete-event",

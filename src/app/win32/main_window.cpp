@@ -7,9 +7,9 @@
 
 #include "app/commands.hpp"
 #include "app/win32/banner.hpp"
-#include "app/win32/handlers.hpp"
 #include "app/win32/resource_ids.h"
 #include "app/win32/window_parts.hpp"
+#include "app/window_commands.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::win32 {

@@ -1,6 +1,6 @@
 // The Win32 main window: the 27 controls of the window table (Win32 column) as child windows,
 // the menu, the pictures the views show and the refresh timer. One MainWindow is built at
-// start-up around the one SharedState; the command handlers (handlers.hpp) act on it.
+// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
 #pragma once
 
 #include <windows.h>
@@ -75,5 +75,9 @@ void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a f
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture, undithered, in the source view.
 void showSourcePicture(MainWindow& main);
+// Timer 1 at the window's period (4000 ms): false (and the reason) if Windows refuses.
+// Stopping it is allowed from inside its own tick.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
+void stopRefreshTimer(MainWindow& main);
 
 }  // namespace peltrix::win32

@@ -1,6 +1,6 @@
 // The refresh timer: timer 1 of the main window, from "Process" until the tick that completes
 // the job.
-#include "app/win32/handlers.hpp"
+#include "app/win32/main_window.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::win32 {

@@ -4,8 +4,9 @@
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
 
-#include "app/win32/handlers.hpp"
+#include "app/win32/main_window.hpp"
 #include "app/win32/window_parts.hpp"
+#include "app/window_commands.hpp"
 
 namespace peltrix::win32 {
 namespace {
