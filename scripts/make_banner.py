@@ -101,6 +101,14 @@ def png_chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
+def encode_rgb_png(width, height, rows):
+    """An 8-bit RGB PNG of `rows`, each the bytes R, G, B of its pixels."""
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    raw = b"".join(b"\x00" + bytes(row) for row in rows)  # filter type 0 on every row
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header)
+            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+
+
 def encode_png(pixels):
     header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 3, 0, 0, 0)  # 8-bit palette image
     palette = b"".join(struct.pack(">I", c)[1:] for c in PALETTE)

@@ -11,8 +11,7 @@ import struct
 import sys
 
 from make_banner import (BLACK, BLUE, GREEN, LIGHT_BLUE, LOGO_GLYPHS, LOGO_ROW_COLOURS,
-                         PALETTE, RED, png_chunk)
-import zlib
+                         PALETTE, RED, encode_rgb_png)
 
 UNITS = 50  # the drawing is laid out on a 50 x 50 grid and sampled at the size asked for
 
@@ -60,10 +59,7 @@ def rgb(index):
 
 def encode_png(rows):
     size = len(rows)
-    header = struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)  # 8-bit RGB
-    raw = b"".join(b"\x00" + b"".join(bytes(rgb(i)) for i in row) for row in rows)
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header)
-            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+    return encode_rgb_png(size, size, (b"".join(bytes(rgb(i)) for i in row) for row in rows))
 
 
 def encode_ico(rows):

@@ -11,11 +11,9 @@ comes out the same:
 """
 import colorsys
 import math
-import struct
 import sys
-import zlib
 
-from make_banner import TEXT_GLYPHS, png_chunk
+from make_banner import TEXT_GLYPHS, encode_rgb_png
 
 WIDTH, HEIGHT = 320, 200
 LEFT, RIGHT = 8, 312  # the card's bands span these columns
@@ -213,12 +211,8 @@ def draw_card():
 
 
 def encode_png(rows):
-    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 2, 0, 0, 0)  # 8-bit RGB
-    raw = b"".join(
-        b"\x00" + bytes(min(255, max(0, int(c + 0.5))) for pixel in row for c in pixel)
-        for row in rows)
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header)
-            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+    return encode_rgb_png(WIDTH, HEIGHT, (
+        bytes(min(255, max(0, int(c + 0.5))) for pixel in row for c in pixel) for row in rows))
 
 
 def main():

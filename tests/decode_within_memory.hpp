@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <string>
+
+#include "colour/picture.hpp"
 
 namespace peltrix::fixtures {
 
@@ -21,5 +24,17 @@ constexpr bool kCanLimitAddressSpace = true;
 // `budget` at any moment, even for an allocation it never touched. A hard limit of 4 GiB more
 // keeps a runaway decoder from hurting the machine.
 std::string decodeWithinMemory(const std::function<void()>& decode, std::size_t budget);
+
+// How `decode` ended, in the words above but for the budget: both platforms' measuring wraps it.
+inline std::string decodeOutcome(const std::function<void()>& decode) {
+  try {
+    decode();
+    return "ok";
+  } catch (const PictureLoadError& e) {
+    return std::string("error: ") + e.what();
+  } catch (const std::exception& e) {
+    return std::string("crashed / out of memory: ") + e.what();
+  }
+}
 
 }  // namespace peltrix::fixtures

@@ -51,6 +51,16 @@ inline std::vector<uint32_t> expectedTopLeft(int width, int height, const PixelF
   return out;
 }
 
+// What loading `path` says: the error's message, or "loaded".
+inline std::string loadError(const std::string& path) {
+  try {
+    loadPicture(path);
+  } catch (const PictureLoadError& e) {
+    return e.what();
+  }
+  return "loaded";
+}
+
 // Largest per-channel difference between two 320 x 200 pictures.
 inline int maxChannelDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
   int worst = 0;

@@ -13,15 +13,6 @@ namespace {
 
 using namespace fixtures;
 
-std::string loadError(const std::string& path) {
-  try {
-    loadPicture(path);
-  } catch (const PictureLoadError& e) {
-    return e.what();
-  }
-  return "loaded";
-}
-
 Bytes smallBmp() {
   BmpBuilder b;
   b.width = 8, b.height = 8;

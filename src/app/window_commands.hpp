@@ -25,6 +25,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, 
   { w.state } -> std::convertible_to<SharedState&>;
   { w.dialogs } -> std::convertible_to<DialogHooks&>;
   { isOn(cw, id) } -> std::same_as<bool>;
+  setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
   setSpinText(w, n);      // the spin does not format its own value
   setEnabled(w, id, on);  // greys a control out, or back
@@ -46,6 +47,20 @@ bool reportFailure(W& main, const CommandResult& result) {
 }
 
 }  // namespace window_commands
+
+// The start-up states but for the spin's own position, which the skin sets: the spin's text
+// "2"; "Multithread", "Brute Force", "Luma overload reduction" and "Per 2 line FLI" on; "Ass
+// Lace" disabled; the dither level and "Luma only mode" as the controls show them.
+template <WindowSkin W>
+void applyInitialStates(W& main) {
+  setSpinText(main, kDefaultDitherLevel);
+  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
+    setOn(main, box, true);
+  }
+  setEnabled(main, kAssLaceBox, false);
+  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+  setDitherLevel(main.state, kDefaultDitherLevel);
+}
 
 // Opens `path` (UTF-8) as the new source picture and shows it in the source view. A file
 // that cannot be decoded keeps the previous picture and shows the decoder's reason. Returns

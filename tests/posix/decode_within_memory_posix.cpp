@@ -41,15 +41,7 @@ std::string decodeWithinMemory(const std::function<void()>& decode, std::size_t 
     const rlim_t limit = start + (std::size_t{4} << 30);
     const rlimit r{limit, limit};
     ::setrlimit(RLIMIT_AS, &r);
-    std::string result;
-    try {
-      decode();
-      result = "ok";
-    } catch (const PictureLoadError& e) {
-      result = std::string("error: ") + e.what();
-    } catch (const std::exception& e) {
-      result = std::string("crashed / out of memory: ") + e.what();
-    }
+    std::string result = decodeOutcome(decode);
     const std::size_t growth = addressSpace().second - start;
     if (growth > budget) result = "used " + std::to_string(growth >> 20) + " MiB";
     if (::write(channel[1], result.data(), result.size()) < 0) _exit(2);

@@ -21,15 +21,6 @@ namespace {
 
 using namespace fixtures;
 
-std::string loadError(const std::string& path) {
-  try {
-    loadPicture(path);
-  } catch (const PictureLoadError& e) {
-    return e.what();
-  }
-  return "loaded";
-}
-
 std::vector<uint8_t> readBytes(const std::string& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};

@@ -95,15 +95,7 @@ std::string decodeWithinMemory(const std::function<void()>& decode, std::size_t 
   const long long start = meter.live;
   meter.peak = start;
   meter.limit = start + (1LL << 32);
-  std::string result;
-  try {
-    decode();
-    result = "ok";
-  } catch (const PictureLoadError& e) {
-    result = std::string("error: ") + e.what();
-  } catch (const std::exception& e) {
-    result = std::string("crashed / out of memory: ") + e.what();
-  }
+  std::string result = decodeOutcome(decode);
   meter.limit = LLONG_MAX;
   const long long growth = meter.peak - start;
   if (growth > static_cast<long long>(budget))

@@ -24,15 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace fixtures;
 
-std::string loadError(const std::string& path) {
-  try {
-    loadPicture(path);
-  } catch (const PictureLoadError& e) {
-    return e.what();
-  }
-  return "loaded";
-}
-
 std::string writeError(const std::string& path, const std::vector<uint8_t>& bytes) {
   try {
     writeFile(path, bytes);

@@ -159,13 +159,7 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
 
 void setInitialStates(MainWindow& main) {
   gtk_spin_button_set_value(GTK_SPIN_BUTTON(main.controls[kDitherSpin]), kDefaultDitherLevel);
-  setSpinText(main, kDefaultDitherLevel);
-  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
-    setOn(main, box, true);
-  }
-  setEnabled(main, kAssLaceBox, false);
-  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
-  setDitherLevel(main.state, kDefaultDitherLevel);
+  applyInitialStates(main);
 }
 
 void setSpinText(MainWindow& main, int level) {

@@ -204,13 +204,7 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
 
 void setInitialStates(MainWindow& main) {
   SendMessageW(main.controls[kDitherSpin], UDM_SETPOS32, 0, kDefaultDitherLevel);
-  setSpinText(main, kDefaultDitherLevel);
-  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
-    setOn(main, box, true);
-  }
-  setEnabled(main, kAssLaceBox, false);
-  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
-  setDitherLevel(main.state, kDefaultDitherLevel);
+  applyInitialStates(main);
 }
 
 bool isOn(const MainWindow& main, ControlId checkBox) {
