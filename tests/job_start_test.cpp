@@ -11,6 +11,7 @@
 #include "app/commands.hpp"
 #include "colour/rgb.hpp"
 #include "job_fakes.hpp"
+#include "platform/threads.hpp"
 
 namespace peltrix {
 namespace {
@@ -225,7 +226,7 @@ TEST(JobStart, FailingToStartWorkerBStopsWorkerAAndLeavesTheJobIdle) {
   int started = 0;
   seams.startThread = [&started](std::function<void()> body) {
     if (started++ == 1) throw std::system_error(std::make_error_code(std::errc::not_enough_memory));
-    std::thread(std::move(body)).detach();
+    startDetachedThread(std::move(body));
   };
   std::string error;
   EXPECT_EQ(startJob(*state, standardTwoWorkers(), &error, &seams), StartResult::WorkerFailed);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
-#include <thread>
 
 #include "colour/tables.hpp"
+#include "platform/threads.hpp"
 
 namespace peltrix {
 
@@ -85,7 +85,7 @@ void startThread(const JobSeams* seams, std::function<void()> body) {
     seams->startThread(std::move(body));
     return;
   }
-  std::thread(std::move(body)).detach();  // never joined: the worker ends by itself
+  startDetachedThread(std::move(body));  // never joined: the worker ends by itself
 }
 
 void resetJobFlags(JobFlags& job) {

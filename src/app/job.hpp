@@ -24,7 +24,7 @@ struct JobOptions {
 enum class StartResult { Started, Busy, WorkerFailed };
 
 // Lets tests replace what the workers run and how their threads start. Empty members mean
-// the real engine and a detached std::thread.
+// the real engine and a detached thread of the platform (platform/threads.hpp).
 struct JobSeams {
   std::function<CellWork&(int worker)> work;  // worker 0 is A, 1 is B
   // Runs `body` on a new thread; throws (e.g. std::system_error) when it cannot.
