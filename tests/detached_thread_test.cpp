@@ -5,11 +5,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
 
+#include "app/job_wake_up.hpp"
 #include "job_fakes.hpp"
 #include "platform/threads.hpp"
 
@@ -20,19 +19,15 @@ namespace {
 class Counter {
  public:
   void raise() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++count_;
-    changed_.notify_all();
+    wakeUp_.notifyWith([this] { count_.fetch_add(1); });
   }
   bool reaches(int count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return count_ >= count; });
+    return wakeUp_.waitFor([&] { return count_.load() >= count; }, std::chrono::seconds(60));
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int count_ = 0;
+  JobWakeUp wakeUp_;
+  std::atomic<int> count_{0};
 };
 
 TEST(DetachedThread, TheCallerGoesOnWhileTheBodyRunsAndTheBodyIsReleasedAfter) {

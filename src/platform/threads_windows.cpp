@@ -1,7 +1,7 @@
 // Detached threads on Windows: KERNEL32's own, not std::thread. The mingw runtime's
 // std::thread goes through its POSIX-threads emulation, whose detached threads were seen to
-// hang the program for good when the machine is busy (under wine, one start in a few
-// thousand); a thread whose handle is simply closed has none of that bookkeeping.
+// hang the program for good when the machine is busy (under wine, within a thousand or so
+// starts); a thread whose handle is simply closed has none of that bookkeeping.
 #include <windows.h>
 
 #include <exception>
