@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/batch_run.hpp"
-#include "app/cli/picture_run.hpp"
-#include "app/commands.hpp"
-#include "app/job.hpp"
+#include "frontends/cli/batch_run.hpp"
+#include "frontends/cli/picture_run.hpp"
+#include "core/commands.hpp"
+#include "core/job.hpp"
 
 namespace peltrix::cli {
 namespace {

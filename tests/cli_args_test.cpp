@@ -1,10 +1,10 @@
 // The command line's parser on its own: every spelling getopt_long brings, --frames with and
 // without --outdir, the framing options and their defaults, and the exact usage messages.
-#include "app/cli/cli_args.hpp"
+#include "frontends/cli/cli_args.hpp"
 
 #include <gtest/gtest.h>
 
-#include "app/cli/warnings.hpp"
+#include "frontends/cli/warnings.hpp"
 
 namespace peltrix::cli {
 namespace {

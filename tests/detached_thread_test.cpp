@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/job_wake_up.hpp"
+#include "core/job_wake_up.hpp"
 #include "job_fakes.hpp"
 #include "platform/threads.hpp"
 

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <memory>
 
-#include "app/commands.hpp"
+#include "core/commands.hpp"
 #include "job_fakes.hpp"
 #include "output/writers.hpp"
 #include "scratch_folder.hpp"

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/job.hpp"
-#include "app/worker.hpp"
+#include "core/job.hpp"
+#include "core/worker.hpp"
 #include "colour/tables.hpp"
 #include "output/preview_render.hpp"
 

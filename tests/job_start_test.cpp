@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/commands.hpp"
+#include "core/commands.hpp"
 #include "colour/rgb.hpp"
 #include "job_fakes.hpp"
 #include "platform/threads.hpp"

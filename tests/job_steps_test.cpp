@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/job.hpp"
+#include "core/job.hpp"
 #include "colour/rgb.hpp"
 #include "job_fakes.hpp"
 

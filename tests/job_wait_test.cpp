@@ -6,8 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include "app/cli/picture_run.hpp"
-#include "app/commands.hpp"
+#include "frontends/cli/picture_run.hpp"
+#include "core/commands.hpp"
 #include "job_fakes.hpp"
 #include "picture_fixtures.hpp"
 #include "platform/files.hpp"

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "app/window_layout.hpp"
+#include "frontends/window/window_layout.hpp"
 
 namespace peltrix::testing {
 namespace {

@@ -8,7 +8,7 @@ const threads = self.crossOriginIsolated === true;
 const moduleScript = threads ? 'peltrix-page.js' : 'peltrix-page-single.js';
 importScripts(moduleScript);
 
-// Must match the enums of src/app/web/page_api.hpp.
+// Must match the enums of src/frontends/web/page_api.hpp.
 const Status = { done: 0, failed: 1, refused: 2, running: 3 };
 const Files = { prg: 0, raw: 1, png: 2 };
 const Views = { source: 0, blend: 1, frame1: 2, c64Frame1: 5 };

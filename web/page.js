@@ -3,7 +3,7 @@
 // picture and the options and draws what comes back, so the page never freezes.
 'use strict';
 
-// The option bits of src/app/web/page_api.hpp.
+// The option bits of src/frontends/web/page_api.hpp.
 const Option = {
   multithread: 1 << 0, bruteForce: 1 << 1, lumaOverload: 1 << 2, fli: 1 << 3,
   superFlicker: 1 << 4, lumaOnly: 1 << 5, ntsc: 1 << 6, assLace: 1 << 7,

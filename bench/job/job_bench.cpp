@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/commands.hpp"
-#include "app/job.hpp"
-#include "app/shared_state.hpp"
+#include "core/commands.hpp"
+#include "core/job.hpp"
+#include "core/shared_state.hpp"
 
 namespace peltrix {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/win32/dialogs.hpp"
+#include "frontends/win32/dialogs.hpp"
 
 namespace peltrix::testing {
 namespace {

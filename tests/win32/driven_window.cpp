@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "app/win32/main_window.hpp"
+#include "frontends/win32/main_window.hpp"
 #include "colour/rgb.hpp"
 
 namespace peltrix::testing {

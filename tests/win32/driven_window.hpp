@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/window_layout.hpp"
+#include "frontends/window/window_layout.hpp"
 
 namespace peltrix::testing {
 

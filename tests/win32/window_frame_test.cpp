@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/win32/main_window.hpp"
-#include "app/win32/window_parts.hpp"
+#include "frontends/win32/main_window.hpp"
+#include "frontends/win32/window_parts.hpp"
 #include "colour/picture.hpp"
 #include "driven_window.hpp"
 #include "platform/text_windows.hpp"

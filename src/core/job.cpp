@@ -1,0 +1,202 @@
+#include "core/job.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include "colour/tables.hpp"
+#include "platform/threads.hpp"
+
+namespace peltrix {
+
+namespace {
+
+SearchVariant variantFor(const JobOptions& options) {
+  if (options.superFlicker) {
+    return options.fli ? SearchVariant::FliSuperFlicker : SearchVariant::SuperFlicker;
+  }
+  return options.fli ? SearchVariant::Fli : SearchVariant::Standard;
+}
+
+void copyWorkingTables(SharedState& state, const JobOptions& options) {
+  if (options.bruteForce) {
+    state.pairListMode = 0;
+    std::copy(kFullPairs.begin(), kFullPairs.end(), state.pairList.begin());
+  } else {
+    // Entries 75..120 keep what they held; the searches read only the first 75.
+    state.pairListMode = 1;
+    std::copy(kReducedPairs.begin(), kReducedPairs.end(), state.pairList.begin());
+  }
+  const auto& exclusions = options.lumaOverload ? kOverloadExclusions : kBasicExclusions;
+  std::copy(exclusions.begin(), exclusions.end(), state.exclusionList.begin());
+}
+
+engine::SearchInputs searchInputs(const SharedState& state) {
+  engine::SearchInputs inputs;
+  inputs.sourceRgb = state.sourceRgb.data();
+  inputs.sourceLuma = state.sourceLuma.data();
+  inputs.pairs = state.pairList.data();
+  inputs.pairCount = state.pairListMode == 0 ? kFullPairCount : kReducedPairCount;
+  inputs.exclusions = state.exclusionList.data();
+  return inputs;
+}
+
+WorkerFlags flagsOf(JobFlags& job, int worker) {
+  if (worker == 0) return {job.rowA, job.columnA, job.stopA, job.doneA, &job.wakeUp};
+  return {job.rowB, job.columnB, job.stopB, job.doneB, &job.wakeUp};
+}
+
+// The thread body of one worker. With the real engine the worker's CellWork lives on the
+// worker's own stack, so nothing outlives the thread; the scratch it refers to lives in
+// SharedState for the whole run.
+std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int worker,
+                                 CellWork* substitute) {
+  return [&state, plan, worker, substitute] {
+    if (substitute != nullptr) {
+      runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, *substitute);
+      return;
+    }
+    EngineCellWork work(state.workers[worker], state.preview);
+    runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, work);
+  };
+}
+
+// One worker as a step function (JobSeams::startSteps): the work and the loop's position
+// live with the function, since there is no thread stack to hold them.
+std::function<bool()> workerSteps(SharedState& state, const WorkerPlan& plan, int worker,
+                                  CellWork* substitute) {
+  struct Held {
+    std::unique_ptr<EngineCellWork> engine;
+    std::unique_ptr<WorkerSteps> steps;
+  };
+  auto held = std::make_shared<Held>();
+  CellWork* work = substitute;
+  if (work == nullptr) {
+    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.preview);
+    work = held->engine.get();
+  }
+  held->steps =
+      std::make_unique<WorkerSteps>(plan, flagsOf(state.job, worker), state.lumaOnly, *work);
+  return [held] { return held->steps->step(); };
+}
+
+void startThread(const JobSeams* seams, std::function<void()> body) {
+  if (seams != nullptr && seams->startThread) {
+    seams->startThread(std::move(body));
+    return;
+  }
+  startDetachedThread(std::move(body));  // never joined: the worker ends by itself
+}
+
+void resetJobFlags(JobFlags& job) {
+  job.busy.store(0);
+  job.doneA.store(0);
+  job.doneB.store(0);
+  job.stopA.store(0);
+  job.stopB.store(0);
+}
+
+}  // namespace
+
+void prepareSourceArrays(SharedState& state) {
+  prepareSource(state.sourceImage, state.ditherLevel, state.sourceRgb.data(),
+                state.sourceLuma.data());
+  state.preparationDeferred = false;
+}
+
+StartResult startJob(SharedState& state, const JobOptions& options, std::string* error,
+                     const JobSeams* seams) {
+  JobFlags& job = state.job;
+  if (jobRunning(state)) return StartResult::Busy;
+
+  prepareSourceArrays(state);
+  job.multithread.store(options.multithread ? 1 : 0);
+  copyWorkingTables(state, options);
+
+  const SearchVariant variant = variantFor(options);
+  state.jobForm = options.fli ? DataForm::Fli : DataForm::NonFli;
+  // Super flicker always runs on one worker: its post-pass needs the whole picture.
+  const int workerCount = (options.multithread && !isSuperFlicker(variant)) ? 2 : 1;
+
+  const bool realEngine = seams == nullptr || !seams->work;
+  if (realEngine) {
+    for (int w = 0; w < workerCount; ++w) state.workers[w].searcher.prepare(searchInputs(state));
+  }
+
+  resetJobFlags(job);
+  job.rowA.store(0);
+  job.columnA.store(0);
+  job.rowB.store(0);
+  job.columnB.store(0);
+  job.workerCount.store(workerCount);
+  job.busy.store(1);
+
+  for (int w = 0; w < workerCount; ++w) {
+    const WorkerPlan plan{variant, w, workerCount};
+    CellWork* substitute = realEngine ? nullptr : &seams->work(w);
+    if (seams != nullptr && seams->startSteps) {
+      seams->startSteps(workerSteps(state, plan, w, substitute));
+      continue;
+    }
+    try {
+      startThread(seams, workerBody(state, plan, w, substitute));
+    } catch (const std::exception& e) {
+      if (w == 1) {
+        // Worker A is running already: it must not go on writing while the job is idle, so
+        // stop it and wait; it leaves its loop after the cell it is converting.
+        job.stopA.store(1);
+        job.wakeUp.wait([&job] { return job.doneA.load(std::memory_order_acquire) != 0; });
+      }
+      resetJobFlags(job);
+      job.workerCount.store(0);
+      if (error != nullptr) *error = std::string("cannot start a worker thread: ") + e.what();
+      return StartResult::WorkerFailed;
+    }
+  }
+  return StartResult::Started;
+}
+
+void requestStop(SharedState& state) {
+  if (!jobRunning(state)) return;
+  state.job.stopA.store(1);
+  state.job.stopB.store(1);
+}
+
+bool jobFinished(const SharedState& state) {
+  const JobFlags& job = state.job;
+  if (job.doneA.load(std::memory_order_acquire) != 1) return false;
+  return job.workerCount.load() != 2 || job.doneB.load(std::memory_order_acquire) == 1;
+}
+
+int progressValue(const SharedState& state) {
+  return state.job.rowA.load(std::memory_order_relaxed) + 1;
+}
+
+bool waitForJob(SharedState& state, int seenProgress, std::chrono::milliseconds timeout) {
+  // `finished` is read under the wake-up's lock, where the workers store their done flags:
+  // once it is true, no worker touches the state again.
+  bool finished = false;
+  state.job.wakeUp.waitFor(
+      [&] {
+        finished = jobFinished(state);
+        return finished || progressValue(state) != seenProgress;
+      },
+      timeout);
+  return finished;
+}
+
+void completeJob(SharedState& state) {
+  JobFlags& job = state.job;
+  if (!jobRunning(state) || !jobFinished(state)) return;
+  resetJobFlags(job);
+  state.resultReady = 1;
+  assembleC64Data(state.preview, state.jobForm, state.outputBuffer);
+  state.outputForm = state.jobForm;
+  if (state.preparationDeferred) prepareSourceArrays(state);
+}
+
+bool jobRunning(const SharedState& state) {
+  return state.job.busy.load() != 0;
+}
+
+}  // namespace peltrix

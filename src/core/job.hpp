@@ -1,0 +1,78 @@
+// The conversion job: "Process" starts one or two worker threads that convert every cell
+// into the preview arrays; the GUI thread (or the command line) polls for completion and
+// then assembles the C64 data. No locks: flags and counters in SharedState::job.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "core/shared_state.hpp"
+#include "core/worker.hpp"
+
+namespace peltrix {
+
+// Option states read when "Process" starts a job.
+struct JobOptions {
+  bool multithread = true;    // "Multithread"
+  bool bruteForce = true;     // "Brute Force": 121 pairs instead of 75
+  bool lumaOverload = true;   // "Luma overload reduction": the overload exclusion list
+  bool fli = true;            // "Per 2 line FLI"
+  bool superFlicker = false;  // "Super Flicker reduction"
+};
+
+enum class StartResult { Started, Busy, WorkerFailed };
+
+// Lets tests replace what the workers run and how their threads start. Empty members mean
+// the real engine and a detached thread of the platform (platform/threads.hpp).
+struct JobSeams {
+  std::function<CellWork&(int worker)> work;  // worker 0 is A, 1 is B
+  // Runs `body` on a new thread; throws (e.g. std::system_error) when it cannot.
+  std::function<void(std::function<void()> body)> startThread;
+  // Where there are no threads: instead of a thread, each worker is handed over as a step
+  // function that converts one row per call and returns false once the worker is done; the
+  // caller calls it on its own schedule. Takes precedence over startThread.
+  std::function<void(std::function<bool()> step)> startSteps;
+};
+
+// "Process": ignored while a job runs (not even a source preparation). Otherwise prepares
+// the source, copies the pair and exclusion lists, captures the job's search and data form
+// from `options` and starts one worker (super flicker, or "Multithread" off) or two (worker A
+// on the even columns, B on the odd ones). If a worker cannot be started, returns
+// WorkerFailed with the reason in `error` and leaves the job idle: a worker A that did start
+// is stopped and waited for (it ends after its current cell), and no result is marked ready.
+// The caller starts its refresh timer only on Started.
+StartResult startJob(SharedState& state, const JobOptions& options, std::string* error = nullptr,
+                     const JobSeams* seams = nullptr);
+
+// Source preparation from the source image at the current dither level; clears a deferred
+// preparation. Call only while no job runs (the workers read the source arrays).
+void prepareSourceArrays(SharedState& state);
+
+// "Stop": both workers skip their remaining cells (a super flicker job still runs its
+// post-pass). Does nothing while idle.
+void requestStop(SharedState& state);
+
+// True from "Process" until the completion step.
+bool jobRunning(const SharedState& state);
+
+// True once every worker started for the running job has set its done flag.
+bool jobFinished(const SharedState& state);
+
+// Progress bar value 0..26: worker A's row + 1.
+int progressValue(const SharedState& state);
+
+// Sleeps until the job has finished, the progress value differs from `seenProgress`, or
+// `timeout` has passed, whichever comes first; returns whether the job has finished. Once it
+// returns true no worker touches the state any more, so the caller may even destroy it. For a
+// thread that waits for the job (the command line, tests) instead of polling; the window
+// keeps its timer.
+bool waitForJob(SharedState& state, int seenProgress, std::chrono::milliseconds timeout);
+
+// The completion step: resets the job flags, marks a result ready, assembles the C64 data
+// in the layout of the job's own mode (captured by startJob) into outputBuffer, records
+// that layout in outputForm, and runs a source preparation deferred by a dither change
+// during the job. Does nothing unless jobFinished() is true.
+void completeJob(SharedState& state);
+
+}  // namespace peltrix

@@ -1,0 +1,443 @@
+// Argument conventions come from getopt_long, which every C library the converter is built
+// with has (glibc, mingw-w64, emscripten's musl): "--opt VALUE", "--opt=VALUE", "-dVALUE",
+// short options run together ("-qf"), unambiguous abbreviations of long options, options
+// after the INPUTs and "--" before names that start with a dash. The messages are ours.
+#include "frontends/cli/cli_args.hpp"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "platform/files.hpp"
+
+namespace peltrix::cli {
+
+const char* const kHelpText =
+    "Usage: peltrix-convert [options] INPUT OUTPUT...\n"
+    "  or:  peltrix-convert [options] --outdir DIR [--to KINDS] INPUT...\n"
+    "Converts pictures (JPEG, PNG or BMP) into interlaced C64 pictures: three hires\n"
+    "frames that a C64 viewer program alternates. Each OUTPUT's extension picks what\n"
+    "is written:\n"
+    "  .raw  the C64 data of the three frames (27,648 bytes; 36,864 with FLI)\n"
+    "  .prg  a C64 program: viewer and data, load address $0800\n"
+    "  .png  the blend picture (what the eye sees)\n"
+    "An existing OUTPUT is replaced only with -f, and never one that is an INPUT.\n"
+    "\n"
+    "Framing (default: the picture's top-left 320 x 200 pixels, unscaled):\n"
+    "      --fit            scale the whole picture into 320 x 200, centred on black\n"
+    "      --fill           scale it to cover 320 x 200, centred, the overflow cut\n"
+    "      --offset X,Y     unscaled, the 320 x 200 pixels from (X, Y) (default 0,0)\n"
+    "      --aspect ASPECT  the C64 pixel's shape that --fit and --fill keep circles\n"
+    "                       round for: pal, ntsc or square (default: pal; ntsc with\n"
+    "                       --ntsc)\n"
+    "\n"
+    "Conversion (defaults are the window's start-up states):\n"
+    "  -d, --dither N       dithering level 0..3 (default 2)\n"
+    "      --reduced        use the 75 reduced colour pairs (default: all 121, \"Brute Force\")\n"
+    "      --basic-exclusions\n"
+    "                       basic exclusion list (default: \"Luma overload reduction\")\n"
+    "      --no-fli         one colour pair per 8 x 8 cell (default: \"Per 2 line FLI\")\n"
+    "      --super-flicker  \"Super Flicker reduction\"\n"
+    "      --luma-only      \"Luma only mode\": compare brightness only\n"
+    "      --single-thread  one worker thread (default two, \"Multithread\")\n"
+    "\n"
+    "Output:\n"
+    "      --ntsc           program file for NTSC machines (default PAL)\n"
+    "      --ass-lace       \"Ass Lace\" viewer (only with --no-fli, without --super-flicker)\n"
+    "      --frames PREFIX  also write PREFIX-blend.png and PREFIX-frame1.png .. frame3.png\n"
+    "      --c64-frames PREFIX\n"
+    "                       also write PREFIX-c64-frame1.png .. frame3.png: the frames as the\n"
+    "                       program file's viewer shows them on a C64\n"
+    "  -f, --force          replace output files that exist already\n"
+    "\n"
+    "Batches:\n"
+    "      --outdir DIR     convert every INPUT into the folder DIR, as DIR/NAME.EXT (NAME:\n"
+    "                       the INPUT's file name without its extension), one after another\n"
+    "                       in one process; a picture that fails does not stop the others\n"
+    "      --to KINDS       what to write of each picture: prg, raw and png, separated by\n"
+    "                       commas (default prg)\n"
+    "      --frames         with --outdir: also DIR/NAME-blend.png and NAME-frame1.png ..\n"
+    "                       NAME-frame3.png\n"
+    "      --c64-frames     with --outdir: also DIR/NAME-c64-frame1.png .. NAME-c64-frame3.png\n"
+    "\n"
+    "General:\n"
+    "  -q, --quiet          no progress and no warnings, only errors\n"
+    "  -h, --help           show this help\n"
+    "      --version        show the version\n"
+    "\n"
+    "Progress (and a line per picture of a batch) is drawn on stderr when it is a\n"
+    "terminal. Warnings name an option the chosen mode ignores, a picture smaller or\n"
+    "larger than 320 x 200 that is used unscaled, and transparency flattened onto black.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    every picture was converted and written\n"
+    "  1    an INPUT could not be read or an output not written (in a batch: at least\n"
+    "       one picture failed; the others were written)\n"
+    "  2    usage error, nothing written: a bad option or value, an output that exists\n"
+    "       (without -f) or that is an INPUT, two outputs of one name, or an --outdir\n"
+    "       that is no folder\n"
+    "  130  interrupted: nothing of the picture under way was written\n"
+    "\n"
+    "Examples:\n"
+    "  peltrix-convert photo.jpg photo.prg photo.png\n"
+    "      a C64 program of the photo's top-left 320 x 200, and what the eye will see\n"
+    "\n"
+    "  peltrix-convert --fit --no-fli -d 0 photo.jpg photo.raw\n"
+    "      the whole photo, letterboxed for PAL, as bare C64 data\n"
+    "\n"
+    "  peltrix-convert --fill --ntsc --outdir c64 --to prg,png *.jpg\n"
+    "      every JPEG filling an NTSC screen: c64/NAME.prg and c64/NAME.png\n"
+    "\n"
+    "  peltrix-convert --offset 200,120 -f big.png big.prg\n"
+    "      the 320 x 200 pixels from (200, 120), unscaled, replacing big.prg\n";
+
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+  const std::string name = splitPath(path).name;
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return "";
+  std::string ext = name.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+int parseDither(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
+  throw UsageError("dither level must be 0, 1, 2 or 3, not '" + text + "'");
+}
+
+// A decimal number 0 .. 2^31 - 1, nothing else.
+bool parseCoordinate(const std::string& text, uint32_t& value) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (v > 0x7FFFFFFF) return false;
+  value = static_cast<uint32_t>(v);
+  return true;
+}
+
+void parseOffset(const std::string& text, Framing& framing) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos || !parseCoordinate(text.substr(0, comma), framing.left) ||
+      !parseCoordinate(text.substr(comma + 1), framing.top)) {
+    throw UsageError("--offset needs X,Y in pixels, like 40,20, not '" + text + "'");
+  }
+}
+
+PixelAspect parseAspect(const std::string& text) {
+  if (text == "pal") return PixelAspect::Pal;
+  if (text == "ntsc") return PixelAspect::Ntsc;
+  if (text == "square") return PixelAspect::Square;
+  throw UsageError("--aspect must be pal, ntsc or square, not '" + text + "'");
+}
+
+std::vector<OutputKind> parseKinds(const std::string& text) {
+  std::vector<OutputKind> kinds;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string word = text.substr(start, comma - start);
+    OutputKind kind;
+    if (word == "prg") {
+      kind = OutputKind::Program;
+    } else if (word == "raw") {
+      kind = OutputKind::Raw;
+    } else if (word == "png") {
+      kind = OutputKind::Png;
+    } else {
+      throw UsageError("--to takes prg, raw and png, separated by commas, not '" + text + "'");
+    }
+    if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
+    if (comma == std::string::npos) return kinds;
+    start = comma + 1;
+  }
+}
+
+enum Id : int {
+  kPositional = 1,  // what getopt_long returns for a non-option with "-" leading optstring
+  kHelp = 'h',
+  kQuiet = 'q',
+  kForce = 'f',
+  kDither = 'd',
+  kVersion = 256,
+  kReduced,
+  kBasicExclusions,
+  kNoFli,
+  kSuperFlicker,
+  kLumaOnly,
+  kNtsc,
+  kAssLace,
+  kSingleThread,
+  kFrames,
+  kC64Frames,
+  kOutdir,
+  kTo,
+  kFit,
+  kFill,
+  kOffset,
+  kAspect,
+};
+
+// The long options; --frames and --c64-frames take their PREFIX only for a single picture.
+std::vector<option> optionTable(bool batch) {
+  return {
+      {"help", no_argument, nullptr, kHelp},
+      {"version", no_argument, nullptr, kVersion},
+      {"quiet", no_argument, nullptr, kQuiet},
+      {"force", no_argument, nullptr, kForce},
+      {"dither", required_argument, nullptr, kDither},
+      {"reduced", no_argument, nullptr, kReduced},
+      {"basic-exclusions", no_argument, nullptr, kBasicExclusions},
+      {"no-fli", no_argument, nullptr, kNoFli},
+      {"super-flicker", no_argument, nullptr, kSuperFlicker},
+      {"luma-only", no_argument, nullptr, kLumaOnly},
+      {"ntsc", no_argument, nullptr, kNtsc},
+      {"ass-lace", no_argument, nullptr, kAssLace},
+      {"single-thread", no_argument, nullptr, kSingleThread},
+      {"frames", batch ? no_argument : required_argument, nullptr, kFrames},
+      {"c64-frames", batch ? no_argument : required_argument, nullptr, kC64Frames},
+      {"outdir", required_argument, nullptr, kOutdir},
+      {"to", required_argument, nullptr, kTo},
+      {"fit", no_argument, nullptr, kFit},
+      {"fill", no_argument, nullptr, kFill},
+      {"offset", required_argument, nullptr, kOffset},
+      {"aspect", required_argument, nullptr, kAspect},
+      {nullptr, 0, nullptr, 0},
+  };
+}
+
+// "-" first: non-options come back in order as kPositional (whatever POSIXLY_CORRECT says);
+// ":" next: a missing value is reported as ':' instead of a message of getopt's own.
+constexpr char kShortOptions[] = "-:hqfd:";
+
+// getopt_long over a copy of the arguments (it permutes what it is given); calls `handle`
+// for each option and positional. getopt's state is process-wide: optind = 0 starts afresh.
+template <class Handle>
+void walkOptions(const std::vector<std::string>& args, const std::vector<option>& table,
+                 Handle handle) {
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv{const_cast<char*>("peltrix-convert")};
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    int index = -1;
+    const int id = getopt_long(static_cast<int>(argv.size() - 1), argv.data(), kShortOptions,
+                               table.data(), &index);
+    if (id == -1) {
+      // After "--" the rest are positionals, which getopt_long leaves where they are.
+      for (int i = optind; i < static_cast<int>(argv.size()) - 1; ++i) {
+        if (!handle(kPositional, std::string(argv[i]), std::string(argv[i]))) return;
+      }
+      break;
+    }
+    // The argument getopt_long just looked at (for messages about a bad one).
+    const bool inRange = optind >= 1 && optind <= static_cast<int>(args.size()) + 1;
+    const std::string word = inRange ? std::string(argv[optind - 1]) : std::string();
+    if (!handle(id, optarg ? std::string(optarg) : std::string(), word)) break;
+  }
+}
+
+const option* optionWithId(const std::vector<option>& table, int id) {
+  for (const option& o : table) {
+    if (o.name != nullptr && o.val == id) return &o;
+  }
+  return nullptr;
+}
+
+// The message for an option getopt_long refused: `id` is getopt's optopt (the option's id, a
+// short option's letter, or 0 for a long option it could not match), `word` the argument.
+[[noreturn]] void failOption(int id, const std::string& word, const std::vector<option>& table,
+                             bool missingValue) {
+  const option* known = optionWithId(table, id);
+  const bool typedLong = word.rfind("--", 0) == 0;
+  // Some getopt_long (mingw-w64's) report "--no-fli=1" as a missing value, glibc's as an error.
+  if (known != nullptr && known->has_arg == no_argument && word.find('=') != std::string::npos) {
+    throw UsageError(std::string("option --") + known->name + " takes no value");
+  }
+  if (missingValue) {
+    if (known != nullptr && typedLong) {
+      throw UsageError(std::string("option --") + known->name + " needs a value");
+    }
+    throw UsageError(std::string("option -") + static_cast<char>(id) + " needs a value");
+  }
+  if (id != 0 && known == nullptr) {  // an unknown letter, perhaps inside a cluster like -qx
+    throw UsageError(std::string("unknown option '-") + static_cast<char>(id) + "'");
+  }
+  if (known != nullptr)
+    throw UsageError(std::string("option --") + known->name + " takes no value");
+  const std::string name = word.substr(0, word.find('='));
+  std::string matches;
+  int count = 0;
+  for (const option& o : table) {
+    if (o.name != nullptr && typedLong && std::string(o.name).rfind(name.substr(2), 0) == 0) {
+      matches += std::string(count++ == 0 ? "" : ", ") + "--" + o.name;
+    }
+  }
+  if (count > 1) throw UsageError("ambiguous option '" + name + "' (" + matches + ")");
+  throw UsageError("unknown option '" + name + "'");
+}
+
+bool mentionsOutdir(const std::vector<std::string>& args) {
+  bool found = false;
+  walkOptions(args, optionTable(true), [&](int id, const std::string&, const std::string&) {
+    found = found || id == kOutdir;
+    return true;
+  });
+  return found;
+}
+
+}  // namespace
+
+bool Request::writesProgram() const {
+  if (batch()) {
+    return std::find(batchKinds.begin(), batchKinds.end(), OutputKind::Program) != batchKinds.end();
+  }
+  return std::any_of(outputs.begin(), outputs.end(),
+                     [](const Output& o) { return o.kind == OutputKind::Program; });
+}
+
+bool Request::showsViewer() const {
+  return writesProgram() || !c64FramesPrefix.empty() || batchC64Frames;
+}
+
+OutputKind kindOfPath(const std::string& path) {
+  const std::string ext = lowerExtension(path);
+  if (ext == ".raw") return OutputKind::Raw;
+  if (ext == ".prg") return OutputKind::Program;
+  if (ext == ".png") return OutputKind::Png;
+  throw UsageError("cannot tell what to write to '" + path + "': use .raw, .prg or .png");
+}
+
+Request parseArguments(const std::vector<std::string>& args) {
+  Request r;
+  // Whether --frames and --c64-frames take a PREFIX depends on --outdir, wherever that stands.
+  const bool batch = mentionsOutdir(args);
+  const std::vector<option> table = optionTable(batch);
+  std::vector<std::string> positional;
+  bool fit = false, fill = false, toGiven = false;
+  walkOptions(args, table, [&](int id, const std::string& value, const std::string& word) {
+    switch (id) {
+      case kPositional:
+        positional.push_back(value);
+        break;
+      case kHelp:
+        r.action = Request::Action::Help;
+        return false;
+      case kVersion:
+        r.action = Request::Action::Version;
+        return false;
+      case ':':
+        failOption(optopt, word, table, true);
+      case '?':
+        failOption(optopt, word, table, false);
+      case kDither:
+        r.ditherLevel = parseDither(value);
+        break;
+      case kQuiet:
+        r.quiet = true;
+        break;
+      case kForce:
+        r.force = true;
+        break;
+      case kReduced:
+        r.job.bruteForce = false;
+        break;
+      case kBasicExclusions:
+        r.job.lumaOverload = false;
+        break;
+      case kNoFli:
+        r.job.fli = false;
+        break;
+      case kSuperFlicker:
+        r.job.superFlicker = true;
+        break;
+      case kLumaOnly:
+        r.lumaOnly = true;
+        break;
+      case kNtsc:
+        r.ntsc = true;
+        break;
+      case kAssLace:
+        r.assLace = true;
+        break;
+      case kSingleThread:
+        r.job.multithread = false;
+        break;
+      case kFrames:
+        if (batch) {
+          r.batchFrames = true;
+        } else {
+          if (value.empty()) throw UsageError("--frames needs a non-empty PREFIX");
+          r.framesPrefix = value;
+        }
+        break;
+      case kC64Frames:
+        if (batch) {
+          r.batchC64Frames = true;
+        } else {
+          if (value.empty()) throw UsageError("--c64-frames needs a non-empty PREFIX");
+          r.c64FramesPrefix = value;
+        }
+        break;
+      case kOutdir:
+        if (value.empty()) throw UsageError("--outdir needs a non-empty DIR");
+        r.outdir = value;
+        break;
+      case kTo:
+        r.batchKinds = parseKinds(value);
+        toGiven = true;
+        break;
+      case kFit:
+        fit = true;
+        break;
+      case kFill:
+        fill = true;
+        break;
+      case kOffset:
+        parseOffset(value, r.framing);
+        r.offsetGiven = true;
+        break;
+      case kAspect:
+        r.framing.aspect = parseAspect(value);
+        r.aspectGiven = true;
+        break;
+      default:
+        break;
+    }
+    return true;
+  });
+  if (r.action != Request::Action::Convert) return r;
+
+  if (fit && fill) throw UsageError("--fit and --fill cannot be combined");
+  if ((fit || fill) && r.offsetGiven) {
+    throw UsageError(std::string("--offset cannot be combined with ") + (fit ? "--fit" : "--fill"));
+  }
+  if (fit) r.framing.mode = Framing::Mode::Fit;
+  if (fill) r.framing.mode = Framing::Mode::Fill;
+  if (!r.aspectGiven) r.framing.aspect = r.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
+  if (toGiven && !batch) throw UsageError("--to needs --outdir DIR");
+
+  if (batch) {
+    if (positional.empty()) throw UsageError("missing INPUT");
+    r.inputs = positional;
+    return r;
+  }
+  if (positional.empty()) throw UsageError("missing INPUT and OUTPUT");
+  if (positional.size() < 2) throw UsageError("missing OUTPUT");
+  r.inputs = {positional[0]};
+  for (size_t i = 1; i < positional.size(); ++i) {
+    r.outputs.push_back({positional[i], kindOfPath(positional[i])});
+  }
+  return r;
+}
+
+}  // namespace peltrix::cli

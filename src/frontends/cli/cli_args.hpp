@@ -1,0 +1,63 @@
+// The command line of peltrix-convert, parsed into what the conversions need.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/job.hpp"
+#include "colour/framing.hpp"
+
+namespace peltrix::cli {
+
+// What an output file holds, chosen by an OUTPUT's extension or by --to.
+enum class OutputKind { Raw, Program, Png };
+
+struct Output {
+  std::string path;
+  OutputKind kind;
+};
+
+struct Request {
+  enum class Action { Convert, Help, Version } action = Action::Convert;
+  // One INPUT and its OUTPUTs, or with --outdir a batch of INPUTs.
+  std::vector<std::string> inputs;
+  std::vector<Output> outputs;  // one picture: the OUTPUTs in the order given
+  std::string framesPrefix;     // one picture: --frames PREFIX (empty: none)
+  std::string c64FramesPrefix;  // one picture: --c64-frames PREFIX (empty: none)
+  std::string outdir;           // a batch: its folder (empty: one picture)
+  std::vector<OutputKind> batchKinds{OutputKind::Program};  // a batch: --to
+  bool batchFrames = false;                                 // a batch: --frames
+  bool batchC64Frames = false;                              // a batch: --c64-frames
+  bool force = false;                                       // replace existing outputs
+  Framing framing;  // with its aspect settled: as given, else following --ntsc
+  bool offsetGiven = false;
+  bool aspectGiven = false;
+  int ditherLevel = 2;
+  JobOptions job;  // defaults: the window's start-up states
+  bool lumaOnly = false;
+  bool ntsc = false;
+  bool assLace = false;
+  bool quiet = false;
+
+  bool batch() const { return !outdir.empty(); }
+  bool writesProgram() const;
+  // Whether anything shows the viewer's choice (a .prg, or --c64-frames pictures), so that
+  // --ntsc and --ass-lace matter.
+  bool showsViewer() const;
+};
+
+// A command line that cannot be understood; what() says why in a few words.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+Request parseArguments(const std::vector<std::string>& args);  // args without argv[0]
+
+// The kind an OUTPUT's extension asks for (.raw, .prg, .png, any case); throws UsageError.
+OutputKind kindOfPath(const std::string& path);
+
+extern const char* const kHelpText;
+
+}  // namespace peltrix::cli

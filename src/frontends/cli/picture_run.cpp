@@ -1,0 +1,153 @@
+#include "frontends/cli/picture_run.hpp"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "frontends/cli/console.hpp"
+#include "frontends/cli/progress_bar.hpp"
+#include "frontends/cli/warnings.hpp"
+#include "core/commands.hpp"
+#include "core/job.hpp"
+#include "output/c64_display.hpp"
+#include "output/writers.hpp"
+#include "platform/files.hpp"
+
+namespace peltrix::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Content = std::function<std::vector<uint8_t>(const SharedState&)>;
+
+// One file to write: opened (as a temporary beside the target) before the conversion, so
+// an unwritable output is reported at once instead of after a long conversion.
+struct PendingFile {
+  AtomicFile file;
+  Content content;
+};
+
+std::vector<uint8_t> asVector(std::span<const uint8_t> bytes) {
+  return {bytes.begin(), bytes.end()};
+}
+
+Content contentFor(const PlannedFile& f, const Request& r) {
+  switch (f.kind) {
+    case OutputKind::Raw:
+      return
+          [](const SharedState& s) { return asVector(rawFileBytes(s.outputBuffer, s.outputForm)); };
+    case OutputKind::Program:
+      return [&r](const SharedState& s) {
+        return programFileBytes(s.outputBuffer, s.outputForm, r.job.superFlicker, r.ntsc,
+                                r.assLace);
+      };
+    case OutputKind::Png:
+      break;
+  }
+  if (f.frame == 0) return [](const SharedState& s) { return pngFileBytes(s.preview.blend); };
+  const int frame = f.frame - 1;
+  if (f.asC64Shows) {
+    return [frame, &r](const SharedState& s) {
+      const auto shown =
+          c64DisplayedFrames(s.outputBuffer, s.outputForm, r.job.superFlicker, r.ntsc, r.assLace);
+      return pngFileBytes(displayValues(shown[frame]));
+    };
+  }
+  return [frame](const SharedState& s) { return pngFileBytes(s.preview.frames[frame]); };
+}
+
+// Runs the job to its end, drawing the progress bar; an interrupt stops it early. Returns
+// false when it could not start (the reason in `error`).
+bool runJob(SharedState& state, const Request& r, const PictureReporting& reporting,
+            std::string& error) {
+  if (startJob(state, r.job, &error) != StartResult::Started) return false;
+  std::optional<ProgressBar> bar;
+  if (reporting.progressBar) bar.emplace(stderr, reporting.barLabel);
+  // Woken by every row and by the done flags; the timeout keeps the bar's clock and an
+  // interrupt (whose handler cannot wake the wait) seen within a quarter of a second.
+  for (;;) {
+    if (interruptRequested) requestStop(state);
+    const int seen = progressValue(state);
+    if (bar) bar->update(seen - 1);
+    if (waitForJob(state, seen, std::chrono::milliseconds(250))) break;
+  }
+  if (bar) {
+    bar->update(25);
+    if (reporting.barKeepsItsLine) {
+      bar->finish();
+    } else {
+      bar->erase();
+    }
+  }
+  completeJob(state);
+  return true;
+}
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, const Request& r,
+                             const PictureReporting& reporting) {
+  const Clock::time_point start = Clock::now();
+  PictureResult result;
+  auto fail = [&](std::string error) {
+    result.status = PictureResult::Status::Failed;
+    result.error = std::move(error);
+    result.seconds = secondsSince(start);
+    return result;
+  };
+
+  const CommandResult opened = openPicture(state, picture.input, r.framing);
+  if (!opened.ok()) return fail(opened.message);
+  if (reporting.warnings) {
+    for (const std::string& w : pictureWarnings(picture.input, state.sourceImage, r)) {
+      printWarning(w);
+    }
+  }
+
+  std::vector<std::unique_ptr<PendingFile>> files;
+  try {
+    for (const PlannedFile& f : picture.files) {
+      files.push_back(
+          std::unique_ptr<PendingFile>(new PendingFile{AtomicFile(f.path), contentFor(f, r)}));
+    }
+  } catch (const FileWriteError& e) {
+    return fail(e.what());  // the temporaries made so far are removed on the way out
+  }
+
+  state.lumaOnly.store(r.lumaOnly ? 1 : 0);
+  std::string error;
+  if (!runJob(state, r, reporting, error)) return fail(error);
+  if (interruptRequested) {
+    result.status = PictureResult::Status::Interrupted;
+    result.seconds = secondsSince(start);
+    return result;
+  }
+
+  // Everything is written before anything replaces a target: a failure leaves no output.
+  try {
+    for (auto& p : files) {
+      p->file.write(p->content(state));
+      p->file.finish();
+    }
+    for (auto& p : files) {
+      if (r.force) {
+        p->file.commit();
+      } else {
+        p->file.commitNew();
+      }
+    }
+  } catch (const FileWriteError& e) {
+    return fail(e.what());
+  }
+  result.seconds = secondsSince(start);
+  return result;
+}
+
+}  // namespace peltrix::cli

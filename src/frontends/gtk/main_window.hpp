@@ -1,0 +1,73 @@
+// The main window: a fixed container holding the 27 controls of the layout table, the menu
+// bar, the pictures the views show and the refresh timer. One MainWindow is built at
+// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "frontends/gtk/control_layout.hpp"
+#include "core/shared_state.hpp"
+#include "frontends/window/window_dialogs.hpp"
+
+namespace peltrix::gui {
+
+using peltrix::DialogHooks;
+using peltrix::SaveForm;
+
+struct MainWindow {
+  explicit MainWindow(SharedState& sharedState) : state(sharedState) {}
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  SharedState& state;
+  GtkWidget* window = nullptr;
+  GtkWidget* fixed = nullptr;  // the 994 x 580 client area
+  GtkWidget* menuBar = nullptr;
+  std::array<GtkWidget*, kControlCount> controls{};    // by control identifier
+  std::array<GtkWidget*, kMenuItemCount> menuItems{};  // by menu item identifier
+
+  // The pictures the views show: the source view, the blend picture, the three frame
+  // pictures and the banner.
+  GdkPixbuf* sourcePicture = nullptr;
+  GdkPixbuf* blendPicture = nullptr;
+  std::array<GdkPixbuf*, 3> framePictures{};
+  GdkPixbuf* bannerPicture = nullptr;
+
+  guint refreshTimer = 0;        // 0 while no job runs
+  guint refreshPeriodMs = 4000;  // tests shorten it to keep the suite quick
+
+  DialogHooks dialogs;
+};
+
+// Builds the window, its menu and its controls in the layout's order and connects every
+// signal to its handler. The window is not shown yet.
+std::unique_ptr<MainWindow> createMainWindow(SharedState& state);
+
+// The start-up states: dither spin 2 with text "2"; "Multithread", "Brute Force", "Luma
+// overload reduction" and "Per 2 line FLI" on; "Ass Lace" disabled; dither level 2.
+void setInitialStates(MainWindow& main);
+
+// Control state, read by identifier at the moment a command needs it.
+bool isOn(const MainWindow& main, ControlId checkBox);
+void setOn(MainWindow& main, ControlId checkBox, bool on);
+int spinValue(const MainWindow& main);
+void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
+void setEnabled(MainWindow& main, ControlId id, bool enabled);
+void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
+
+// Copies the four preview arrays into the blend and frame views and shows them.
+void refreshPreviews(MainWindow& main);
+// Shows the top-left 320 x 200 of the source picture, undithered, in the source view.
+void showSourcePicture(MainWindow& main);
+// The refresh timer at the window's period (4000 ms): false (and the reason) if it cannot be
+// started. Stopping it is allowed from inside its own tick.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
+void stopRefreshTimer(MainWindow& main);
+
+}  // namespace peltrix::gui

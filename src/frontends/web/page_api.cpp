@@ -1,0 +1,244 @@
+#include "frontends/web/page_api.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/commands.hpp"
+#include "core/job.hpp"
+#include "frontends/window/window_layout.hpp"
+#include "colour/rgb.hpp"
+#include "output/c64_display.hpp"
+#include "output/writers.hpp"
+
+namespace peltrix::web {
+
+using Clock = std::chrono::steady_clock;
+
+// Everything the page's calls share, kept from peltrix_create() until the page goes away.
+struct PageSession {
+  SharedState state;
+  // The job's workers as step functions, when jobs run without threads.
+  std::vector<std::function<bool()>> steps;
+  // The options of the job under way or of the last result: its files are made with them.
+  ProgramFileOptions program;
+  Clock::time_point started;
+  double seconds = 0;
+  std::string message;
+  std::vector<uint8_t> bytes;  // the last file or view asked for
+};
+
+namespace {
+
+constexpr bool kThreads = PELTRIX_PAGE_THREADS != 0;
+
+Framing framingOf(int mode, int left, int top, int aspect) {
+  Framing framing;
+  framing.mode = mode == kFramingFit    ? Framing::Mode::Fit
+                 : mode == kFramingFill ? Framing::Mode::Fill
+                                        : Framing::Mode::Region;
+  framing.left = static_cast<uint32_t>(std::max(left, 0));
+  framing.top = static_cast<uint32_t>(std::max(top, 0));
+  framing.aspect = aspect == 1   ? PixelAspect::Ntsc
+                   : aspect == 2 ? PixelAspect::Square
+                                 : PixelAspect::Pal;
+  return framing;
+}
+
+// 320 x 200 RGBA bytes of pixels given as RGB values.
+template <class PixelAt>
+void toRgba(std::vector<uint8_t>& out, PixelAt rgbAt) {
+  out.resize(static_cast<size_t>(kPixels) * 4);
+  for (int i = 0; i < kPixels; ++i) {
+    const uint32_t v = rgbAt(i);
+    out[i * 4 + 0] = static_cast<uint8_t>(red(v));
+    out[i * 4 + 1] = static_cast<uint8_t>(green(v));
+    out[i * 4 + 2] = static_cast<uint8_t>(blue(v));
+    out[i * 4 + 3] = 0xFF;
+  }
+}
+
+void planeToRgba(std::vector<uint8_t>& out, const PixelPlane& plane) {
+  toRgba(out, [&plane](int i) { return swapRedBlue(plane.load(i)); });
+}
+
+// Runs the workers' steps in turn for about `milliseconds`; true once all are done.
+bool runSteps(PageSession& s, int milliseconds) {
+  const Clock::time_point until = Clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    bool more = false;
+    for (auto& step : s.steps) more = step() || more;
+    if (!more) {
+      s.steps.clear();
+      return true;
+    }
+    if (Clock::now() >= until) return false;
+  }
+}
+
+}  // namespace
+
+}  // namespace peltrix::web
+
+using peltrix::web::PageSession;
+
+extern "C" {
+
+PageSession* peltrix_create() {
+  return new PageSession();  // the page's one session, never freed
+}
+
+int peltrix_threads() {
+  return peltrix::web::kThreads ? 1 : 0;
+}
+
+int peltrix_open(PageSession* s, const char* path, int framing, int left, int top, int aspect) {
+  const peltrix::CommandResult result =
+      peltrix::openPicture(s->state, path, peltrix::web::framingOf(framing, left, top, aspect));
+  s->message = result.message;
+  if (result.outcome == peltrix::Outcome::Refused) return kStatusRefused;
+  return result.ok() ? kStatusDone : kStatusFailed;
+}
+
+int peltrix_picture_width(PageSession* s) {
+  return s->state.sourceImage.width;
+}
+
+int peltrix_picture_height(PageSession* s) {
+  return s->state.sourceImage.height;
+}
+
+int peltrix_picture_flattened(PageSession* s) {
+  return s->state.sourceImage.transparencyFlattened ? 1 : 0;
+}
+
+void peltrix_set_dither(PageSession* s, int level) {
+  peltrix::setDitherLevel(s->state, level);
+}
+
+void peltrix_set_luma_only(PageSession* s, int on) {
+  s->state.lumaOnly.store(on != 0 ? 1 : 0);
+}
+
+int peltrix_process(PageSession* s, int dither, uint32_t options) {
+  if (peltrix::jobRunning(s->state)) return kStatusRefused;
+  peltrix::setDitherLevel(s->state, dither);
+  peltrix_set_luma_only(s, (options & kOptionLumaOnly) != 0);
+  peltrix::JobOptions job;
+  job.multithread = (options & kOptionMultithread) != 0;
+  job.bruteForce = (options & kOptionBruteForce) != 0;
+  job.lumaOverload = (options & kOptionLumaOverload) != 0;
+  job.fli = (options & kOptionFli) != 0;
+  job.superFlicker = (options & kOptionSuperFlicker) != 0;
+
+  peltrix::JobSeams seams;
+  s->steps.clear();
+  if (!peltrix::web::kThreads) {
+    job.multithread = false;  // one worker, stepped on this thread
+    seams.startSteps = [s](std::function<bool()> step) { s->steps.push_back(std::move(step)); };
+  }
+  s->started = peltrix::web::Clock::now();
+  std::string error;
+  if (peltrix::startJob(s->state, job, &error, peltrix::web::kThreads ? nullptr : &seams) !=
+      peltrix::StartResult::Started) {
+    s->message = error;
+    return kStatusFailed;
+  }
+  s->program = {job.superFlicker, (options & kOptionNtsc) != 0, (options & kOptionAssLace) != 0};
+  return kStatusDone;
+}
+
+void peltrix_stop(PageSession* s) {
+  peltrix::requestStop(s->state);
+}
+
+int peltrix_advance(PageSession* s, int milliseconds) {
+  if (!peltrix::jobRunning(s->state)) return kStatusRefused;
+  bool finished = false;
+  if (peltrix::web::kThreads) {
+    finished = peltrix::waitForJob(s->state, peltrix::progressValue(s->state),
+                                   std::chrono::milliseconds(milliseconds));
+  } else {
+    finished = peltrix::web::runSteps(*s, milliseconds);
+  }
+  if (!finished) return kStatusRunning;
+  peltrix::completeJob(s->state);
+  s->seconds = std::chrono::duration<double>(peltrix::web::Clock::now() - s->started).count();
+  return kStatusDone;
+}
+
+int peltrix_progress(PageSession* s) {
+  return std::clamp(peltrix::progressValue(s->state) - 1, 0, peltrix::kCellRows);
+}
+
+double peltrix_job_seconds(PageSession* s) {
+  return s->seconds;
+}
+
+const uint8_t* peltrix_file(PageSession* s, int file) {
+  const peltrix::SharedState& state = s->state;
+  s->bytes.clear();
+  if (!peltrix::canSave(state)) return nullptr;
+  switch (file) {
+    case kFilePrg:
+      s->bytes =
+          peltrix::programFileBytes(state.outputBuffer, state.outputForm, s->program.superFlicker,
+                                    s->program.ntsc, s->program.assLace);
+      break;
+    case kFileRaw: {
+      const auto raw = peltrix::rawFileBytes(state.outputBuffer, state.outputForm);
+      s->bytes.assign(raw.begin(), raw.end());
+      break;
+    }
+    case kFileBlendPng:
+      s->bytes = peltrix::pngFileBytes(state.preview.blend);
+      break;
+    default:
+      return nullptr;
+  }
+  return s->bytes.data();
+}
+
+const uint8_t* peltrix_view(PageSession* s, int view) {
+  const peltrix::SharedState& state = s->state;
+  if (view == kViewSource) {
+    peltrix::web::toRgba(s->bytes, [&state](int i) { return state.sourceImage.rgb[i]; });
+  } else if (view == kViewBlend) {
+    peltrix::web::planeToRgba(s->bytes, state.preview.blend);
+  } else if (view >= kViewFrame1 && view < kViewC64Frame1) {
+    peltrix::web::planeToRgba(s->bytes, state.preview.frames[view - kViewFrame1]);
+  } else if (view >= kViewC64Frame1 && view < kViewCount) {
+    if (!peltrix::canSave(state)) {
+      peltrix::web::toRgba(s->bytes, [](int) { return 0u; });
+    } else {
+      const auto shown =
+          peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm, s->program.superFlicker,
+                                      s->program.ntsc, s->program.assLace);
+      const peltrix::PixelPlane plane = peltrix::displayValues(shown[view - kViewC64Frame1]);
+      peltrix::web::planeToRgba(s->bytes, plane);
+    }
+  } else {
+    s->bytes.clear();
+    return nullptr;
+  }
+  return s->bytes.data();
+}
+
+int peltrix_size(PageSession* s) {
+  return static_cast<int>(s->bytes.size());
+}
+
+const char* peltrix_message(PageSession* s) {
+  return s->message.c_str();
+}
+
+const char* peltrix_control_label(int id) {
+  if (id < 0 || id >= peltrix::kControlCount) return "";
+  return peltrix::controlRow(static_cast<peltrix::ControlId>(id)).win32Label;
+}
+
+}  // extern "C"

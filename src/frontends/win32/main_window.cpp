@@ -1,0 +1,255 @@
+#include "frontends/win32/main_window.hpp"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/commands.hpp"
+#include "frontends/win32/banner.hpp"
+#include "frontends/win32/resource_ids.h"
+#include "frontends/win32/window_parts.hpp"
+#include "frontends/window/window_commands.hpp"
+#include "platform/text_windows.hpp"
+
+namespace peltrix::win32 {
+
+const wchar_t* const kMainWindowClass = L"PeltrixConverterWindow";
+
+namespace {
+
+// Caption, system menu, close box and sizing border; no minimise or maximise box.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
+
+[[noreturn]] void failWithLastError(const char* what) {
+  throw std::runtime_error(std::string(what) + ": " + systemMessage(GetLastError()));
+}
+
+DibPicture* pictureOf(MainWindow& main, ControlId view) {
+  switch (view) {
+    case kSourceView:
+      return &main.sourcePicture;
+    case kBlendView:
+      return &main.blendPicture;
+    case kFrame1View:
+      return &main.framePictures[0];
+    case kFrame2View:
+      return &main.framePictures[1];
+    case kFrame3View:
+      return &main.framePictures[2];
+    case kBannerView:
+      return &main.bannerPicture;
+    default:
+      return nullptr;
+  }
+}
+
+HWND addChild(MainWindow& main, DWORD exStyle, const wchar_t* windowClass, const char* text,
+              DWORD style, int x, int y, int width, int height, int id) {
+  HWND child = CreateWindowExW(
+      exStyle, windowClass, toUtf16(text).c_str(), kChildStyle | style, x, y, width, height,
+      main.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.instance, nullptr);
+  if (child == nullptr) failWithLastError("cannot create a control of the main window");
+  // The controls take the font Windows' own dialogs use; without it they would draw in the
+  // old bold system font, in which the narrow group titles do not fit.
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  return child;
+}
+
+// Moves and sizes `child` so that its client area, inside its border, covers exactly the
+// given rectangle of the parent's client area: the whole picture stays visible and the
+// border lies just outside it.
+void fitClientArea(HWND child, int x, int y, int width, int height) {
+  RECT outer, inner;
+  GetWindowRect(child, &outer);
+  GetClientRect(child, &inner);
+  POINT origin{0, 0};
+  ClientToScreen(child, &origin);
+  const int left = origin.x - outer.left, top = origin.y - outer.top;
+  const int right = (outer.right - outer.left) - inner.right - left;
+  const int bottom = (outer.bottom - outer.top) - inner.bottom - top;
+  SetWindowPos(child, nullptr, x - left, y - top, width + left + right, height + top + bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A picture view: a static control showing its DIB at 1:1. SS_REALSIZECONTROL keeps the
+// control from resizing itself to the bitmap when the picture is set.
+HWND addPictureView(MainWindow& main, const ControlSpec& spec, bool sunken) {
+  const DWORD style = SS_BITMAP | SS_REALSIZECONTROL | (sunken ? SS_SUNKEN : 0);
+  HWND view =
+      addChild(main, 0, L"STATIC", "", style, spec.x, spec.y, spec.width, spec.height, spec.id);
+  if (sunken) fitClientArea(view, spec.x, spec.y, spec.width, spec.height);
+  SendMessageW(view, STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(pictureOf(main, spec.id)->bitmap()));
+  return view;
+}
+
+// The spin: an up-down control holding the level 0..3, with a read-only edit as its buddy
+// that shows the level as text, the two side by side in the spin's box. The up-down does
+// not write the text (no UDS_SETBUDDYINT): the program sets it on every change.
+HWND addSpin(MainWindow& main, const ControlSpec& spec) {
+  const int arrowsWidth = std::min(GetSystemMetrics(SM_CXVSCROLL), spec.width / 2);
+  main.ditherText = addChild(main, WS_EX_CLIENTEDGE, L"EDIT", "", ES_READONLY | ES_CENTER, spec.x,
+                             spec.y, spec.width - arrowsWidth, spec.height, kDitherTextId);
+  HWND spin =
+      addChild(main, 0, UPDOWN_CLASSW, "", UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+               spec.x + spec.width - arrowsWidth, spec.y, arrowsWidth, spec.height, spec.id);
+  SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(main.ditherText), 0);
+  SendMessageW(spin, UDM_SETRANGE32, 0, kDitherMaximum);
+  // The up-down may insist on a width of its own; the text then takes what is left.
+  RECT arrows;
+  GetWindowRect(spin, &arrows);
+  const int width = arrows.right - arrows.left;
+  SetWindowPos(spin, nullptr, spec.x + spec.width - width, spec.y, width, spec.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(main.ditherText, nullptr, spec.x, spec.y, spec.width - width, spec.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  return spin;
+}
+
+HWND addControl(MainWindow& main, const ControlSpec& spec) {
+  switch (spec.kind) {
+    case ControlKind::SunkenPictureView:
+      return addPictureView(main, spec, true);
+    case ControlKind::PictureView:
+      return addPictureView(main, spec, false);
+    case ControlKind::ProgressBar: {
+      HWND bar = addChild(main, 0, PROGRESS_CLASSW, "", 0, spec.x, spec.y, spec.width, spec.height,
+                          spec.id);
+      SendMessageW(bar, PBM_SETRANGE32, 0, kProgressMaximum);
+      return bar;
+    }
+    case ControlKind::PushButton:
+      return addChild(main, 0, L"BUTTON", spec.label, BS_PUSHBUTTON | WS_TABSTOP, spec.x, spec.y,
+                      spec.width, spec.height, spec.id);
+    case ControlKind::SpinControl:
+      return addSpin(main, spec);
+    case ControlKind::GroupFrame:
+      return addChild(main, 0, L"BUTTON", spec.label, BS_GROUPBOX, spec.x, spec.y, spec.width,
+                      spec.height, spec.id);
+    case ControlKind::CheckBox:
+      return addChild(main, 0, L"BUTTON", spec.label, BS_AUTOCHECKBOX | WS_TABSTOP, spec.x, spec.y,
+                      spec.width, spec.height, spec.id);
+  }
+  return nullptr;
+}
+
+// The outer size that gives the window a 994 x 580 client area below its menu bar.
+SIZE outerSize() {
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, kWindowStyle, TRUE, 0);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// Should the menu bar wrap or the frame differ from what AdjustWindowRectEx assumed, the
+// outer size is corrected by what the client area lacks.
+void ensureClientSize(HWND window) {
+  RECT client, outer;
+  GetClientRect(window, &client);
+  GetWindowRect(window, &outer);
+  const int dw = kClientWidth - client.right, dh = kClientHeight - client.bottom;
+  if (dw == 0 && dh == 0) return;
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The title bar's and the task bar's icon: the program's own, at its 50 x 50 and scaled to
+// the small icon's size.
+void setWindowIcons(HWND window, HINSTANCE instance) {
+  const struct {
+    WPARAM which;
+    int size;
+  } icons[] = {{ICON_BIG, 0}, {ICON_SMALL, GetSystemMetrics(SM_CXSMICON)}};
+  for (const auto& icon : icons) {
+    HANDLE image = LoadImageW(instance, MAKEINTRESOURCEW(PELTRIX_ICON), IMAGE_ICON, icon.size,
+                              icon.size, LR_SHARED);
+    SendMessageW(window, WM_SETICON, icon.which, reinterpret_cast<LPARAM>(image));
+  }
+}
+
+}  // namespace
+
+MainWindow::~MainWindow() {
+  stopRefreshTimer(*this);
+  if (window != nullptr) {
+    // Detached first, so the window procedure hands what destroying it sends to Windows
+    // (an in-process test's window goes away without ending its message loop).
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+  }
+}
+
+std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE instance) {
+  auto main = std::make_unique<MainWindow>(state, instance);
+  main->bannerPicture = loadBanner();
+  main->sourcePicture = newBlackPicture();
+  main->blendPicture = newBlackPicture();
+  for (DibPicture& frame : main->framePictures) frame = newBlackPicture();
+
+  registerWindowClass(instance);
+  main->menu = buildMenu();  // without a menu the controls are still built
+  const SIZE size = outerSize();
+  main->window =
+      CreateWindowExW(0, kMainWindowClass, toUtf16(kWindowTitle).c_str(), kWindowStyle, kWindowX,
+                      kWindowY, size.cx, size.cy, nullptr, main->menu, instance, main.get());
+  if (main->window == nullptr) failWithLastError("cannot open the main window");
+  ensureClientSize(main->window);
+  setWindowIcons(main->window, instance);
+
+  for (const ControlSpec& spec : kWin32Controls) main->controls[spec.id] = addControl(*main, spec);
+  main->dialogs = realDialogs(*main);
+  return main;
+}
+
+void setInitialStates(MainWindow& main) {
+  SendMessageW(main.controls[kDitherSpin], UDM_SETPOS32, 0, kDefaultDitherLevel);
+  applyInitialStates(main);
+}
+
+bool isOn(const MainWindow& main, ControlId checkBox) {
+  return SendMessageW(main.controls[checkBox], BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void setOn(MainWindow& main, ControlId checkBox, bool on) {
+  SendMessageW(main.controls[checkBox], BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool isEnabled(const MainWindow& main, ControlId id) {
+  return IsWindowEnabled(main.controls[id]) != FALSE;
+}
+
+void setEnabled(MainWindow& main, ControlId id, bool enabled) {
+  EnableWindow(main.controls[id], enabled ? TRUE : FALSE);
+}
+
+int spinValue(const MainWindow& main) {
+  // No error flag asked for: it reports whether the buddy's text parsed as a number, and the
+  // up-down here never reads its buddy.
+  return static_cast<int>(SendMessageW(main.controls[kDitherSpin], UDM_GETPOS32, 0, 0));
+}
+
+void setSpinText(MainWindow& main, int level) {
+  SetWindowTextW(main.ditherText, std::to_wstring(level).c_str());
+}
+
+void setProgress(MainWindow& main, int rows) {
+  SendMessageW(main.controls[kProgressBar], PBM_SETPOS, std::clamp(rows, 0, kProgressMaximum), 0);
+}
+
+void refreshPreviews(MainWindow& main) {
+  drawPreviewPlane(main.state.preview.blend, main.blendPicture);
+  InvalidateRect(main.controls[kBlendView], nullptr, FALSE);
+  const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
+  for (int f = 0; f < 3; ++f) {
+    drawPreviewPlane(main.state.preview.frames[f], main.framePictures[f]);
+    InvalidateRect(main.controls[frameViews[f]], nullptr, FALSE);
+  }
+}
+
+void showSourcePicture(MainWindow& main) {
+  drawRgbPicture(main.state.sourceImage.rgb, main.sourcePicture);
+  InvalidateRect(main.controls[kSourceView], nullptr, FALSE);
+}
+
+}  // namespace peltrix::win32

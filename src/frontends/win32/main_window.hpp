@@ -1,0 +1,83 @@
+// The Win32 main window: the 27 controls of the window table (Win32 column) as child windows,
+// the menu, the pictures the views show and the refresh timer. One MainWindow is built at
+// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/shared_state.hpp"
+#include "frontends/window/window_dialogs.hpp"
+#include "frontends/window/window_layout.hpp"
+#include "frontends/win32/preview_draw.hpp"
+
+namespace peltrix::win32 {
+
+// The main window's class name, by which tests find it.
+extern const wchar_t* const kMainWindowClass;
+// The control identifier of the spin's buddy, the edit that shows the dither level as text.
+// It lies outside 0..26, which name the window's own controls.
+constexpr int kDitherTextId = 108;
+// The refresh timer's number on the main window.
+constexpr UINT_PTR kRefreshTimerId = 1;
+
+using peltrix::DialogHooks;
+using peltrix::SaveForm;
+
+struct MainWindow {
+  MainWindow(SharedState& sharedState, HINSTANCE instance)
+      : state(sharedState), instance(instance) {}
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  SharedState& state;
+  HINSTANCE instance;
+  HWND window = nullptr;
+  HMENU menu = nullptr;
+  std::array<HWND, kControlCount> controls{};  // by control identifier
+  HWND ditherText = nullptr;                   // the spin's buddy edit
+
+  // The pictures the views show: the source view, the blend picture, the three frame
+  // pictures and the banner.
+  DibPicture sourcePicture, blendPicture;
+  std::array<DibPicture, 3> framePictures;
+  DibPicture bannerPicture;
+
+  bool refreshTimerRunning = false;
+  UINT refreshPeriodMs = 4000;
+
+  DialogHooks dialogs;
+};
+
+// Builds the window, its menu and its controls in the table's order; the window is not shown
+// yet. Throws std::runtime_error (with the system's reason) when the window cannot be made.
+std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE instance);
+
+// The start-up states: dither spin 2 with text "2"; "Multithread", "Brute Force", "Luma
+// overload reduction" and "Per 2 line FLI" on; "Ass Lace" disabled; dither level 2.
+void setInitialStates(MainWindow& main);
+
+// Control state, read by identifier at the moment a command needs it.
+bool isOn(const MainWindow& main, ControlId checkBox);
+void setOn(MainWindow& main, ControlId checkBox, bool on);
+bool isEnabled(const MainWindow& main, ControlId id);
+void setEnabled(MainWindow& main, ControlId id, bool enabled);
+int spinValue(const MainWindow& main);
+void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
+void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
+
+// Copies the four preview arrays into the blend and frame pictures and shows them.
+void refreshPreviews(MainWindow& main);
+// Shows the top-left 320 x 200 of the source picture, undithered, in the source view.
+void showSourcePicture(MainWindow& main);
+// Timer 1 at the window's period (4000 ms): false (and the reason) if Windows refuses.
+// Stopping it is allowed from inside its own tick.
+bool startRefreshTimer(MainWindow& main, std::string& reason);
+void stopRefreshTimer(MainWindow& main);
+
+}  // namespace peltrix::win32

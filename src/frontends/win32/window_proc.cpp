@@ -1,0 +1,106 @@
+// The main window's procedure: routes menu items, control notifications, the refresh timer
+// and the close box to the handlers, as the GTK window's signal connections do.
+#include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
+
+#include "frontends/win32/main_window.hpp"
+#include "frontends/win32/window_parts.hpp"
+#include "frontends/window/window_commands.hpp"
+
+namespace peltrix::win32 {
+namespace {
+
+MainWindow* windowData(HWND window) {
+  return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void onMenuItem(MainWindow& main, int item) {
+  switch (item) {
+    case kOpenBitmapItem:
+      onOpenBitmap(main);
+      break;
+    case kSaveRawItem:
+      onSaveRaw(main);
+      break;
+    case kSavePrgItem:
+      onSavePrg(main);
+      break;
+    case kExitItem:
+      onExit(main);
+    case kAboutItem:
+      onAbout(main);
+      break;
+  }
+}
+
+void onClicked(MainWindow& main, int control) {
+  switch (control) {
+    case kProcessButton:
+      onProcess(main);
+      break;
+    case kStopButton:
+      onStop(main);
+      break;
+    case kFliBox:
+    case kSuperFlickerBox:
+      applyAssLaceRule(main);
+      break;
+    case kLumaOnlyBox:
+      onLumaOnlyToggled(main);
+      break;
+  }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  MainWindow* main = windowData(window);
+  if (main == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_COMMAND:
+      // Menu items come without a control window; their identifiers overlap the controls'.
+      if (lParam == 0) {
+        if (HIWORD(wParam) == 0) onMenuItem(*main, LOWORD(wParam));
+      } else if (HIWORD(wParam) == BN_CLICKED) {
+        onClicked(*main, LOWORD(wParam));
+      }
+      return 0;
+    case WM_VSCROLL:
+      // The up-down reports each change of its position, then the end of the click.
+      if (reinterpret_cast<HWND>(lParam) == main->controls[kDitherSpin] &&
+          LOWORD(wParam) == SB_THUMBPOSITION) {
+        onDitherChanged(*main);
+      }
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
+      return 0;
+    case WM_CLOSE:
+      onExit(*main);  // the close box ends the program like "Exit", without asking
+    case WM_DESTROY:
+      // Closing ends the process first; should anything else destroy the window, the
+      // program ends rather than run on without one.
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void registerWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  if (GetClassInfoExW(instance, kMainWindowClass, &windowClass)) return;
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kMainWindowClass;
+  RegisterClassExW(&windowClass);
+}
+
+}  // namespace peltrix::win32

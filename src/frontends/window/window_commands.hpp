@@ -1,0 +1,196 @@
+// What the window's menu items, buttons, checkboxes, spin and refresh timer do, once for every
+// skin (GTK, Win32). A skin's MainWindow holds the shared state and its dialogs; the skin's
+// namespace gives the few control primitives below, found by argument-dependent lookup. So
+// both windows run the very same commands, and a skin only reads and sets its controls: every
+// menu item, button, checkbox, the spin, the refresh timer and the close box call exactly
+// these functions, and tests drive the window through them as a user does. All run on the
+// GUI thread; a command whose precondition fails does nothing and shows nothing.
+#pragma once
+
+#include <concepts>
+#include <cstdlib>
+#include <string>
+
+#include "core/commands.hpp"
+#include "core/job.hpp"
+#include "frontends/window/window_dialogs.hpp"
+#include "frontends/window/window_layout.hpp"
+
+namespace peltrix {
+
+// What a skin's window offers the commands.
+template <class Window>
+concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, bool on,
+                              std::string& reason) {
+  { w.state } -> std::convertible_to<SharedState&>;
+  { w.dialogs } -> std::convertible_to<DialogHooks&>;
+  { isOn(cw, id) } -> std::same_as<bool>;
+  setOn(w, id, on);
+  { spinValue(cw) } -> std::same_as<int>;
+  setSpinText(w, n);      // the spin does not format its own value
+  setEnabled(w, id, on);  // greys a control out, or back
+  setProgress(w, n);      // 0..25; larger values show a full bar
+  refreshPreviews(w);     // the four preview arrays into their views
+  showSourcePicture(w);   // the source picture's top-left 320 x 200, undithered
+  { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
+  stopRefreshTimer(w);
+};
+
+namespace window_commands {
+
+// Shows a command's failure; refusals and successes stay silent.
+template <WindowSkin W>
+bool reportFailure(W& main, const CommandResult& result) {
+  if (result.outcome != Outcome::Failed) return false;
+  main.dialogs.showMessage(result.message);
+  return true;
+}
+
+}  // namespace window_commands
+
+// The start-up states but for the spin's own position, which the skin sets: the spin's text
+// "2"; "Multithread", "Brute Force", "Luma overload reduction" and "Per 2 line FLI" on; "Ass
+// Lace" disabled; the dither level and "Luma only mode" as the controls show them.
+template <WindowSkin W>
+void applyInitialStates(W& main) {
+  setSpinText(main, kDefaultDitherLevel);
+  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
+    setOn(main, box, true);
+  }
+  setEnabled(main, kAssLaceBox, false);
+  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+  setDitherLevel(main.state, kDefaultDitherLevel);
+}
+
+// Opens `path` (UTF-8) as the new source picture and shows it in the source view. A file
+// that cannot be decoded keeps the previous picture and shows the decoder's reason. Returns
+// whether the picture was replaced.
+template <WindowSkin W>
+bool openPictureFromPath(W& main, const std::string& path) {
+  const CommandResult result = openPicture(main.state, path);
+  if (window_commands::reportFailure(main, result) || !result.ok()) return false;
+  showSourcePicture(main);
+  return true;
+}
+
+// "Open Bitmap": no job running; asks for a file and opens it.
+template <WindowSkin W>
+void onOpenBitmap(W& main) {
+  if (jobRunning(main.state)) return;
+  const std::string path = main.dialogs.chooseOpenPath();
+  if (path.empty()) return;
+  openPictureFromPath(main, path);
+}
+
+// "Save Raw" / "Save Prg": a finished result and no job running; asks for a path and writes
+// the file there, showing any failure. Returns false when the precondition failed (no dialog).
+template <WindowSkin W>
+bool saveThroughDialog(W& main, SaveForm form) {
+  if (!canSave(main.state)) return false;
+  const std::string path = main.dialogs.chooseSavePath(form);
+  if (path.empty()) return true;
+  if (form == SaveForm::Raw) {
+    window_commands::reportFailure(main, saveRaw(main.state, path));
+  } else {
+    const ProgramFileOptions options{.superFlicker = isOn(main, kSuperFlickerBox),
+                                     .ntsc = isOn(main, kNtscBox),
+                                     .assLace = isOn(main, kAssLaceBox)};
+    window_commands::reportFailure(main, saveProgram(main.state, path, options));
+  }
+  return true;
+}
+template <WindowSkin W>
+bool onSaveRaw(W& main) {
+  return saveThroughDialog(main, SaveForm::Raw);
+}
+template <WindowSkin W>
+bool onSavePrg(W& main) {
+  return saveThroughDialog(main, SaveForm::Program);
+}
+
+// "Exit" and the close box: ends the process at once with status 0, even mid-job. No
+// clean-up on purpose: workers may be mid-cell and must not be waited for.
+template <WindowSkin W>
+[[noreturn]] void onExit(W&) {
+  std::_Exit(0);
+}
+
+// "About": the modal about box.
+template <WindowSkin W>
+void onAbout(W& main) {
+  main.dialogs.showAbout();
+}
+
+// "Process": starts a job with the options shown now and the refresh timer; ignored while a
+// job runs. Without its timer a job would never be reported finished: then it is stopped,
+// its workers leave their loops (after the cell they are on), and it is completed at once.
+template <WindowSkin W>
+void onProcess(W& main) {
+  const JobOptions options{.multithread = isOn(main, kMultithreadBox),
+                           .bruteForce = isOn(main, kBruteForceBox),
+                           .lumaOverload = isOn(main, kLumaOverloadBox),
+                           .fli = isOn(main, kFliBox),
+                           .superFlicker = isOn(main, kSuperFlickerBox)};
+  std::string error;
+  switch (startJob(main.state, options, &error)) {
+    case StartResult::Started:
+      if (!startRefreshTimer(main, error)) {
+        requestStop(main.state);
+        while (!waitForJob(main.state, progressValue(main.state), std::chrono::seconds(1))) {
+        }
+        completeJob(main.state);
+        refreshPreviews(main);
+        main.dialogs.showMessage(
+            "The conversion was stopped: its refresh timer could not be started (" + error + ")");
+      }
+      break;
+    case StartResult::Busy:
+      break;  // a second "Process" during a job is ignored
+    case StartResult::WorkerFailed:
+      main.dialogs.showMessage("The conversion could not be started: " + error);
+      break;
+  }
+}
+
+// "Stop": asks the running job's workers to skip their remaining cells.
+template <WindowSkin W>
+void onStop(W& main) {
+  if (!jobRunning(main.state)) return;
+  requestStop(main.state);
+}
+
+// The "Dithering" spin changed: its text shows the new value and the dither level follows.
+template <WindowSkin W>
+void onDitherChanged(W& main) {
+  const int level = spinValue(main);
+  setSpinText(main, level);
+  setDitherLevel(main.state, level);
+}
+
+// "Per 2 line FLI" or "Super Flicker reduction" clicked: "Ass Lace" is enabled exactly when
+// both are off; its own on/off state is kept.
+template <WindowSkin W>
+void applyAssLaceRule(W& main) {
+  setEnabled(main, kAssLaceBox, !isOn(main, kFliBox) && !isOn(main, kSuperFlickerBox));
+}
+
+// "Luma only mode" clicked: the workers read the new state before their next cell.
+template <WindowSkin W>
+void onLumaOnlyToggled(W& main) {
+  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+}
+
+// One tick of the refresh timer: progress bar, previews, completion test and, once every
+// worker is done, the completion step. Returns whether the timer keeps running.
+template <WindowSkin W>
+bool onRefreshTick(W& main) {
+  setProgress(main, progressValue(main.state));
+  refreshPreviews(main);
+  if (!jobFinished(main.state)) return true;
+  setProgress(main, 0);
+  completeJob(main.state);
+  stopRefreshTimer(main);
+  return false;
+}
+
+}  // namespace peltrix

@@ -1,0 +1,84 @@
+// Pixels into images: the preview arrays' display values and the source's RGB values reach
+// the views in the right byte order, and the built-in banner decodes.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "frontends/gtk/banner.hpp"
+#include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
+#include "colour/tables.hpp"
+#include "frontends/gtk/preview_draw.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+const guchar* pixelAt(GdkPixbuf* picture, int x, int y) {
+  return gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
+         x * gdk_pixbuf_get_n_channels(picture);
+}
+
+TEST(PictureDraw, PreviewDisplayValuesBecomeRedGreenBlueBytes) {
+  PixelPlane plane;
+  // Palette colour 2 as a display value: blue 0x2B in bits 16-23, red 0x68 in bits 0-7.
+  plane.store(0, 0x2B3768);
+  plane.store(kWidth * 199 + 319, swapRedBlue(kPalette[13]));
+  plane.store(kWidth + 2, 0xFF000000u | swapRedBlue(kPalette[1]));  // stray high bits
+  GdkPixbuf* picture = newBlackPicture();
+  gdk_pixbuf_fill(picture, 0x123456FF);  // every pixel must be overwritten
+  drawPreviewPlane(plane, picture);
+  const guchar* first = pixelAt(picture, 0, 0);
+  EXPECT_EQ(first[0], 0x68);
+  EXPECT_EQ(first[1], 0x37);
+  EXPECT_EQ(first[2], 0x2B);
+  const guchar* last = pixelAt(picture, 319, 199);
+  EXPECT_EQ(packRgb(last[0], last[1], last[2]), kPalette[13]);
+  const guchar* white = pixelAt(picture, 2, 1);
+  EXPECT_EQ(packRgb(white[0], white[1], white[2]), 0xFFFFFFu);
+  const guchar* untouched = pixelAt(picture, 100, 100);
+  EXPECT_EQ(packRgb(untouched[0], untouched[1], untouched[2]), 0u);
+  g_object_unref(picture);
+}
+
+TEST(PictureDraw, SourceRgbValuesAreCopiedAsTheyAre) {
+  std::vector<uint32_t> rgb(kPixels);
+  for (int i = 0; i < kPixels; ++i) rgb[i] = packRgb(i % 256, (i / 320) % 256, 255 - i % 256);
+  GdkPixbuf* picture = newBlackPicture();
+  drawRgbPicture(rgb, picture);
+  for (int i : {0, 1, 321, 40000, kPixels - 1}) {
+    const guchar* p = pixelAt(picture, i % kWidth, i / kWidth);
+    EXPECT_EQ(packRgb(p[0], p[1], p[2]), rgb[i]) << i;
+  }
+  std::vector<uint32_t> tooSmall(100);
+  EXPECT_THROW(drawRgbPicture(tooSmall, picture), std::invalid_argument);
+  g_object_unref(picture);
+}
+
+TEST(Banner, BuiltInPngDecodesToAColourfulBanner) {
+  std::string error;
+  GdkPixbuf* banner = gui::decodePngPicture(gui::bannerPngBytes(), error);
+  ASSERT_NE(banner, nullptr) << error;
+  EXPECT_EQ(gdk_pixbuf_get_width(banner), gui::kBannerWidth);
+  EXPECT_EQ(gdk_pixbuf_get_height(banner), gui::kBannerHeight);
+  // Every pixel is one of the C64's colours.
+  for (int y = 0; y < gui::kBannerHeight; ++y) {
+    for (int x = 0; x < gui::kBannerWidth; ++x) {
+      const guchar* p = pixelAt(banner, x, y);
+      ASSERT_GE(paletteIndex(packRgb(p[0], p[1], p[2])), 0) << x << "," << y;
+    }
+  }
+  g_object_unref(banner);
+}
+
+TEST(Banner, BytesThatAreNoPngAreRefusedWithAReason) {
+  const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
+  std::string error;
+  EXPECT_EQ(gui::decodePngPicture(junk, error), nullptr);
+  EXPECT_FALSE(error.empty());
+  // A PNG cut short fails too, instead of reading past the end.
+  auto png = gui::bannerPngBytes();
+  EXPECT_EQ(gui::decodePngPicture(png.first(png.size() / 2), error), nullptr);
+}
+
+}  // namespace
+}  // namespace peltrix::testing

@@ -1,0 +1,309 @@
+// The window's commands driven through the handlers its widgets call: option rules, the
+// spin text, the save preconditions, opening pictures, "Process", "Stop" and the refresh.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/job.hpp"
+#include "colour/rgb.hpp"
+#include "colour/tables.hpp"
+#include "output/writers.hpp"
+#include "window_fixture.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+using namespace gui;
+namespace fs = std::filesystem;
+
+const fs::path kShared = PELTRIX_SHARED_DIR;
+constexpr double kJobSeconds = 600;  // generous: CI machines are slow and shared
+
+bool sensitive(const MainWindow& main, ControlId id) {
+  return GTK_WIDGET_SENSITIVE(main.controls[id]) != 0;
+}
+
+// The RGB value the view shows at pixel (x, y).
+uint32_t shownAt(GdkPixbuf* picture, int x, int y) {
+  const guchar* p = gdk_pixbuf_get_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
+                    x * gdk_pixbuf_get_n_channels(picture);
+  return packRgb(p[0], p[1], p[2]);
+}
+
+// Writes a 320 x 200 PNG whose pixel (x, y) is colour (x * 7 + y) % 16 of the palette.
+fs::path writePatternPng(const fs::path& folder) {
+  PixelPlane plane;
+  for (int i = 0; i < kPixels; ++i) {
+    plane.store(i, swapRedBlue(kPalette[((i % kWidth) * 7 + i / kWidth) % 16]));
+  }
+  const fs::path path = folder / "pattern.png";
+  writeFile(path, pngFileBytes(plane));
+  return path;
+}
+
+TEST_F(WindowTest, AssLaceFollowsTheFliAndSuperFlickerBoxes) {
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  click(kFliBox);  // off
+  EXPECT_TRUE(sensitive(*window, kAssLaceBox));
+  click(kSuperFlickerBox);  // on
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  click(kFliBox);  // on as well
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  click(kSuperFlickerBox);  // off, FLI still on
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  click(kFliBox);  // both off
+  EXPECT_TRUE(sensitive(*window, kAssLaceBox));
+}
+
+TEST_F(WindowTest, DisablingAssLaceKeepsItsState) {
+  click(kFliBox);
+  click(kAssLaceBox);
+  ASSERT_TRUE(isOn(*window, kAssLaceBox));
+  click(kFliBox);
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  EXPECT_TRUE(isOn(*window, kAssLaceBox)) << "a disabled Ass Lace that was on stays on";
+  click(kSuperFlickerBox);
+  click(kFliBox);
+  EXPECT_FALSE(sensitive(*window, kAssLaceBox));
+  click(kSuperFlickerBox);
+  EXPECT_TRUE(sensitive(*window, kAssLaceBox));
+  EXPECT_TRUE(isOn(*window, kAssLaceBox));
+}
+
+TEST_F(WindowTest, SpinTextAndDitherLevelFollowTheSpin) {
+  GtkSpinButton* spin = GTK_SPIN_BUTTON(window->controls[kDitherSpin]);
+  for (int level : {3, 0, 1, 2}) {
+    gtk_spin_button_set_value(spin, level);
+    EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(spin)), std::to_string(level).c_str());
+    EXPECT_EQ(state->ditherLevel, level);
+  }
+  gtk_spin_button_spin(spin, GTK_SPIN_STEP_FORWARD, 1);
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(spin)), "3");
+  gtk_spin_button_spin(spin, GTK_SPIN_STEP_FORWARD, 1);  // stays at the top of 0..3
+  EXPECT_EQ(state->ditherLevel, 3);
+}
+
+TEST_F(WindowTest, LumaOnlyBoxIsPublishedToTheWorkers) {
+  click(kLumaOnlyBox);
+  EXPECT_EQ(state->lumaOnly.load(), 1);
+  click(kLumaOnlyBox);
+  EXPECT_EQ(state->lumaOnly.load(), 0);
+}
+
+TEST_F(WindowTest, SavingBeforeAnyResultShowsNoDialog) {
+  dialogs.saveAnswer = (scratchDir() / "never.raw").string();
+  EXPECT_FALSE(onSaveRaw(*window));
+  EXPECT_FALSE(onSavePrg(*window));
+  choose(kSaveRawItem);
+  choose(kSavePrgItem);
+  EXPECT_TRUE(dialogs.saveAsked.empty());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_FALSE(fs::exists(dialogs.saveAnswer));
+}
+
+TEST_F(WindowTest, AboutItemShowsTheAboutBox) {
+  choose(kAboutItem);
+  EXPECT_EQ(dialogs.aboutShown, 1);
+}
+
+TEST_F(WindowTest, ProcessOnTheBlackStartPictureCompletesAndEnablesSaving) {
+  // The quickest options keep the job short; the window's own defaults run in the photo test.
+  click(kBruteForceBox);
+  click(kFliBox);
+  click(kProcessButton);
+  ASSERT_EQ(state->job.busy.load(), 1);
+  EXPECT_NE(window->refreshTimer, 0u);
+  ASSERT_TRUE(waitForCompletion(kJobSeconds));
+  EXPECT_EQ(state->job.busy.load(), 0);
+  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])), 0.0);
+  // A black picture converts to black frames, and the views show them.
+  GdkPixbuf* blend = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBlendView]));
+  EXPECT_EQ(shownAt(blend, 319, 199), 0u);
+
+  dialogs.saveAnswer = (scratchDir() / "black.raw").string();
+  EXPECT_TRUE(onSaveRaw(*window));
+  ASSERT_EQ(dialogs.saveAsked.size(), 1u);
+  EXPECT_EQ(dialogs.saveAsked[0], SaveForm::Raw);
+  EXPECT_EQ(fs::file_size(dialogs.saveAnswer), 27648u);
+
+  // The path is used as typed: no extension is added.
+  dialogs.saveAnswer = (scratchDir() / "black").string();
+  choose(kSavePrgItem);
+  ASSERT_EQ(dialogs.saveAsked.size(), 2u);
+  EXPECT_EQ(dialogs.saveAsked[1], SaveForm::Program);
+  EXPECT_EQ(fs::file_size(dialogs.saveAnswer), 31746u);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, CommandsThatMustWaitAreRefusedWhileAJobRuns) {
+  click(kProcessButton);
+  ASSERT_EQ(state->job.busy.load(), 1);
+  const guint timer = window->refreshTimer;
+  dialogs.openAnswer = "/nonexistent.jpg";
+  choose(kOpenBitmapItem);
+  EXPECT_EQ(dialogs.openAsked, 0) << "Open Bitmap asked for a file during a job";
+  state->resultReady = 1;  // even with a result, no save during a job
+  EXPECT_FALSE(onSaveRaw(*window));
+  EXPECT_FALSE(onSavePrg(*window));
+  click(kProcessButton);  // a second "Process" is ignored
+  EXPECT_EQ(window->refreshTimer, timer);
+  // "About" and the options still act.
+  choose(kAboutItem);
+  EXPECT_EQ(dialogs.aboutShown, 1);
+  gtk_spin_button_set_value(GTK_SPIN_BUTTON(window->controls[kDitherSpin]), 0);
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(window->controls[kDitherSpin])), "0");
+  EXPECT_TRUE(dialogs.saveAsked.empty());
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {
+  // Mark the frame pictures, so cells the stopped job never reached can be told apart.
+  const uint32_t marker = swapRedBlue(kPalette[1]);
+  for (auto& frame : state->preview.frames) {
+    for (int i = 0; i < kPixels; ++i) frame.store(i, marker);
+  }
+  click(kStopButton);  // idle: nothing happens
+  EXPECT_EQ(state->job.stopA.load(), 0);
+  click(kProcessButton);
+  click(kStopButton);
+  ASSERT_TRUE(waitForCompletion(kJobSeconds));
+  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_EQ(state->job.stopA.load(), 0) << "the completion step clears the stop flags";
+  // The last cell lies far beyond what the workers can reach before the stop.
+  EXPECT_EQ(state->preview.frames[0].at(319, 199), marker);
+  GdkPixbuf* frame1 = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kFrame1View]));
+  EXPECT_EQ(shownAt(frame1, 319, 199), kPalette[1]) << "the view shows the frame picture";
+  dialogs.saveAnswer = (scratchDir() / "stopped.raw").string();
+  EXPECT_TRUE(onSaveRaw(*window));
+  EXPECT_EQ(fs::file_size(dialogs.saveAnswer), 36864u);
+}
+
+TEST_F(WindowTest, OpeningAPictureShowsItUndithered) {
+  const fs::path png = writePatternPng(scratchDir());
+  dialogs.openAnswer = png.string();
+  choose(kOpenBitmapItem);
+  EXPECT_EQ(dialogs.openAsked, 1);
+  ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0];
+  GdkPixbuf* source = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kSourceView]));
+  for (int y : {0, 1, 100, 199}) {
+    for (int x : {0, 5, 160, 319}) {
+      EXPECT_EQ(shownAt(source, x, y), kPalette[(x * 7 + y) % 16]) << x << "," << y;
+    }
+  }
+  // The dithered arrays differ from what the view shows (level 2 darkens most pixels).
+  EXPECT_NE(state->sourceRgb, state->sourceImage.rgb);
+}
+
+TEST_F(WindowTest, CancellingTheOpenDialogChangesNothing) {
+  dialogs.openAnswer = "";
+  choose(kOpenBitmapItem);
+  EXPECT_EQ(dialogs.openAsked, 1);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WindowTest, OpeningAPhotoByPathShowsItsTopLeft) {
+  const fs::path photo = kShared / "testdata" / "fruits.jpg";
+  if (!fs::exists(photo)) GTEST_SKIP() << photo << " is missing (../shared not present)";
+  ASSERT_TRUE(openPictureFromPath(*window, photo.string()));
+  EXPECT_GT(state->sourceImage.width, 320);
+  GdkPixbuf* source = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kSourceView]));
+  int differences = 0;
+  for (int i = 0; i < kPixels; ++i) {
+    differences += shownAt(source, i % kWidth, i / kWidth) != state->sourceImage.rgb[i];
+  }
+  EXPECT_EQ(differences, 0);
+}
+
+TEST_F(WindowTest, AFileThatIsNoPictureKeepsTheOldOneAndSaysWhy) {
+  const fs::path png = writePatternPng(scratchDir());
+  ASSERT_TRUE(openPictureFromPath(*window, png.string()));
+  const std::vector<uint32_t> rgbBefore = state->sourceRgb;
+  GdkPixbuf* source = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kSourceView]));
+  const uint32_t shownBefore = shownAt(source, 5, 1);
+
+  const fs::path bad = scratchDir() / "notes.jpg";
+  std::ofstream(bad) << "these are not the pixels you are looking for";
+  dialogs.openAnswer = bad.string();
+  choose(kOpenBitmapItem);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find("notes.jpg"), std::string::npos) << dialogs.messages[0];
+  EXPECT_EQ(state->sourceRgb, rgbBefore);
+  EXPECT_EQ(shownAt(source, 5, 1), shownBefore);
+
+  EXPECT_FALSE(openPictureFromPath(*window, (scratchDir() / "missing.bmp").string()));
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(state->sourceRgb, rgbBefore);
+}
+
+TEST_F(WindowTest, FailedSaveIsShownAndWritesNothing) {
+  click(kBruteForceBox);
+  click(kFliBox);
+  click(kProcessButton);
+  ASSERT_TRUE(waitForCompletion(kJobSeconds));
+  dialogs.saveAnswer = (scratchDir() / "no-such-folder" / "out.raw").string();
+  EXPECT_TRUE(onSaveRaw(*window));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find("out.raw"), std::string::npos) << dialogs.messages[0];
+  EXPECT_FALSE(fs::exists(dialogs.saveAnswer));
+}
+
+TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
+  state->preview.blend.store(0, swapRedBlue(kPalette[2]));
+  state->preview.frames[2].store(kPixels - 1, swapRedBlue(kPalette[7]));
+  state->job.rowA.store(12);
+  state->job.busy.store(1);  // a job whose worker is still busy on row 12
+  state->job.workerCount.store(1);
+  EXPECT_TRUE(onRefreshTick(*window));
+  EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])),
+                   13 / 25.0);
+  GdkPixbuf* blend = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBlendView]));
+  GdkPixbuf* frame3 = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kFrame3View]));
+  EXPECT_EQ(shownAt(blend, 0, 0), 0x68372Bu);
+  EXPECT_EQ(shownAt(frame3, 319, 199), kPalette[7]);
+  state->job.busy.store(0);
+}
+
+TEST_F(WindowTest, AShortJobIsReportedAtTheFirstTickOfTheFourSecondTimer) {
+  EXPECT_EQ(MainWindow(*state).refreshPeriodMs, 4000u) << "the product's refresh period";
+  window->refreshPeriodMs = 4000;
+  const gint64 start = g_get_monotonic_time();
+  click(kProcessButton);
+  // The black picture converts in well under four seconds, yet nothing reports it earlier.
+  ASSERT_TRUE(pumpUntil([&] { return state->job.doneA.load() == 1; }, 60));
+  EXPECT_EQ(state->resultReady, 0);
+  ASSERT_TRUE(waitForCompletion(60));
+  const double seconds = (g_get_monotonic_time() - start) / 1e6;
+  EXPECT_GE(seconds, 3.9);
+  EXPECT_LT(seconds, 7.9) << "completion was not noticed by the first tick";
+  EXPECT_EQ(state->resultReady, 1);
+}
+
+// "Exit" and the close box end the process at once with status 0, even with workers busy.
+using WindowDeathTest = WindowTest;
+
+TEST_F(WindowDeathTest, ExitEndsTheProcessEvenMidJob) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        click(kProcessButton);
+        choose(kExitItem);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(WindowDeathTest, CloseBoxEndsTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(window->window->window));
+        gtk_main_do_event(close);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace peltrix::testing

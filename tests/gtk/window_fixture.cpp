@@ -1,0 +1,74 @@
+#include "window_fixture.hpp"
+
+#include <unistd.h>
+
+#include "core/job.hpp"
+
+namespace peltrix::testing {
+
+void WindowTest::SetUp() {
+  if (const std::string& reason = gtkUnavailableReason(); !reason.empty()) {
+    GTEST_SKIP() << reason;
+  }
+  state = std::make_unique<SharedState>();
+  window = gui::createMainWindow(*state);
+  gui::setInitialStates(*window);
+  gtk_widget_show_all(window->window);
+  window->refreshPeriodMs = 20;  // the product's 4000 ms would make every job test slow
+  window->dialogs = gui::DialogHooks{
+      .chooseOpenPath =
+          [this] {
+            ++dialogs.openAsked;
+            return dialogs.openAnswer;
+          },
+      .chooseSavePath =
+          [this](gui::SaveForm form) {
+            dialogs.saveAsked.push_back(form);
+            return dialogs.saveAnswer;
+          },
+      .showMessage = [this](const std::string& text) { dialogs.messages.push_back(text); },
+      .showAbout = [this] { ++dialogs.aboutShown; },
+  };
+  ASSERT_TRUE(pumpUntil([&] { return GTK_WIDGET_MAPPED(window->window); }, 20))
+      << "the main window was never mapped";
+  pumpPending();
+}
+
+void WindowTest::TearDown() {
+  if (window != nullptr && state->job.busy.load() != 0) {
+    // The workers read the shared state: never free it under a running job.
+    onStop(*window);
+    EXPECT_TRUE(waitForCompletion(600)) << "a stopped job did not complete";
+  }
+  window.reset();
+  state.reset();
+  if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
+}
+
+void WindowTest::click(gui::ControlId id) {
+  gtk_button_clicked(GTK_BUTTON(window->controls[id]));
+}
+
+void WindowTest::choose(gui::MenuItemId id) {
+  gtk_menu_item_activate(GTK_MENU_ITEM(window->menuItems[id]));
+}
+
+bool WindowTest::waitForCompletion(double seconds) {
+  return pumpUntil([&] { return window->refreshTimer == 0; }, seconds);
+}
+
+GdkRectangle WindowTest::placeOf(gui::ControlId id) const {
+  const GtkAllocation& client = window->fixed->allocation;
+  GtkAllocation a = window->controls[id]->allocation;
+  return GdkRectangle{a.x - client.x, a.y - client.y, a.width, a.height};
+}
+
+std::filesystem::path WindowTest::scratchDir() {
+  if (scratch_.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "peltrix-gui-XXXXXX");
+    scratch_ = mkdtemp(pattern.data());
+  }
+  return scratch_;
+}
+
+}  // namespace peltrix::testing

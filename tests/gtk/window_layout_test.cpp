@@ -1,0 +1,207 @@
+// The main window as built: geometry and labels of every control, the menu, the start-up
+// states and the pictures the views show before any job.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <cstring>
+#include <string>
+
+#include "frontends/gtk/banner.hpp"
+#include "frontends/gtk/control_layout.hpp"
+#include "window_fixture.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+using namespace gui;
+
+std::string labelOf(GtkWidget* widget) {
+  const char* text = nullptr;
+  if (GTK_IS_FRAME(widget)) {
+    text = gtk_frame_get_label(GTK_FRAME(widget));
+  } else if (GTK_IS_BUTTON(widget)) {
+    text = gtk_button_get_label(GTK_BUTTON(widget));
+  }
+  return text ? text : "";
+}
+
+bool allBlack(GdkPixbuf* picture) {
+  const int rowStride = gdk_pixbuf_get_rowstride(picture);
+  const int rowBytes = gdk_pixbuf_get_width(picture) * gdk_pixbuf_get_n_channels(picture);
+  const guchar* pixels = gdk_pixbuf_get_pixels(picture);
+  for (int y = 0; y < gdk_pixbuf_get_height(picture); ++y) {
+    for (int x = 0; x < rowBytes; ++x) {
+      if (pixels[y * rowStride + x] != 0) return false;
+    }
+  }
+  return true;
+}
+
+TEST_F(WindowTest, EveryControlSitsAtItsPlaceWithItsLabel) {
+  for (const ControlSpec& spec : kControlLayout) {
+    SCOPED_TRACE("control " + std::to_string(spec.id));
+    GtkWidget* widget = window->controls[spec.id];
+    ASSERT_NE(widget, nullptr);
+    const GdkRectangle place = placeOf(spec.id);
+    EXPECT_EQ(place.x, spec.x);
+    EXPECT_EQ(place.y, spec.y);
+    EXPECT_EQ(place.width, spec.width);
+    EXPECT_EQ(place.height, spec.height);
+    EXPECT_EQ(labelOf(widget), spec.label);
+    EXPECT_TRUE(GTK_WIDGET_VISIBLE(widget));
+  }
+}
+
+TEST_F(WindowTest, EveryGroupTitleIsShownWhole) {
+  for (const ControlSpec& spec : kControlLayout) {
+    if (spec.kind != ControlKind::GroupFrame) continue;
+    SCOPED_TRACE(spec.label);
+    GtkWidget* title = gtk_frame_get_label_widget(GTK_FRAME(window->controls[spec.id]));
+    GtkRequisition wanted;
+    gtk_widget_size_request(title, &wanted);
+    EXPECT_LE(wanted.width, title->allocation.width);
+  }
+}
+
+TEST_F(WindowTest, LayoutHoldsTheLinuxGeometryAndLabels) {
+  // Spot checks against the table as written, so a typo in the table itself shows.
+  EXPECT_STREQ(controlSpec(kLumaOverloadGroup).label, "Luma overload filter");
+  EXPECT_EQ(controlSpec(kProcessButton).width, 69);
+  EXPECT_EQ(controlSpec(kDitherSpin).width, 40);
+  EXPECT_EQ(controlSpec(kDitherSpin).height, 30);
+  EXPECT_EQ(controlSpec(kMultithreadGroup).x, 732);
+  EXPECT_EQ(controlSpec(kMultithreadGroup).width, 82);
+  EXPECT_EQ(controlSpec(kSuperFlickerGroup).x, 818);
+  EXPECT_EQ(controlSpec(kAssLaceBox).x, 828);
+  EXPECT_STREQ(controlSpec(kColourModeGroup).label, "Color Selection mode");
+  EXPECT_STREQ(controlSpec(kDeflickerGroup).label, "Non-FLI Deflicker Option");
+  // Each identifier 0..26 appears exactly once.
+  bool seen[kControlCount] = {};
+  for (const ControlSpec& spec : kControlLayout) {
+    EXPECT_FALSE(seen[spec.id]) << spec.id;
+    seen[spec.id] = true;
+  }
+}
+
+TEST_F(WindowTest, ControlsOfEachKindAreTheRightWidgets) {
+  EXPECT_TRUE(GTK_IS_PROGRESS_BAR(window->controls[kProgressBar]));
+  EXPECT_TRUE(GTK_IS_SPIN_BUTTON(window->controls[kDitherSpin]));
+  for (ControlId id : {kProcessButton, kStopButton}) {
+    EXPECT_TRUE(GTK_IS_BUTTON(window->controls[id]) && !GTK_IS_TOGGLE_BUTTON(window->controls[id]));
+  }
+  for (int id = kMultithreadBox; id <= kLumaOnlyBox; ++id) {
+    EXPECT_TRUE(GTK_IS_CHECK_BUTTON(window->controls[id])) << id;
+  }
+  for (int id = kDitherGroup; id <= kLumaOnlyGroup; ++id) {
+    EXPECT_TRUE(GTK_IS_FRAME(window->controls[id])) << id;
+  }
+  // The five picture views have a sunken border just outside their 320 x 200 pixels.
+  for (ControlId id : {kSourceView, kBlendView, kFrame1View, kFrame2View, kFrame3View}) {
+    GtkWidget* view = window->controls[id];
+    ASSERT_TRUE(GTK_IS_IMAGE(view)) << id;
+    GtkWidget* border = gtk_widget_get_parent(view);
+    ASSERT_TRUE(GTK_IS_FRAME(border)) << id;
+    EXPECT_EQ(gtk_frame_get_shadow_type(GTK_FRAME(border)), GTK_SHADOW_IN) << id;
+  }
+  EXPECT_EQ(gtk_widget_get_parent(window->controls[kBannerView]), window->fixed);
+}
+
+TEST_F(WindowTest, WindowHasItsTitleClientAreaAndAnOverlongProgressBar) {
+  const std::string title = gtk_window_get_title(GTK_WINDOW(window->window));
+  EXPECT_EQ(title.rfind("Peltrix Converter", 0), 0u) << title;
+  EXPECT_GT(title.size(), std::strlen("Peltrix Converter")) << "the authorship notice is missing";
+  int x = 0, y = 0;
+  gdk_window_get_origin(window->window->window, &x, &y);  // Xvfb has no window manager
+  EXPECT_EQ(x, kWindowX);
+  EXPECT_EQ(y, kWindowY);
+  EXPECT_EQ(window->fixed->allocation.width, kClientWidth);
+  EXPECT_EQ(window->fixed->allocation.height, kClientHeight);
+  EXPECT_EQ(window->window->allocation.width, kClientWidth);
+  // The bar's right end lies beyond the window's right edge.
+  const GdkRectangle bar = placeOf(kProgressBar);
+  EXPECT_GT(bar.x + bar.width, window->window->allocation.width);
+}
+
+TEST_F(WindowTest, ResizingTheWindowMovesNoControl) {
+  gtk_window_resize(GTK_WINDOW(window->window), 1200, 800);
+  ASSERT_TRUE(pumpUntil([&] { return window->window->allocation.width == 1200; }, 10));
+  pumpPending();
+  for (const ControlSpec& spec : kControlLayout) {
+    const GdkRectangle place = placeOf(spec.id);
+    EXPECT_EQ(place.x, spec.x) << spec.id;
+    EXPECT_EQ(place.width, spec.width) << spec.id;
+  }
+}
+
+TEST_F(WindowTest, MenuHoldsItsFiveItemsWithoutShortcutsOrSeparators) {
+  GList* titles = gtk_container_get_children(GTK_CONTAINER(window->menuBar));
+  ASSERT_EQ(g_list_length(titles), 2u);
+  const char* expectedTitles[] = {"File", "About"};
+  const std::vector<std::vector<std::string>> expectedItems = {
+      {"Open Bitmap", "Save Raw", "Save Prg", "Exit"}, {"About"}};
+  int n = 0;
+  for (GList* t = titles; t != nullptr; t = t->next, ++n) {
+    GtkMenuItem* title = GTK_MENU_ITEM(t->data);
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(gtk_bin_get_child(GTK_BIN(title)))),
+                 expectedTitles[n]);
+    GtkWidget* menu = gtk_menu_item_get_submenu(title);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(gtk_menu_get_accel_group(GTK_MENU(menu)), nullptr);
+    GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+    std::vector<std::string> texts;
+    for (GList* i = items; i != nullptr; i = i->next) {
+      EXPECT_FALSE(GTK_IS_SEPARATOR_MENU_ITEM(i->data));
+      GtkWidget* label = gtk_bin_get_child(GTK_BIN(i->data));
+      texts.push_back(gtk_label_get_text(GTK_LABEL(label)));
+      // No key is bound to the item.
+      EXPECT_EQ(gtk_accel_label_get_accel_width(GTK_ACCEL_LABEL(label)), 0u);
+    }
+    EXPECT_EQ(texts, expectedItems[n]);
+    g_list_free(items);
+  }
+  g_list_free(titles);
+  // The items are reachable by identifier in the same order.
+  const char* byId[] = {"Open Bitmap", "Save Raw", "Save Prg", "Exit", "About"};
+  for (int id = 0; id < kMenuItemCount; ++id) {
+    GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);
+  }
+}
+
+TEST_F(WindowTest, StartsInItsInitialStates) {
+  EXPECT_EQ(spinValue(*window), 2);
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(window->controls[kDitherSpin])), "2");
+  EXPECT_EQ(state->ditherLevel, 2);
+  for (ControlId on : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
+    EXPECT_TRUE(isOn(*window, on)) << on;
+  }
+  for (ControlId off : {kNtscBox, kSuperFlickerBox, kAssLaceBox, kLumaOnlyBox}) {
+    EXPECT_FALSE(isOn(*window, off)) << off;
+  }
+  for (const ControlSpec& spec : kControlLayout) {
+    EXPECT_EQ(GTK_WIDGET_SENSITIVE(window->controls[spec.id]) != 0, spec.id != kAssLaceBox)
+        << spec.id;
+  }
+  EXPECT_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])), 0.0);
+  EXPECT_EQ(state->lumaOnly.load(), 0);
+  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_EQ(window->refreshTimer, 0u);
+}
+
+TEST_F(WindowTest, PictureViewsStartBlackAndTheBannerIsDecoded) {
+  for (ControlId id : {kSourceView, kBlendView, kFrame1View, kFrame2View, kFrame3View}) {
+    GdkPixbuf* shown = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[id]));
+    ASSERT_NE(shown, nullptr) << id;
+    EXPECT_EQ(gdk_pixbuf_get_width(shown), 320);
+    EXPECT_EQ(gdk_pixbuf_get_height(shown), 200);
+    EXPECT_TRUE(allBlack(shown)) << id;
+  }
+  GdkPixbuf* banner = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBannerView]));
+  ASSERT_NE(banner, nullptr);
+  EXPECT_EQ(gdk_pixbuf_get_width(banner), kBannerWidth);
+  EXPECT_EQ(gdk_pixbuf_get_height(banner), kBannerHeight);
+  EXPECT_FALSE(allBlack(banner)) << "the black fallback is shown instead of the banner";
+}
+
+}  // namespace
+}  // namespace peltrix::testing
