@@ -26,4 +26,9 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS vice)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${PELTRIX_DIRECTORY_PERMISSIONS})
+# CPack runs later, in a process of its own: it reads the sources' time from this file, so
+# that the package's file times and its control archive are the same on every rebuild.
+set(PELTRIX_CPACK_TIME ${CMAKE_CURRENT_BINARY_DIR}/cpack_source_time.cmake)
+file(WRITE ${PELTRIX_CPACK_TIME} "set(ENV{SOURCE_DATE_EPOCH} \"${PELTRIX_SOURCE_DATE_EPOCH}\")\n")
+set(CPACK_PROJECT_CONFIG_FILE ${PELTRIX_CPACK_TIME})
 include(CPack)

@@ -1,23 +1,43 @@
 #!/usr/bin/env bash
-# Installs the Debian packages peltrix needs to build, run, package and test it on Linux,
-# for Windows (mingw-w64, wine) and for the browser (emscripten, chromium).
-# Idempotent and silent when everything is already there.
+# Installs the Debian packages that one or more purposes need, and nothing else:
+#   scripts/setup.sh [PURPOSE...]     (no purpose: build)
+#   build    the Linux programs: the converter and the GTK 2 window (make, make run, make install)
+#   check    the Linux build's unit and command-line tests (make check)
+#   deb      the Debian package and its checks (make deb)
+#   windows  the Windows programs, cross-compiled (make windows)
+#   web      the core in WebAssembly and the page (make web)
+#   test     everything make test runs: all of the above, wine, Chromium, VICE, Xvfb
+#   fuzz     the decoders' fuzz targets (make fuzz)
+# Idempotent and silent when everything is there. An apt source is added only for a purpose
+# that needs it, derived from the machine's own Debian entry, and the terminal says so.
 set -euo pipefail
 
-packages=(
-  # Linux build and tests
-  build-essential cmake pkg-config git python3
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk2.0-dev libstb-dev
-  clang clang-format libclang-rt-14-dev
-  64tass vice xvfb imagemagick xauth x11-utils xdotool
-  # packaging: the .deb, its dependencies and its checks, man pages
-  dpkg-dev file lintian man-db fakeroot help2man desktop-file-utils
-  # Windows build: cross compilers, zlib, libjpeg-turbo's SIMD, wine to run the tests
-  g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm wine wine64 fonts-wine
-  # web build: the core in WebAssembly, the page tested in headless Chromium
-  emscripten chromium nodejs npm
+declare -A needs=(
+  [build]="build-essential cmake pkg-config git libjpeg62-turbo-dev libpng-dev zlib1g-dev
+           libgtk2.0-dev libstb-dev 64tass help2man"
+  [check]="libgtest-dev libgmock-dev googletest libbenchmark-dev python3 tmux clang-format"
+  [deb]="dpkg-dev file fakeroot lintian man-db desktop-file-utils"
+  [windows]="g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev"
+  [web]="emscripten nodejs npm dpkg-dev"
+  [fuzz]="clang libclang-rt-14-dev"
+  # Running the Windows build's tests (wine on a private X display), the page's (Chromium),
+  # the C64 programs on VICE, and the window's screenshots.
+  [test-only]="wine wine64 fonts-wine chromium vice xvfb xauth x11-utils xdotool imagemagick"
 )
+# Which apt sources each purpose needs beyond the machine's own Debian entry.
+declare -A sources_for=([windows]="deb-src" [web]="deb-src" [test-only]="contrib deb-src")
+
+purposes=("$@")
+[ ${#purposes[@]} -gt 0 ] || purposes=(build)
+expanded=()
+for p in "${purposes[@]}"; do
+  case $p in
+    test) expanded+=(build check deb windows web test-only) ;;
+    build | check | deb | windows | web | fuzz) expanded+=(build "$p") ;;
+    *) echo "setup.sh: unknown purpose '$p' (build, check, deb, windows, web, test, fuzz)" >&2
+       exit 2 ;;
+  esac
+done
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 apt_get() {
@@ -55,31 +75,47 @@ derive_entry() {  # $1: Types value, $2: Components value
 }
 
 sources_changed=0
-# VICE lives in Debian's contrib component, which a stock Debian 12 does not list.
-if ! grep -rqsE '^(Components:.*\bcontrib\b|deb .*\bcontrib\b)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  derive_entry deb contrib | "${SUDO[@]}" tee /etc/apt/sources.list.d/peltrix-contrib.sources >/dev/null
-  sources_changed=1
-fi
-# The Windows and web builds compile Debian's own libjpeg-turbo and libpng sources.
-if [ ! -f /etc/apt/sources.list.d/peltrix-deb-src.sources ]; then
-  derive_entry deb-src main | "${SUDO[@]}" tee /etc/apt/sources.list.d/peltrix-deb-src.sources >/dev/null
-  sources_changed=1
-fi
+add_source() {  # $1: contrib or deb-src
+  case $1 in
+    contrib)
+      # VICE lives in Debian's contrib component, which a stock Debian 12 does not list.
+      if ! grep -rqsE '^(Components:.*\bcontrib\b|deb .*\bcontrib\b)' /etc/apt/sources.list \
+           /etc/apt/sources.list.d/; then
+        echo "peltrix setup: adding Debian's contrib component (for the VICE emulator the tests" \
+             "use) as /etc/apt/sources.list.d/peltrix-contrib.sources" >&2
+        derive_entry deb contrib |
+          "${SUDO[@]}" tee /etc/apt/sources.list.d/peltrix-contrib.sources >/dev/null
+        sources_changed=1
+      fi ;;
+    deb-src)
+      # The Windows and web builds compile Debian's own libjpeg-turbo and libpng sources.
+      if [ ! -f /etc/apt/sources.list.d/peltrix-deb-src.sources ]; then
+        echo "peltrix setup: adding Debian's source packages (the Windows and web builds" \
+             "compile its libjpeg-turbo and libpng) as" \
+             "/etc/apt/sources.list.d/peltrix-deb-src.sources" >&2
+        derive_entry deb-src main |
+          "${SUDO[@]}" tee /etc/apt/sources.list.d/peltrix-deb-src.sources >/dev/null
+        sources_changed=1
+      fi ;;
+  esac
+}
+
+packages=()
+for p in "${expanded[@]}"; do
+  # shellcheck disable=SC2206  # a list of words, split on any blank including newlines
+  packages+=(${needs[$p]})
+  for s in ${sources_for[$p]:-}; do add_source "$s"; done
+done
 
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    # nodejs and npm from another repository may serve under other packages' names.
+    if [ "$p" = nodejs ] && command -v node >/dev/null; then continue; fi
+    if [ "$p" = npm ] && command -v npm >/dev/null; then continue; fi
     missing+=("$p")
   fi
 done
-# nodejs from another repository may satisfy the need under another package's name.
-if [[ " ${missing[*]} " == *" nodejs "* ]] && command -v node >/dev/null; then
-  missing=("${missing[@]/nodejs/}")
-fi
-if [[ " ${missing[*]} " == *" npm "* ]] && command -v npm >/dev/null; then
-  missing=("${missing[@]/npm/}")
-fi
-read -r -a missing <<<"${missing[*]}"
 
 if [ ${#missing[@]} -eq 0 ] && [ "$sources_changed" -eq 0 ]; then exit 0; fi
 
