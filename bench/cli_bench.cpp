@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "frontends/cli/batch_run.hpp"
-#include "frontends/cli/picture_run.hpp"
 #include "core/commands.hpp"
 #include "core/job.hpp"
+#include "frontends/cli/batch_run.hpp"
+#include "frontends/cli/picture_run.hpp"
 
 namespace peltrix::cli {
 namespace {
@@ -81,10 +81,10 @@ void singleRun(benchmark::State& st, const Mode* mode) {
   for (auto _ : st) {
     // The engine alone, on the picture the previous whole run loaded.
     if (!openPicture(*state, photo).ok()) st.SkipWithError("cannot load the photo");
-    state->lumaOnly.store(r.lumaOnly ? 1 : 0);
+    state->lumaOnly.store(r.lumaOnly);
     Clock::time_point start = Clock::now();
     startJob(*state, r.job);
-    while (!waitForJob(*state, progressValue(*state), std::chrono::seconds(10))) {
+    while (!waitForJob(*state, rowsDone(*state), std::chrono::seconds(10))) {
     }
     engine = std::min(engine, millisecondsSince(start));
     completeJob(*state);

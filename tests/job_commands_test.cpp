@@ -130,7 +130,7 @@ TEST_F(CommandsTest, OpeningANewPictureKeepsTheOldResultSaveable) {
   runJob(false);
   const std::vector<uint8_t> before(state->outputBuffer.begin(), state->outputBuffer.end());
   EXPECT_EQ(openPicture(*state, path("missing.png")).outcome, Outcome::Failed);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
   EXPECT_TRUE(saveRaw(*state, path("old.raw")).ok());
   EXPECT_TRUE(std::equal(before.begin(), before.end(), state->outputBuffer.begin()));
 }

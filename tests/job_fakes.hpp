@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "colour/tables.hpp"
 #include "core/job.hpp"
 #include "core/worker.hpp"
-#include "colour/tables.hpp"
 #include "output/preview_render.hpp"
 
 namespace peltrix::testing {
@@ -89,11 +89,11 @@ inline JobSeams seamsFor(RecordingWork& a, RecordingWork& b) {
 // Sleeps until the job's done flags are set, as the command line does, then completes it.
 inline void finishJob(SharedState& state) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!waitForJob(state, progressValue(state), std::chrono::seconds(1))) {
+  while (!waitForJob(state, rowsDone(state), std::chrono::seconds(1))) {
     ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "job never finished";
   }
   completeJob(state);
-  ASSERT_EQ(state.job.busy.load(), 0);
+  ASSERT_FALSE(state.job.busy.load());
 }
 
 // Runs a whole job with "Per 2 line FLI" as given on two recorders that render a known

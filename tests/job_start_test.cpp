@@ -8,8 +8,8 @@
 #include <system_error>
 #include <thread>
 
-#include "core/commands.hpp"
 #include "colour/rgb.hpp"
+#include "core/commands.hpp"
 #include "job_fakes.hpp"
 #include "platform/threads.hpp"
 
@@ -69,7 +69,7 @@ TEST(JobStart, TwoWorkersCoverAllCellsExactlyOnceByColumnParity) {
                 swapRedBlue(RecordingWork::frameOf(x / 8, y / 8, 2)));
     }
   }
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
 }
 
 TEST(JobStart, SuperFlickerRunsOneWorkerEvenWithMultithreadOn) {
@@ -125,7 +125,7 @@ TEST(JobStart, SecondProcessWhileBusyIsIgnoredWithoutPreparingTheSource) {
   second.superFlicker = true;
   EXPECT_EQ(startJob(*state, second, nullptr, &seams), StartResult::Busy);
   EXPECT_EQ(state->sourceRgb[0], 0u) << "a refused Process must not prepare the source";
-  EXPECT_EQ(state->pairListMode, 0);
+  EXPECT_EQ(state->pairListMode, PairListMode::Full);
   EXPECT_EQ(state->exclusionList, kOverloadExclusions);
   EXPECT_EQ(state->job.workerCount.load(), 2);
 
@@ -145,14 +145,14 @@ TEST(JobStart, ReducedPairsFillOnlyTheFirst75EntriesAndBasicExclusionsAreCopied)
   o.lumaOverload = false;
   ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
   finishJob(*state);
-  EXPECT_EQ(state->pairListMode, 1);
+  EXPECT_EQ(state->pairListMode, PairListMode::Reduced);
   for (int i = 0; i < kReducedPairCount; ++i) EXPECT_EQ(state->pairList[i], kReducedPairs[i]);
   for (int i = kReducedPairCount; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], 0xEE);
   EXPECT_EQ(state->exclusionList, kBasicExclusions);
 
   ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
   finishJob(*state);
-  EXPECT_EQ(state->pairListMode, 0);
+  EXPECT_EQ(state->pairListMode, PairListMode::Full);
   for (int i = 0; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], kFullPairs[i]);
   EXPECT_EQ(state->exclusionList, kOverloadExclusions);
 }
@@ -160,8 +160,8 @@ TEST(JobStart, ReducedPairsFillOnlyTheFirst75EntriesAndBasicExclusionsAreCopied)
 TEST(JobStart, StopReachesBothWorkersAndIsIgnoredWhenIdle) {
   auto state = newState();
   requestStop(*state);
-  EXPECT_EQ(state->job.stopA.load(), 0);
-  EXPECT_EQ(state->job.stopB.load(), 0);
+  EXPECT_FALSE(state->job.workers[0].stop.load());
+  EXPECT_FALSE(state->job.workers[1].stop.load());
 
   RecordingWork a, b;
   Gate gate;
@@ -175,8 +175,8 @@ TEST(JobStart, StopReachesBothWorkersAndIsIgnoredWhenIdle) {
   // Each worker finishes the cell it was in, at most, and skips the rest.
   EXPECT_LE(a.searches().size(), 1u);
   EXPECT_LE(b.searches().size(), 1u);
-  EXPECT_EQ(state->job.stopA.load(), 0);  // cleared by the completion step
-  EXPECT_EQ(state->resultReady, 1);       // a stopped job's result may be saved
+  EXPECT_FALSE(state->job.workers[0].stop.load());  // cleared by the completion step
+  EXPECT_TRUE(state->resultReady);                  // a stopped job's result may be saved
 }
 
 TEST(JobStart, CompletionWaitsForBothDoneFlags) {
@@ -186,12 +186,12 @@ TEST(JobStart, CompletionWaitsForBothDoneFlags) {
   b.onSearch = [&](int) { gate.wait(); };
   const JobSeams seams = testing::seamsFor(a, b);
   ASSERT_EQ(startJob(*state, standardTwoWorkers(), nullptr, &seams), StartResult::Started);
-  while (state->job.doneA.load() == 0) std::this_thread::yield();
+  while (!state->job.workers[0].done.load()) std::this_thread::yield();
   EXPECT_FALSE(jobFinished(*state));
   completeJob(*state);  // too early: must change nothing
-  EXPECT_EQ(state->job.busy.load(), 1);
-  EXPECT_EQ(state->resultReady, 0);
-  EXPECT_EQ(progressValue(*state), 26);  // worker A has left its loop
+  EXPECT_TRUE(state->job.busy.load());
+  EXPECT_FALSE(state->resultReady);
+  EXPECT_EQ(rowsDone(*state), 25);  // worker A has left its loop
   gate.open();
   finishJob(*state);
 }
@@ -206,9 +206,9 @@ TEST(JobStart, FailingToStartTheFirstWorkerLeavesTheJobIdle) {
   std::string error;
   EXPECT_EQ(startJob(*state, JobOptions{}, &error, &seams), StartResult::WorkerFailed);
   EXPECT_NE(error.find("worker"), std::string::npos) << error;
-  EXPECT_EQ(state->job.busy.load(), 0);
+  EXPECT_FALSE(state->job.busy.load());
   EXPECT_FALSE(jobFinished(*state));
-  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_FALSE(state->resultReady);
   EXPECT_TRUE(a.records.empty());
 }
 
@@ -218,7 +218,7 @@ TEST(JobStart, FailingToStartWorkerBStopsWorkerAAndLeavesTheJobIdle) {
   // Worker A holds its first cell until startJob tells it to stop (or 10 s have passed).
   a.onSearch = [&](int) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (state->job.stopA.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+    while (!state->job.workers[0].stop.load() && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::yield();
     }
   };
@@ -232,10 +232,10 @@ TEST(JobStart, FailingToStartWorkerBStopsWorkerAAndLeavesTheJobIdle) {
   EXPECT_EQ(startJob(*state, standardTwoWorkers(), &error, &seams), StartResult::WorkerFailed);
   EXPECT_FALSE(error.empty());
   // Worker A has ended (startJob waited for it) and everything is back to idle.
-  EXPECT_EQ(state->job.busy.load(), 0);
-  EXPECT_EQ(state->job.doneA.load(), 0);
-  EXPECT_EQ(state->job.stopA.load(), 0);
-  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_FALSE(state->job.busy.load());
+  EXPECT_FALSE(state->job.workers[0].done.load());
+  EXPECT_FALSE(state->job.workers[0].stop.load());
+  EXPECT_FALSE(state->resultReady);
   EXPECT_LE(a.searches().size(), 1u) << "worker A was not stopped";
   EXPECT_TRUE(b.records.empty());
 
@@ -288,7 +288,7 @@ TEST(JobStart, RealEngineJobStoppedAtOnceEndsCleanly) {
   ASSERT_EQ(startJob(*state, o), StartResult::Started);
   requestStop(*state);
   finishJob(*state);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
   EXPECT_EQ(state->outputForm, DataForm::Fli);
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/job.hpp"
 #include "colour/rgb.hpp"
+#include "core/job.hpp"
 #include "job_fakes.hpp"
 
 namespace peltrix {
@@ -57,14 +57,14 @@ TEST(JobSteps, EachStepConvertsOneRowAndTheLastSetsTheDoneFlag) {
 
   for (int row = 0; row < kCellRows; ++row) {
     ASSERT_TRUE(stepped.steps[0]());
-    EXPECT_EQ(progressValue(*state), row + 1);
+    EXPECT_EQ(rowsDone(*state), row);
     EXPECT_EQ(searchesInRow(a, row), kCellColumns / 2) << "row " << row;
     EXPECT_EQ(static_cast<int>(a.searches().size()), (row + 1) * kCellColumns / 2);
     EXPECT_FALSE(jobFinished(*state));
   }
   EXPECT_TRUE(b.searches().empty());  // nothing runs behind the caller's back
   EXPECT_FALSE(stepped.steps[0]());   // the finish: done flag, no more cells
-  EXPECT_EQ(state->job.doneA.load(), 1);
+  EXPECT_TRUE(state->job.workers[0].done.load());
   EXPECT_FALSE(stepped.steps[0]());  // and nothing ever after
   EXPECT_EQ(static_cast<int>(a.searches().size()), kCellRows * kCellColumns / 2);
   EXPECT_FALSE(jobFinished(*state));  // worker B has not run yet
@@ -73,7 +73,7 @@ TEST(JobSteps, EachStepConvertsOneRowAndTheLastSetsTheDoneFlag) {
   }
   ASSERT_TRUE(jobFinished(*state));
   completeJob(*state);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
   EXPECT_FALSE(jobRunning(*state));
 }
 
@@ -96,7 +96,7 @@ TEST(JobSteps, StopBetweenStepsSkipsTheRestAndSuperFlickerStillRunsItsPostPass) 
   EXPECT_EQ(a.records.back().variant, SearchVariant::FliSuperFlicker);
   ASSERT_TRUE(jobFinished(*state));
   completeJob(*state);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
   EXPECT_EQ(state->outputForm, DataForm::Fli);
 }
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include "frontends/cli/picture_run.hpp"
 #include "core/commands.hpp"
+#include "frontends/cli/picture_run.hpp"
 #include "job_fakes.hpp"
 #include "picture_fixtures.hpp"
 #include "platform/files.hpp"
@@ -40,18 +40,18 @@ TEST(JobWait, AWaiterIsWokenByTheNextRowAndByTheDoneFlag) {
   const JobSeams seams = testing::seamsFor(a, b);
   ASSERT_EQ(startJob(*state, oneWorker(), nullptr, &seams), StartResult::Started);
 
-  EXPECT_FALSE(waitForJob(*state, 1, kForever));  // row 0 shows as 1; row 1 wakes us
-  EXPECT_EQ(progressValue(*state), 2);
+  EXPECT_FALSE(waitForJob(*state, 0, kForever));  // on row 0, no row done; row 1 wakes us
+  EXPECT_EQ(rowsDone(*state), 1);
   rowOneReached.wait();
-  EXPECT_FALSE(waitForJob(*state, 2, std::chrono::milliseconds(1)));  // nothing new: times out
+  EXPECT_FALSE(waitForJob(*state, 1, std::chrono::milliseconds(1)));  // nothing new: times out
 
   goOn.open();
   int rowsSeen = 0;
-  while (!waitForJob(*state, progressValue(*state), kForever)) ++rowsSeen;
+  while (!waitForJob(*state, rowsDone(*state), kForever)) ++rowsSeen;
   EXPECT_LE(rowsSeen, 24);  // at most one wake-up per row, then the done flag
   EXPECT_TRUE(jobFinished(*state));
   completeJob(*state);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
 }
 
 TEST(JobWait, TwoWorkersFinishOnlyWhenBothAreDone) {
@@ -66,12 +66,12 @@ TEST(JobWait, TwoWorkersFinishOnlyWhenBothAreDone) {
   const JobSeams seams = testing::seamsFor(a, b);
   ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
   // Worker A runs through while B waits; its done flag rings, but alone does not finish the job.
-  state->job.wakeUp.wait([&] { return state->job.doneA.load() == 1; });
-  EXPECT_FALSE(waitForJob(*state, progressValue(*state), std::chrono::milliseconds(1)));
+  state->job.wakeUp.wait([&] { return state->job.workers[0].done.load(); });
+  EXPECT_FALSE(waitForJob(*state, rowsDone(*state), std::chrono::milliseconds(1)));
   holdB.open();
-  while (!waitForJob(*state, progressValue(*state), kForever)) {
+  while (!waitForJob(*state, rowsDone(*state), kForever)) {
   }
-  EXPECT_EQ(state->job.doneB.load(), 1);
+  EXPECT_TRUE(state->job.workers[1].done.load());
   completeJob(*state);
 }
 
@@ -85,7 +85,7 @@ TEST(JobWait, TheStateMayGoAsSoonAsTheWaiterSeesTheJobDone) {
     JobOptions o = oneWorker();
     o.multithread = round % 2 == 0;
     ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
-    while (!waitForJob(*state, progressValue(*state), kForever)) {
+    while (!waitForJob(*state, rowsDone(*state), kForever)) {
     }
     completeJob(*state);
     state.reset();

@@ -11,16 +11,11 @@ using testing::Call;
 using testing::Record;
 using testing::RecordingWork;
 
-struct Flags {
-  std::atomic<int> row{-1}, column{-1}, stop{0}, done{0};
-  WorkerFlags view() { return {row, column, stop, done}; }
-};
-
 TEST(JobWorker, OneWorkerConvertsEveryCellRowMajor) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   RecordingWork work;
-  runWorker({SearchVariant::Standard, 0, 1}, flags.view(), luma, work);
+  runWorker({SearchVariant::Standard, 0, 1}, flags, nullptr, luma, work);
 
   ASSERT_EQ(work.records.size(), 2000u);
   for (int i = 0; i < 1000; ++i) {
@@ -34,15 +29,15 @@ TEST(JobWorker, OneWorkerConvertsEveryCellRowMajor) {
     EXPECT_EQ(render.cx, search.cx);
     EXPECT_EQ(render.cy, search.cy);
   }
-  EXPECT_EQ(flags.row.load(), 25);  // the progress bar shows row + 1 = 26: full
-  EXPECT_EQ(flags.done.load(), 1);
+  EXPECT_EQ(flags.rowsDone.load(), 25);  // every row done: the progress bar shows full
+  EXPECT_TRUE(flags.done.load());
 }
 
 TEST(JobWorker, SecondOfTwoWorkersTakesTheOddColumns) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   RecordingWork work;
-  runWorker({SearchVariant::Standard, 1, 2}, flags.view(), luma, work);
+  runWorker({SearchVariant::Standard, 1, 2}, flags, nullptr, luma, work);
   const auto searches = work.searches();
   ASSERT_EQ(searches.size(), 500u);
   for (int i = 0; i < 500; ++i) {
@@ -53,10 +48,10 @@ TEST(JobWorker, SecondOfTwoWorkersTakesTheOddColumns) {
 
 TEST(JobWorker, FliSearchesAndRendersBandByBandInBandOrder) {
   for (SearchVariant variant : {SearchVariant::Fli, SearchVariant::FliSuperFlicker}) {
-    Flags flags;
-    std::atomic<int> luma{0};
+    WorkerSignals flags;
+    std::atomic<bool> luma{false};
     RecordingWork work;
-    runWorker({variant, 0, 1}, flags.view(), luma, work);
+    runWorker({variant, 0, 1}, flags, nullptr, luma, work);
     const bool superFlicker = variant == SearchVariant::FliSuperFlicker;
     ASSERT_EQ(work.records.size(), 8000u + (superFlicker ? 1 : 0));
     for (int cell = 0; cell < 1000; ++cell) {
@@ -81,11 +76,11 @@ TEST(JobWorker, FliSearchesAndRendersBandByBandInBandOrder) {
 }
 
 TEST(JobWorker, SuperFlickerRunsItsPostPassOnceAfterTheLastCellAndBeforeTheDoneFlag) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   int doneDuringPostPass = -1;
   struct PostPassProbe : RecordingWork {
-    Flags* flags;
+    WorkerSignals* flags;
     int* seen;
     void postPass(SearchVariant v) override {
       *seen = flags->done.load();
@@ -94,58 +89,58 @@ TEST(JobWorker, SuperFlickerRunsItsPostPassOnceAfterTheLastCellAndBeforeTheDoneF
   } probe;
   probe.flags = &flags;
   probe.seen = &doneDuringPostPass;
-  runWorker({SearchVariant::SuperFlicker, 0, 1}, flags.view(), luma, probe);
+  runWorker({SearchVariant::SuperFlicker, 0, 1}, flags, nullptr, luma, probe);
   ASSERT_EQ(probe.records.size(), 2001u);
   EXPECT_EQ(probe.records[1998].cx, 39);
   EXPECT_EQ(probe.records[1998].cy, 24);
   EXPECT_EQ(probe.records.back().call, Call::PostPass);
   EXPECT_EQ(probe.records.back().variant, SearchVariant::SuperFlicker);
   EXPECT_EQ(doneDuringPostPass, 0);
-  EXPECT_EQ(flags.done.load(), 1);
+  EXPECT_TRUE(flags.done.load());
 }
 
 TEST(JobWorker, StopSkipsTheRemainingCellsButStillRunsThePostPass) {
   for (SearchVariant variant : {SearchVariant::SuperFlicker, SearchVariant::Standard}) {
-    Flags flags;
-    std::atomic<int> luma{0};
+    WorkerSignals flags;
+    std::atomic<bool> luma{false};
     RecordingWork work;
     work.onSearch = [&](int index) {
-      if (index == 57) flags.stop.store(1);  // "Stop" while cell 57 is being converted
+      if (index == 57) flags.stop.store(true);  // "Stop" while cell 57 is being converted
     };
-    runWorker({variant, 0, 1}, flags.view(), luma, work);
+    runWorker({variant, 0, 1}, flags, nullptr, luma, work);
     const auto searches = work.searches();
     ASSERT_EQ(searches.size(), 58u) << "cells after the stop must be skipped";
     EXPECT_EQ(searches.back().cx, 57 % 40);
     EXPECT_EQ(searches.back().cy, 1);
     const bool superFlicker = variant == SearchVariant::SuperFlicker;
     EXPECT_EQ(work.records.back().call, superFlicker ? Call::PostPass : Call::RenderCell);
-    EXPECT_EQ(flags.row.load(), 25);
-    EXPECT_EQ(flags.done.load(), 1);
+    EXPECT_EQ(flags.rowsDone.load(), 25);
+    EXPECT_TRUE(flags.done.load());
   }
 }
 
 TEST(JobWorker, StopDuringAnFliCellFinishesItsBandsThenSkips) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   RecordingWork work;
   work.onSearch = [&](int index) {
-    if (index == 1) flags.stop.store(1);  // during band 2 of cell (0, 0)
+    if (index == 1) flags.stop.store(true);  // during band 2 of cell (0, 0)
   };
-  runWorker({SearchVariant::Fli, 0, 1}, flags.view(), luma, work);
+  runWorker({SearchVariant::Fli, 0, 1}, flags, nullptr, luma, work);
   const auto searches = work.searches();
   ASSERT_EQ(searches.size(), 4u);  // the cell is never left half converted
   EXPECT_EQ(searches.back().bandStart, 6);
 }
 
 TEST(JobWorker, LumaOnlyIsReadAfreshBeforeEveryCell) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   RecordingWork work;
   work.onSearch = [&](int index) {
-    if (index == 500) luma.store(1);  // ticked while cell 500 is converted
-    if (index == 700) luma.store(0);
+    if (index == 500) luma.store(true);  // ticked while cell 500 is converted
+    if (index == 700) luma.store(false);
   };
-  runWorker({SearchVariant::Standard, 0, 1}, flags.view(), luma, work);
+  runWorker({SearchVariant::Standard, 0, 1}, flags, nullptr, luma, work);
   const auto searches = work.searches();
   ASSERT_EQ(searches.size(), 1000u);
   for (int i = 0; i < 1000; ++i) {
@@ -156,13 +151,13 @@ TEST(JobWorker, LumaOnlyIsReadAfreshBeforeEveryCell) {
 }
 
 TEST(JobWorker, LumaChangeDuringAnFliCellTakesEffectFromTheNextCell) {
-  Flags flags;
-  std::atomic<int> luma{0};
+  WorkerSignals flags;
+  std::atomic<bool> luma{false};
   RecordingWork work;
   work.onSearch = [&](int index) {
-    if (index == 4 * 10) luma.store(1);  // band 0 of cell 10
+    if (index == 4 * 10) luma.store(true);  // band 0 of cell 10
   };
-  runWorker({SearchVariant::Fli, 0, 1}, flags.view(), luma, work);
+  runWorker({SearchVariant::Fli, 0, 1}, flags, nullptr, luma, work);
   const auto searches = work.searches();
   for (int band = 0; band < 4; ++band) {
     EXPECT_EQ(searches[40 + band].metric, engine::Metric::Colour);

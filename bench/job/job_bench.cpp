@@ -43,7 +43,7 @@ double runOnce(SharedState& state, const Mode& mode, bool multithread) {
   options.fli = mode.fli;
   options.superFlicker = mode.superFlicker;
   options.multithread = multithread;
-  state.lumaOnly.store(mode.luma ? 1 : 0);
+  state.lumaOnly.store(mode.luma);
   const auto t0 = std::chrono::steady_clock::now();
   std::string error;
   if (startJob(state, options, &error) != StartResult::Started) {

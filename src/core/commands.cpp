@@ -25,7 +25,7 @@ CommandResult writeOrReport(const std::string& path, std::span<const uint8_t> by
 }  // namespace
 
 bool canSave(const SharedState& state) {
-  return state.resultReady != 0 && !jobRunning(state);
+  return state.resultReady && !jobRunning(state);
 }
 
 namespace {

@@ -20,11 +20,11 @@ SearchVariant variantFor(const JobOptions& options) {
 
 void copyWorkingTables(SharedState& state, const JobOptions& options) {
   if (options.bruteForce) {
-    state.pairListMode = 0;
+    state.pairListMode = PairListMode::Full;
     std::copy(kFullPairs.begin(), kFullPairs.end(), state.pairList.begin());
   } else {
     // Entries 75..120 keep what they held; the searches read only the first 75.
-    state.pairListMode = 1;
+    state.pairListMode = PairListMode::Reduced;
     std::copy(kReducedPairs.begin(), kReducedPairs.end(), state.pairList.begin());
   }
   const auto& exclusions = options.lumaOverload ? kOverloadExclusions : kBasicExclusions;
@@ -36,14 +36,9 @@ engine::SearchInputs searchInputs(const SharedState& state) {
   inputs.sourceRgb = state.sourceRgb.data();
   inputs.sourceLuma = state.sourceLuma.data();
   inputs.pairs = state.pairList.data();
-  inputs.pairCount = state.pairListMode == 0 ? kFullPairCount : kReducedPairCount;
+  inputs.pairCount = state.pairListMode == PairListMode::Full ? kFullPairCount : kReducedPairCount;
   inputs.exclusions = state.exclusionList.data();
   return inputs;
-}
-
-WorkerFlags flagsOf(JobFlags& job, int worker) {
-  if (worker == 0) return {job.rowA, job.columnA, job.stopA, job.doneA, &job.wakeUp};
-  return {job.rowB, job.columnB, job.stopB, job.doneB, &job.wakeUp};
 }
 
 // The thread body of one worker. With the real engine the worker's CellWork lives on the
@@ -53,11 +48,11 @@ std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int
                                  CellWork* substitute) {
   return [&state, plan, worker, substitute] {
     if (substitute != nullptr) {
-      runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, *substitute);
+      runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, *substitute);
       return;
     }
     EngineCellWork work(state.workers[worker], state.preview);
-    runWorker(plan, flagsOf(state.job, worker), state.lumaOnly, work);
+    runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, work);
   };
 }
 
@@ -75,8 +70,8 @@ std::function<bool()> workerSteps(SharedState& state, const WorkerPlan& plan, in
     held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.preview);
     work = held->engine.get();
   }
-  held->steps =
-      std::make_unique<WorkerSteps>(plan, flagsOf(state.job, worker), state.lumaOnly, *work);
+  held->steps = std::make_unique<WorkerSteps>(plan, state.job.workers[worker], &state.job.wakeUp,
+                                              state.lumaOnly, *work);
   return [held] { return held->steps->step(); };
 }
 
@@ -89,11 +84,11 @@ void startThread(const JobSeams* seams, std::function<void()> body) {
 }
 
 void resetJobFlags(JobFlags& job) {
-  job.busy.store(0);
-  job.doneA.store(0);
-  job.doneB.store(0);
-  job.stopA.store(0);
-  job.stopB.store(0);
+  job.busy.store(false);
+  for (WorkerSignals& worker : job.workers) {
+    worker.done.store(false);
+    worker.stop.store(false);
+  }
 }
 
 }  // namespace
@@ -110,7 +105,6 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
   if (jobRunning(state)) return StartResult::Busy;
 
   prepareSourceArrays(state);
-  job.multithread.store(options.multithread ? 1 : 0);
   copyWorkingTables(state, options);
 
   const SearchVariant variant = variantFor(options);
@@ -124,12 +118,9 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
   }
 
   resetJobFlags(job);
-  job.rowA.store(0);
-  job.columnA.store(0);
-  job.rowB.store(0);
-  job.columnB.store(0);
+  for (WorkerSignals& worker : job.workers) worker.rowsDone.store(0);
   job.workerCount.store(workerCount);
-  job.busy.store(1);
+  job.busy.store(true);
 
   for (int w = 0; w < workerCount; ++w) {
     const WorkerPlan plan{variant, w, workerCount};
@@ -144,8 +135,9 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
       if (w == 1) {
         // Worker A is running already: it must not go on writing while the job is idle, so
         // stop it and wait; it leaves its loop after the cell it is converting.
-        job.stopA.store(1);
-        job.wakeUp.wait([&job] { return job.doneA.load(std::memory_order_acquire) != 0; });
+        WorkerSignals& a = job.workers[0];
+        a.stop.store(true);
+        job.wakeUp.wait([&a] { return a.done.load(std::memory_order_acquire); });
       }
       resetJobFlags(job);
       job.workerCount.store(0);
@@ -158,28 +150,31 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
 
 void requestStop(SharedState& state) {
   if (!jobRunning(state)) return;
-  state.job.stopA.store(1);
-  state.job.stopB.store(1);
+  for (WorkerSignals& worker : state.job.workers) worker.stop.store(true);
 }
 
 bool jobFinished(const SharedState& state) {
   const JobFlags& job = state.job;
-  if (job.doneA.load(std::memory_order_acquire) != 1) return false;
-  return job.workerCount.load() != 2 || job.doneB.load(std::memory_order_acquire) == 1;
+  const int count = job.workerCount.load();
+  if (count == 0) return false;
+  for (int w = 0; w < count; ++w) {
+    if (!job.workers[w].done.load(std::memory_order_acquire)) return false;
+  }
+  return true;
 }
 
-int progressValue(const SharedState& state) {
-  return state.job.rowA.load(std::memory_order_relaxed) + 1;
+int rowsDone(const SharedState& state) {
+  return state.job.workers[0].rowsDone.load(std::memory_order_relaxed);
 }
 
-bool waitForJob(SharedState& state, int seenProgress, std::chrono::milliseconds timeout) {
+bool waitForJob(SharedState& state, int seenRows, std::chrono::milliseconds timeout) {
   // `finished` is read under the wake-up's lock, where the workers store their done flags:
   // once it is true, no worker touches the state again.
   bool finished = false;
   state.job.wakeUp.waitFor(
       [&] {
         finished = jobFinished(state);
-        return finished || progressValue(state) != seenProgress;
+        return finished || rowsDone(state) != seenRows;
       },
       timeout);
   return finished;
@@ -189,14 +184,14 @@ void completeJob(SharedState& state) {
   JobFlags& job = state.job;
   if (!jobRunning(state) || !jobFinished(state)) return;
   resetJobFlags(job);
-  state.resultReady = 1;
+  state.resultReady = true;
   assembleC64Data(state.preview, state.jobForm, state.outputBuffer);
   state.outputForm = state.jobForm;
   if (state.preparationDeferred) prepareSourceArrays(state);
 }
 
 bool jobRunning(const SharedState& state) {
-  return state.job.busy.load() != 0;
+  return state.job.busy.load();
 }
 
 }  // namespace peltrix

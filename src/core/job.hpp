@@ -59,15 +59,15 @@ bool jobRunning(const SharedState& state);
 // True once every worker started for the running job has set its done flag.
 bool jobFinished(const SharedState& state);
 
-// Progress bar value 0..26: worker A's row + 1.
-int progressValue(const SharedState& state);
+// Progress: the rows worker A has finished, 0..25 (the window's bar shows it + 1).
+int rowsDone(const SharedState& state);
 
-// Sleeps until the job has finished, the progress value differs from `seenProgress`, or
+// Sleeps until the job has finished, rowsDone() differs from `seenRows`, or
 // `timeout` has passed, whichever comes first; returns whether the job has finished. Once it
 // returns true no worker touches the state any more, so the caller may even destroy it. For a
 // thread that waits for the job (the command line, tests) instead of polling; the window
 // keeps its timer.
-bool waitForJob(SharedState& state, int seenProgress, std::chrono::milliseconds timeout);
+bool waitForJob(SharedState& state, int seenRows, std::chrono::milliseconds timeout);
 
 // The completion step: resets the job flags, marks a result ready, assembles the C64 data
 // in the layout of the job's own mode (captured by startJob) into outputBuffer, records

@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/job_wake_up.hpp"
 #include "colour/geometry.hpp"
 #include "colour/picture.hpp"
 #include "colour/source_prep.hpp"
 #include "colour/tables.hpp"
+#include "core/job_wake_up.hpp"
+#include "core/worker.hpp"
 #include "engine/search.hpp"
 #include "output/c64data.hpp"
 #include "output/preview_arrays.hpp"
@@ -26,15 +27,14 @@ constexpr int kOutputBufferSize = 40961;
 // writer at a time; the done flags are stored with release and loaded with acquire, so a
 // worker's result arrays are complete once the GUI has seen its done flag.
 struct JobFlags {
-  std::atomic<int> busy{0};
-  std::atomic<int> multithread{1};
+  std::atomic<bool> busy{false};  // from "Process" until the completion step
   std::atomic<int> workerCount{0};
-  std::atomic<int> rowA{0}, columnA{0};
-  std::atomic<int> rowB{0}, columnB{0};
-  std::atomic<int> stopA{0}, stopB{0};
-  std::atomic<int> doneA{0}, doneB{0};
-  JobWakeUp wakeUp;  // rings when a worker's row advances and when it is done
+  std::array<WorkerSignals, 2> workers;  // worker A (even columns), worker B (odd columns)
+  JobWakeUp wakeUp;                      // rings when a worker's row advances and when it is done
 };
+
+// Which pair list "Process" copied: all 121 pairs ("Brute Force") or the first 75.
+enum class PairListMode { Full, Reduced };
 
 // What one worker owns: its search engine (with its scratch) and its cell buffer set.
 struct WorkerScratch {
@@ -58,16 +58,16 @@ struct SharedState {
   // Working tables, filled by "Process" and read-only while a job runs.
   std::array<uint8_t, kFullPairCount> pairList{};
   std::array<uint8_t, kExclusionCount> exclusionList{};
-  int pairListMode = 0;  // 0: 121 pairs ("Brute Force"), 1: 75 pairs
+  PairListMode pairListMode = PairListMode::Full;
 
   // "Luma only mode", kept current by the window and read by the workers before every cell.
-  std::atomic<int> lumaOnly{0};
+  std::atomic<bool> lumaOnly{false};
 
   JobFlags job;
   // The layout of the running (or last) job's frames, captured by "Process": the completion
   // step assembles in this form whatever "Per 2 line FLI" says by then.
   DataForm jobForm = DataForm::NonFli;
-  WorkerScratch workers[2];  // worker A, worker B
+  std::array<WorkerScratch, 2> workers;  // worker A, worker B
 
   // Blend picture and frame pictures (display values), written by the workers.
   PreviewArrays preview;
@@ -75,7 +75,7 @@ struct SharedState {
   // The last finished job's C64 data and the layout it was assembled in.
   std::array<uint8_t, kOutputBufferSize> outputBuffer{};
   DataForm outputForm = DataForm::NonFli;
-  int resultReady = 0;
+  bool resultReady = false;  // "Save Raw" and "Save Prg" need it
 };
 
 }  // namespace peltrix

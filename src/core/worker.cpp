@@ -40,18 +40,16 @@ void EngineCellWork::postPass(SearchVariant variant) {
 }
 
 void WorkerSteps::ring() {
-  if (flags_.wakeUp != nullptr) flags_.wakeUp->notify();
+  if (wakeUp_ != nullptr) wakeUp_->notify();
 }
 
 void WorkerSteps::convertRow(int row) {
-  flags_.row.store(row, std::memory_order_relaxed);
+  signals_.rowsDone.store(row, std::memory_order_relaxed);
   ring();
   for (int column = plan_.firstColumn; column < kCellColumns; column += plan_.columnStep) {
-    if (flags_.stop.load(std::memory_order_relaxed) != 0) continue;
-    flags_.column.store(column, std::memory_order_relaxed);
-    const engine::Metric metric = lumaOnly_.load(std::memory_order_relaxed) != 0
-                                      ? engine::Metric::Luma
-                                      : engine::Metric::Colour;
+    if (signals_.stop.load(std::memory_order_relaxed)) continue;
+    const engine::Metric metric =
+        lumaOnly_.load(std::memory_order_relaxed) ? engine::Metric::Luma : engine::Metric::Colour;
     if (!isFli(plan_.variant)) {
       work_.searchCell(plan_.variant, column, row, metric);
       work_.renderCell(column, row);
@@ -65,14 +63,15 @@ void WorkerSteps::convertRow(int row) {
 }
 
 void WorkerSteps::finish() {
-  flags_.row.store(kCellRows, std::memory_order_relaxed);  // the progress bar shows full
+  signals_.rowsDone.store(kCellRows, std::memory_order_relaxed);  // the progress bar shows full
   ring();
   if (isSuperFlicker(plan_.variant)) work_.postPass(plan_.variant);
-  if (flags_.wakeUp == nullptr) {
-    flags_.done.store(1, std::memory_order_release);
+  WorkerSignals& signals = signals_;
+  const auto markDone = [&signals] { signals.done.store(true, std::memory_order_release); };
+  if (wakeUp_ == nullptr) {
+    markDone();
   } else {
-    WorkerFlags& flags = flags_;
-    flags_.wakeUp->notifyWith([&flags] { flags.done.store(1, std::memory_order_release); });
+    wakeUp_->notifyWith(markDone);
   }
 }
 
@@ -88,9 +87,9 @@ bool WorkerSteps::step() {
   return false;
 }
 
-void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
-               CellWork& work) {
-  WorkerSteps steps(plan, flags, lumaOnly, work);
+void runWorker(const WorkerPlan& plan, WorkerSignals& signals, JobWakeUp* wakeUp,
+               const std::atomic<bool>& lumaOnly, CellWork& work) {
+  WorkerSteps steps(plan, signals, wakeUp, lumaOnly, work);
   while (steps.step()) {
   }
 }

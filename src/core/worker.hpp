@@ -61,14 +61,13 @@ struct WorkerPlan {
   int columnStep = 1;
 };
 
-// The counters and flags of one worker in SharedState::job, and whom to wake when its row
-// advances or it is done (nobody when null).
-struct WorkerFlags {
-  std::atomic<int>& row;
-  std::atomic<int>& column;
-  const std::atomic<int>& stop;
-  std::atomic<int>& done;
-  JobWakeUp* wakeUp = nullptr;
+// The counter and flags of one worker in SharedState::job.
+struct WorkerSignals {
+  // Rows it has finished, 0..25: the row it converts, 25 once its loop is over. Worker A's
+  // drives the progress bar.
+  std::atomic<int> rowsDone{0};
+  std::atomic<bool> stop{false};  // "Stop": skip the remaining cells
+  std::atomic<bool> done{false};  // it has left its loop
 };
 
 // Converts the plan's cells row by row. Before each cell it checks the stop flag (a stopped
@@ -76,18 +75,18 @@ struct WorkerFlags {
 // band (band starts 0, 2, 4, 6). Super flicker variants run their post-pass after the loop,
 // also after a stop. Finally stores 1 into the done flag with release, so everything the
 // worker wrote is visible to whoever sees the flag with acquire. Rings `wakeUp` after each
-// row store and after the done flag.
-void runWorker(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
-               CellWork& work);
+// row store and after the done flag (nobody when it is null).
+void runWorker(const WorkerPlan& plan, WorkerSignals& signals, JobWakeUp* wakeUp,
+               const std::atomic<bool>& lumaOnly, CellWork& work);
 
 // The same loop one row at a time, for a worker that has no thread of its own (the web page
 // without threads runs it between its events): each step() converts the next row; the step
 // after the last row finishes as runWorker does (post-pass, done flag) and returns false.
 class WorkerSteps {
  public:
-  WorkerSteps(const WorkerPlan& plan, WorkerFlags flags, const std::atomic<int>& lumaOnly,
-              CellWork& work)
-      : plan_(plan), flags_(flags), lumaOnly_(lumaOnly), work_(work) {}
+  WorkerSteps(const WorkerPlan& plan, WorkerSignals& signals, JobWakeUp* wakeUp,
+              const std::atomic<bool>& lumaOnly, CellWork& work)
+      : plan_(plan), signals_(signals), wakeUp_(wakeUp), lumaOnly_(lumaOnly), work_(work) {}
   // Returns whether more steps remain; false once the done flag is set (and ever after).
   bool step();
 
@@ -97,8 +96,9 @@ class WorkerSteps {
   void finish();
 
   WorkerPlan plan_;
-  WorkerFlags flags_;
-  const std::atomic<int>& lumaOnly_;
+  WorkerSignals& signals_;
+  JobWakeUp* wakeUp_;
+  const std::atomic<bool>& lumaOnly_;
   CellWork& work_;
   int nextRow_ = 0;  // kCellRows: the finish is next; above it: done
 };

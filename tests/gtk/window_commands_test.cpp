@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/job.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
+#include "core/job.hpp"
 #include "output/writers.hpp"
 #include "window_fixture.hpp"
 
@@ -87,9 +87,9 @@ TEST_F(WindowTest, SpinTextAndDitherLevelFollowTheSpin) {
 
 TEST_F(WindowTest, LumaOnlyBoxIsPublishedToTheWorkers) {
   click(kLumaOnlyBox);
-  EXPECT_EQ(state->lumaOnly.load(), 1);
+  EXPECT_TRUE(state->lumaOnly.load());
   click(kLumaOnlyBox);
-  EXPECT_EQ(state->lumaOnly.load(), 0);
+  EXPECT_FALSE(state->lumaOnly.load());
 }
 
 TEST_F(WindowTest, SavingBeforeAnyResultShowsNoDialog) {
@@ -113,11 +113,11 @@ TEST_F(WindowTest, ProcessOnTheBlackStartPictureCompletesAndEnablesSaving) {
   click(kBruteForceBox);
   click(kFliBox);
   click(kProcessButton);
-  ASSERT_EQ(state->job.busy.load(), 1);
+  ASSERT_TRUE(state->job.busy.load());
   EXPECT_NE(window->refreshTimer, 0u);
   ASSERT_TRUE(waitForCompletion(kJobSeconds));
-  EXPECT_EQ(state->job.busy.load(), 0);
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_FALSE(state->job.busy.load());
+  EXPECT_TRUE(state->resultReady);
   EXPECT_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])), 0.0);
   // A black picture converts to black frames, and the views show them.
   GdkPixbuf* blend = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBlendView]));
@@ -140,12 +140,12 @@ TEST_F(WindowTest, ProcessOnTheBlackStartPictureCompletesAndEnablesSaving) {
 
 TEST_F(WindowTest, CommandsThatMustWaitAreRefusedWhileAJobRuns) {
   click(kProcessButton);
-  ASSERT_EQ(state->job.busy.load(), 1);
+  ASSERT_TRUE(state->job.busy.load());
   const guint timer = window->refreshTimer;
   dialogs.openAnswer = "/nonexistent.jpg";
   choose(kOpenBitmapItem);
   EXPECT_EQ(dialogs.openAsked, 0) << "Open Bitmap asked for a file during a job";
-  state->resultReady = 1;  // even with a result, no save during a job
+  state->resultReady = true;  // even with a result, no save during a job
   EXPECT_FALSE(onSaveRaw(*window));
   EXPECT_FALSE(onSavePrg(*window));
   click(kProcessButton);  // a second "Process" is ignored
@@ -166,12 +166,12 @@ TEST_F(WindowTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {
     for (int i = 0; i < kPixels; ++i) frame.store(i, marker);
   }
   click(kStopButton);  // idle: nothing happens
-  EXPECT_EQ(state->job.stopA.load(), 0);
+  EXPECT_FALSE(state->job.workers[0].stop.load());
   click(kProcessButton);
   click(kStopButton);
   ASSERT_TRUE(waitForCompletion(kJobSeconds));
-  EXPECT_EQ(state->resultReady, 1);
-  EXPECT_EQ(state->job.stopA.load(), 0) << "the completion step clears the stop flags";
+  EXPECT_TRUE(state->resultReady);
+  EXPECT_FALSE(state->job.workers[0].stop.load()) << "the completion step clears the stop flags";
   // The last cell lies far beyond what the workers can reach before the stop.
   EXPECT_EQ(state->preview.frames[0].at(319, 199), marker);
   GdkPixbuf* frame1 = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kFrame1View]));
@@ -253,8 +253,8 @@ TEST_F(WindowTest, FailedSaveIsShownAndWritesNothing) {
 TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
   state->preview.blend.store(0, swapRedBlue(kPalette[2]));
   state->preview.frames[2].store(kPixels - 1, swapRedBlue(kPalette[7]));
-  state->job.rowA.store(12);
-  state->job.busy.store(1);  // a job whose worker is still busy on row 12
+  state->job.workers[0].rowsDone.store(12);
+  state->job.busy.store(true);  // a job whose worker is still busy on row 12
   state->job.workerCount.store(1);
   EXPECT_TRUE(onRefreshTick(*window));
   EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])),
@@ -263,7 +263,7 @@ TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
   GdkPixbuf* frame3 = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kFrame3View]));
   EXPECT_EQ(shownAt(blend, 0, 0), 0x68372Bu);
   EXPECT_EQ(shownAt(frame3, 319, 199), kPalette[7]);
-  state->job.busy.store(0);
+  state->job.busy.store(false);
 }
 
 TEST_F(WindowTest, AShortJobIsReportedAtTheFirstTickOfTheFourSecondTimer) {
@@ -272,13 +272,13 @@ TEST_F(WindowTest, AShortJobIsReportedAtTheFirstTickOfTheFourSecondTimer) {
   const gint64 start = g_get_monotonic_time();
   click(kProcessButton);
   // The black picture converts in well under four seconds, yet nothing reports it earlier.
-  ASSERT_TRUE(pumpUntil([&] { return state->job.doneA.load() == 1; }, 60));
-  EXPECT_EQ(state->resultReady, 0);
+  ASSERT_TRUE(pumpUntil([&] { return state->job.workers[0].done.load(); }, 60));
+  EXPECT_FALSE(state->resultReady);
   ASSERT_TRUE(waitForCompletion(60));
   const double seconds = (g_get_monotonic_time() - start) / 1e6;
   EXPECT_GE(seconds, 3.9);
   EXPECT_LT(seconds, 7.9) << "completion was not noticed by the first tick";
-  EXPECT_EQ(state->resultReady, 1);
+  EXPECT_TRUE(state->resultReady);
 }
 
 // "Exit" and the close box end the process at once with status 0, even with workers busy.

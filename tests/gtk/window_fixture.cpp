@@ -35,7 +35,7 @@ void WindowTest::SetUp() {
 }
 
 void WindowTest::TearDown() {
-  if (window != nullptr && state->job.busy.load() != 0) {
+  if (window != nullptr && state->job.busy.load()) {
     // The workers read the shared state: never free it under a running job.
     onStop(*window);
     EXPECT_TRUE(waitForCompletion(600)) << "a stopped job did not complete";

@@ -183,8 +183,8 @@ TEST_F(WindowTest, StartsInItsInitialStates) {
         << spec.id;
   }
   EXPECT_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(window->controls[kProgressBar])), 0.0);
-  EXPECT_EQ(state->lumaOnly.load(), 0);
-  EXPECT_EQ(state->resultReady, 0);
+  EXPECT_FALSE(state->lumaOnly.load());
+  EXPECT_FALSE(state->resultReady);
   EXPECT_EQ(window->refreshTimer, 0u);
 }
 

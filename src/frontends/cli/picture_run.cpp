@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
+#include "core/commands.hpp"
+#include "core/job.hpp"
 #include "frontends/cli/console.hpp"
 #include "frontends/cli/progress_bar.hpp"
 #include "frontends/cli/warnings.hpp"
-#include "core/commands.hpp"
-#include "core/job.hpp"
 #include "output/c64_display.hpp"
 #include "output/writers.hpp"
 #include "platform/files.hpp"
@@ -70,8 +70,8 @@ bool runJob(SharedState& state, const Request& r, const PictureReporting& report
   // interrupt (whose handler cannot wake the wait) seen within a quarter of a second.
   for (;;) {
     if (interruptRequested) requestStop(state);
-    const int seen = progressValue(state);
-    if (bar) bar->update(seen - 1);
+    const int seen = rowsDone(state);
+    if (bar) bar->update(seen);
     if (waitForJob(state, seen, std::chrono::milliseconds(250))) break;
   }
   if (bar) {
@@ -121,7 +121,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
     return fail(e.what());  // the temporaries made so far are removed on the way out
   }
 
-  state.lumaOnly.store(r.lumaOnly ? 1 : 0);
+  state.lumaOnly.store(r.lumaOnly);
   std::string error;
   if (!runJob(state, r, reporting, error)) return fail(error);
   if (interruptRequested) {

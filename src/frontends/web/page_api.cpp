@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "colour/rgb.hpp"
 #include "core/commands.hpp"
 #include "core/job.hpp"
 #include "frontends/window/window_layout.hpp"
-#include "colour/rgb.hpp"
 #include "output/c64_display.hpp"
 #include "output/writers.hpp"
 
@@ -121,7 +121,7 @@ void peltrix_set_dither(PageSession* s, int level) {
 }
 
 void peltrix_set_luma_only(PageSession* s, int on) {
-  s->state.lumaOnly.store(on != 0 ? 1 : 0);
+  s->state.lumaOnly.store(on != 0);
 }
 
 int peltrix_process(PageSession* s, int dither, uint32_t options) {
@@ -160,7 +160,7 @@ int peltrix_advance(PageSession* s, int milliseconds) {
   if (!peltrix::jobRunning(s->state)) return kStatusRefused;
   bool finished = false;
   if (peltrix::web::kThreads) {
-    finished = peltrix::waitForJob(s->state, peltrix::progressValue(s->state),
+    finished = peltrix::waitForJob(s->state, peltrix::rowsDone(s->state),
                                    std::chrono::milliseconds(milliseconds));
   } else {
     finished = peltrix::web::runSteps(*s, milliseconds);
@@ -172,7 +172,7 @@ int peltrix_advance(PageSession* s, int milliseconds) {
 }
 
 int peltrix_progress(PageSession* s) {
-  return std::clamp(peltrix::progressValue(s->state) - 1, 0, peltrix::kCellRows);
+  return peltrix::rowsDone(s->state);
 }
 
 double peltrix_job_seconds(PageSession* s) {

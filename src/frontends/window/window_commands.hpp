@@ -58,7 +58,7 @@ void applyInitialStates(W& main) {
     setOn(main, box, true);
   }
   setEnabled(main, kAssLaceBox, false);
-  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
   setDitherLevel(main.state, kDefaultDitherLevel);
 }
 
@@ -136,7 +136,7 @@ void onProcess(W& main) {
     case StartResult::Started:
       if (!startRefreshTimer(main, error)) {
         requestStop(main.state);
-        while (!waitForJob(main.state, progressValue(main.state), std::chrono::seconds(1))) {
+        while (!waitForJob(main.state, rowsDone(main.state), std::chrono::seconds(1))) {
         }
         completeJob(main.state);
         refreshPreviews(main);
@@ -177,14 +177,14 @@ void applyAssLaceRule(W& main) {
 // "Luma only mode" clicked: the workers read the new state before their next cell.
 template <WindowSkin W>
 void onLumaOnlyToggled(W& main) {
-  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox) ? 1 : 0);
+  main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
 }
 
 // One tick of the refresh timer: progress bar, previews, completion test and, once every
 // worker is done, the completion step. Returns whether the timer keeps running.
 template <WindowSkin W>
 bool onRefreshTick(W& main) {
-  setProgress(main, progressValue(main.state));
+  setProgress(main, rowsDone(main.state) + 1);  // the bar shows the row worker A is on
   refreshPreviews(main);
   if (!jobFinished(main.state)) return true;
   setProgress(main, 0);
