@@ -89,7 +89,8 @@ TEST(C64Display, DecodingReadsTheBitmapAndTheScreenOfEachBand) {
 template <typename Hidden>
 void expectShownExceptWhere(const std::vector<uint8_t>& data, DataForm form, bool superFlicker,
                             bool ntsc, bool assLace, Hidden hidden) {
-  const auto shown = c64DisplayedFrames(data, form, superFlicker, ntsc, assLace);
+  const auto shown = c64DisplayedFrames(
+      data, form, chooseViewer(form == DataForm::Fli, {superFlicker, ntsc, assLace}));
   for (int f = 0; f < 3; ++f) {
     const C64Picture frame = decodeC64Frame(data, form, f);
     int wrong = 0;

@@ -283,11 +283,8 @@ TEST(ChooseViewer, FollowsTheOptionTable) {
                       : flicker ? Viewer::WholeFrame
                       : lace    ? (ntsc ? Viewer::MaskNtsc : Viewer::MaskPal)
                                 : (ntsc ? Viewer::StandardNtsc : Viewer::StandardPal);
-    EXPECT_EQ(chooseViewer(fli, flicker, ntsc, lace), expected) << bits;
+    EXPECT_EQ(chooseViewer(fli, {flicker, ntsc, lace}), expected) << bits;
   }
-  EXPECT_EQ(chooseViewer(false, true, true, true), Viewer::WholeFrame);
-  EXPECT_EQ(chooseViewer(true, false, false, true), Viewer::FliPal);
-  EXPECT_EQ(chooseViewer(false, false, false, false), Viewer::StandardPal);
 }
 
 }  // namespace

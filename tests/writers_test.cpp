@@ -111,12 +111,13 @@ TEST(ProgramFile, LoadAddressViewerThenDataOfTheAssembledForm) {
       {DataForm::Fli, true, true, true, 41730},
   };
   for (const Case& c : cases) {
-    const auto bytes = programFileBytes(buffer, c.form, c.superFlicker, c.ntsc, c.assLace);
+    const Viewer chosen =
+        chooseViewer(c.form == DataForm::Fli, {c.superFlicker, c.ntsc, c.assLace});
+    const auto bytes = programFileBytes(buffer, c.form, chosen);
     ASSERT_EQ(bytes.size(), c.size);
     EXPECT_EQ(bytes[0], 0x00);
     EXPECT_EQ(bytes[1], 0x08);
-    const auto viewer =
-        viewerProgram(chooseViewer(c.form == DataForm::Fli, c.superFlicker, c.ntsc, c.assLace));
+    const auto viewer = viewerProgram(chosen);
     EXPECT_TRUE(std::equal(viewer.begin(), viewer.end(), bytes.begin() + 2));
     const size_t data = 2 + viewer.size();
     EXPECT_TRUE(std::equal(bytes.begin() + data, bytes.end(), buffer.begin()));

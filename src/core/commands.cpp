@@ -71,10 +71,10 @@ CommandResult saveRaw(SharedState& state, const std::string& path) {
 }
 
 CommandResult saveProgram(SharedState& state, const std::string& path,
-                          const ProgramFileOptions& options) {
+                          const ViewerOptions& options) {
   if (!canSave(state)) return {Outcome::Refused, {}};
-  const std::vector<uint8_t> bytes = programFileBytes(
-      state.outputBuffer, state.outputForm, options.superFlicker, options.ntsc, options.assLace);
+  const Viewer viewer = chooseViewer(state.outputForm == DataForm::Fli, options);
+  const std::vector<uint8_t> bytes = programFileBytes(state.outputBuffer, state.outputForm, viewer);
   return writeOrReport(path, bytes);
 }
 

@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "core/shared_state.hpp"
 #include "colour/framing.hpp"
+#include "core/shared_state.hpp"
+#include "output/viewers/viewers.hpp"
 
 namespace peltrix {
 
@@ -36,13 +37,6 @@ CommandResult openPicture(SharedState& state, const std::string& path, const Fra
 // is deferred to completeJob() (or the next "Process", which prepares anyway).
 void setDitherLevel(SharedState& state, int level);
 
-// Options a program file reads at the moment it is saved.
-struct ProgramFileOptions {
-  bool superFlicker = false;  // "Super Flicker reduction"
-  bool ntsc = false;          // "NTSC"
-  bool assLace = false;       // "Ass Lace" (read even while its box is disabled)
-};
-
 // Whether "Save Raw" and "Save Prg" may act: a finished result exists and no job runs.
 // The window asks before it shows the save dialog.
 bool canSave(const SharedState& state);
@@ -56,6 +50,6 @@ CommandResult saveRaw(SharedState& state, const std::string& path);
 // "Save Prg" once a path was chosen: load address $0800, the viewer chosen by the result's
 // form and `options`, then the assembled data. Same preconditions and failure handling.
 CommandResult saveProgram(SharedState& state, const std::string& path,
-                          const ProgramFileOptions& options);
+                          const ViewerOptions& options);
 
 }  // namespace peltrix

@@ -41,6 +41,18 @@ struct Winner {
   int j = 0, k = 0, l = 0;
 };
 
+// The search's tie-break: of two triples with the same error, the one that comes first in
+// enumeration order (by j, then k, then l) wins.
+constexpr bool comesBefore(int j, int k, int l, const Winner& best) {
+  return std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
+}
+
+// Triple (j, k, l) with error e becomes the best if it has a lower error, or the same error
+// and comes before it.
+inline void offer(int64_t e, int j, int k, int l, int64_t& bestErr, Winner& best) {
+  if (e < bestErr || (e == bestErr && comesBefore(j, k, l, best))) bestErr = e, best = {j, k, l};
+}
+
 // Scratch of one Searcher, allocated once: rows of per-pixel distances, 128 bytes each
 // (64 pixels x 16 bits at most), and the bounds on pairs of entries.
 struct alignas(64) Workspace {
@@ -62,9 +74,7 @@ inline void takeInOrder(int j, int k, int base, uint64_t candidates, const uint1
                         int64_t& bestErr, Winner& best) {
   for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
     const int i = __builtin_ctzll(candidates) / 2, l = base + i;
-    const int64_t e = errors[i];
-    const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
-    if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
+    offer(errors[i], j, k, l, bestErr, best);
   }
 }
 

@@ -254,9 +254,7 @@ class Kernel {
       }
       int sorted[3] = {x, y, z};
       std::sort(sorted, sorted + 3);
-      const Winner w{sorted[0], sorted[1], sorted[2]};
-      const bool earlier = std::tie(w.j, w.k, w.l) < std::tie(best.j, best.k, best.l);
-      if (zErr < bestErr || (zErr == bestErr && earlier)) bestErr = zErr, best = w;
+      offer(zErr, sorted[0], sorted[1], sorted[2], bestErr, best);
       x = y, y = z;  // free the oldest entry next
     }
     firstsReady_ = 0;
@@ -283,10 +281,9 @@ class Kernel {
     seed(static_cast<int>(keys[0] & 0xFF), bestErr, best);
     // A triple before the best in enumeration order may tie with it; a later one must beat
     // it. limitFor(first triple of a subtree) is the largest error worth a look there.
-    auto before = [&](int j, int k, int l) {
-      return std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
+    auto limitFor = [&](int j, int k, int l) {
+      return comesBefore(j, k, l, best) ? bestErr : bestErr - 1;
     };
-    auto limitFor = [&](int j, int k, int l) { return before(j, k, l) ? bestErr : bestErr - 1; };
     for (int oi = 0; oi < n; ++oi) {
       const int j = static_cast<int>(keys[oi] & 0xFF);
       if (w_.entryBound[j] > bestErr) break;  // sorted: no later entry can do better
@@ -348,10 +345,7 @@ class Kernel {
           const uint32_t least = std::min(std::min(e[0], e[1]), std::min(e[2], e[3]));
           if (least > bestErr) continue;  // the usual case: none of the four is better
           for (int i = 0; i < 4 && g + i < count; ++i) {
-            if (e[i] < bestErr || (e[i] == bestErr && before(j, k, ls[g + i]))) {
-              bestErr = e[i];
-              best = {j, k, ls[g + i]};
-            }
+            offer(e[i], j, k, ls[g + i], bestErr, best);
           }
         }
       }

@@ -3,7 +3,6 @@
 // AVX2 instruction leaks into code shared with other files.
 #include <algorithm>
 #include <cstdint>
-#include <tuple>
 #include <type_traits>
 
 #include "engine/search_kernel.hpp"

@@ -2,7 +2,6 @@
 // the horizontal sums. Also the reference the SIMD builds are tested against.
 #include <algorithm>
 #include <cstdint>
-#include <tuple>
 #include <type_traits>
 
 #include "engine/search_kernel.hpp"

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <tuple>
 #include <type_traits>
 
 #include "engine/search_kernel.hpp"
@@ -181,9 +180,7 @@ class LumaTables {
       // The literal rule, in order (the entries are packed in increasing order).
       for (; candidates != 0; candidates &= candidates - 1, candidates &= candidates - 1) {
         const int i = __builtin_ctz(candidates) / 2, l = entries[g + i];
-        const int64_t e = errors[i];
-        const bool before = std::tie(j, k, l) < std::tie(best.j, best.k, best.l);
-        if (e < bestErr || (e == bestErr && before)) bestErr = e, best = {j, k, l};
+        offer(errors[i], j, k, l, bestErr, best);
       }
     }
   }

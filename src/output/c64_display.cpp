@@ -13,10 +13,6 @@ namespace {
 constexpr int kSpriteColumn = 24;  // five black sprites at X = 24, 24 pixels wide
 constexpr int kMaskColour = 0;     // the mask viewer's colour until the space bar steps it
 
-// Offset of the screen memory for pixel row r (0..7) inside an FLI frame block: band
-// r / 2 of bands 3, 0, 1, 2 at 0x000, 0x400, 0x800, 0xC00.
-constexpr int kFliScreenOffset[4] = {0x400, 0x800, 0xC00, 0x000};
-
 }  // namespace
 
 ViewerDisplay viewerDisplay(Viewer viewer) {
@@ -66,9 +62,8 @@ C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int fram
 }
 
 std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, DataForm form,
-                                             bool superFlicker, bool ntsc, bool assLace) {
-  const ViewerDisplay d =
-      viewerDisplay(chooseViewer(form == DataForm::Fli, superFlicker, ntsc, assLace));
+                                             Viewer viewer) {
+  const ViewerDisplay d = viewerDisplay(viewer);
   std::array<C64Picture, 3> frames;
   for (int f = 0; f < 3; ++f) {
     C64Picture& p = frames[f];

@@ -38,14 +38,13 @@ using C64Picture = std::vector<uint8_t>;
 // dataSize(form) bytes.
 C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int frame);
 
-// The three frames (frame 1, 2, 3) as the viewer that the program file would carry for
-// these options shows them: the black column and the lines no bad line reaches in black,
-// and in the mask viewer the checkerboard in black over the pixel pairs with x / 2 + y
-// even. That is the mask colour the viewer starts with (the space bar steps it) and the
-// phase frame 3 gets on the first video frame; the checkerboard inverts every video frame
-// while the frames rotate in threes, so every frame shows under both phases in turn.
+// The three frames (frame 1, 2, 3) of data in `form` as `viewer` shows them: the black column and
+// the lines no bad line reaches in black, and in the mask viewer the checkerboard in black over the
+// pixel pairs with x / 2 + y even. That is the mask colour the viewer starts with (the space bar
+// steps it) and the phase frame 3 gets on the first video frame; the checkerboard inverts every
+// video frame while the frames rotate in threes, so every frame shows under both phases in turn.
 std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, DataForm form,
-                                             bool superFlicker, bool ntsc, bool assLace);
+                                             Viewer viewer);
 
 // The picture as display values (red in bits 0-7), for the PNG writer.
 PixelPlane displayValues(const C64Picture& picture);

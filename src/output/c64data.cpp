@@ -10,10 +10,6 @@ namespace peltrix {
 
 namespace {
 
-// Offset of band b's screen memory inside an FLI frame block: the viewer shows the memory
-// at 0x000 for the last band, so bands 0..2 follow it.
-constexpr int kFliScreenOffset[4] = {0x400, 0x800, 0xC00, 0x000};
-
 // C64 colour index of a frame picture's display value. Frame pictures hold palette colours
 // only; anything else (never produced by the engine) is written as black rather than as an
 // index that would spill into the neighbouring nibble.

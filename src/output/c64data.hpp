@@ -13,6 +13,11 @@ namespace peltrix {
 // 8 x 8 cell), or four per frame (one colour pair per band of two pixel rows).
 enum class DataForm { NonFli, Fli };
 
+// Offset of band b's screen memory (pixel rows 2b and 2b + 1 of every cell) inside an FLI
+// frame block: the viewer shows the memory at 0x000 for the last band, so bands 0..2
+// follow it.
+inline constexpr int kFliScreenOffset[4] = {0x400, 0x800, 0xC00, 0x000};
+
 constexpr int kNonFliFrameBlock = 0x2400;
 constexpr int kFliFrameBlock = 0x3000;
 constexpr int kNonFliDataSize = 3 * kNonFliFrameBlock;  // 27,648 bytes

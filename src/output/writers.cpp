@@ -20,9 +20,9 @@ std::span<const uint8_t> rawFileBytes(std::span<const uint8_t> outputBuffer, Dat
 }
 
 std::vector<uint8_t> programFileBytes(std::span<const uint8_t> outputBuffer, DataForm form,
-                                      bool superFlicker, bool ntsc, bool assLace) {
-  const std::span<const uint8_t> viewer =
-      viewerProgram(chooseViewer(form == DataForm::Fli, superFlicker, ntsc, assLace));
+                                      Viewer chosen) {
+  assert(showsFliData(chosen) == (form == DataForm::Fli));
+  const std::span<const uint8_t> viewer = viewerProgram(chosen);
   const std::span<const uint8_t> data = rawFileBytes(outputBuffer, form);
   std::vector<uint8_t> bytes{0x00, 0x08};  // load address $0800, low byte first
   bytes.reserve(2 + viewer.size() + data.size());

@@ -11,6 +11,7 @@
 
 #include "output/c64data.hpp"
 #include "output/preview_arrays.hpp"
+#include "output/viewers/viewers.hpp"
 #include "platform/files.hpp"
 
 namespace peltrix {
@@ -21,10 +22,10 @@ void writeFile(const std::string& path, std::span<const uint8_t> bytes);
 // The raw file: exactly the assembled data of `form`, no header.
 std::span<const uint8_t> rawFileBytes(std::span<const uint8_t> outputBuffer, DataForm form);
 
-// The program file: load address $0800, the viewer that shows `form` with these options,
-// then the assembled data of `form`.
+// The program file: load address $0800, the viewer, then the assembled data of `form`,
+// which must be the layout the viewer shows.
 std::vector<uint8_t> programFileBytes(std::span<const uint8_t> outputBuffer, DataForm form,
-                                      bool superFlicker, bool ntsc, bool assLace);
+                                      Viewer viewer);
 
 // A 320 x 200 8-bit RGB PNG of a preview picture (display values).
 std::vector<uint8_t> pngFileBytes(const PixelPlane& picture);

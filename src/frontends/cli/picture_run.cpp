@@ -34,6 +34,11 @@ std::vector<uint8_t> asVector(std::span<const uint8_t> bytes) {
   return {bytes.begin(), bytes.end()};
 }
 
+// The viewer a program file carries for the finished result and the request's options.
+Viewer viewerFor(const SharedState& s, const Request& r) {
+  return chooseViewer(s.outputForm == DataForm::Fli, {r.job.superFlicker, r.ntsc, r.assLace});
+}
+
 Content contentFor(const PlannedFile& f, const Request& r) {
   switch (f.kind) {
     case OutputKind::Raw:
@@ -41,8 +46,7 @@ Content contentFor(const PlannedFile& f, const Request& r) {
           [](const SharedState& s) { return asVector(rawFileBytes(s.outputBuffer, s.outputForm)); };
     case OutputKind::Program:
       return [&r](const SharedState& s) {
-        return programFileBytes(s.outputBuffer, s.outputForm, r.job.superFlicker, r.ntsc,
-                                r.assLace);
+        return programFileBytes(s.outputBuffer, s.outputForm, viewerFor(s, r));
       };
     case OutputKind::Png:
       break;
@@ -51,8 +55,7 @@ Content contentFor(const PlannedFile& f, const Request& r) {
   const int frame = f.frame - 1;
   if (f.asC64Shows) {
     return [frame, &r](const SharedState& s) {
-      const auto shown =
-          c64DisplayedFrames(s.outputBuffer, s.outputForm, r.job.superFlicker, r.ntsc, r.assLace);
+      const auto shown = c64DisplayedFrames(s.outputBuffer, s.outputForm, viewerFor(s, r));
       return pngFileBytes(displayValues(shown[frame]));
     };
   }

@@ -25,7 +25,7 @@ struct PageSession {
   // The job's workers as step functions, when jobs run without threads.
   std::vector<std::function<bool()>> steps;
   // The options of the job under way or of the last result: its files are made with them.
-  ProgramFileOptions program;
+  ViewerOptions program;
   Clock::time_point started;
   double seconds = 0;
   std::string message;
@@ -67,6 +67,11 @@ void planeToRgba(std::vector<uint8_t>& out, const PixelPlane& plane) {
 }
 
 // Runs the workers' steps in turn for about `milliseconds`; true once all are done.
+// The viewer a program file carries for the finished result and the job's options.
+Viewer resultViewer(const PageSession* s) {
+  return chooseViewer(s->state.outputForm == DataForm::Fli, s->program);
+}
+
 bool runSteps(PageSession& s, int milliseconds) {
   const Clock::time_point until = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
@@ -185,9 +190,8 @@ const uint8_t* peltrix_file(PageSession* s, int file) {
   if (!peltrix::canSave(state)) return nullptr;
   switch (file) {
     case kFilePrg:
-      s->bytes =
-          peltrix::programFileBytes(state.outputBuffer, state.outputForm, s->program.superFlicker,
-                                    s->program.ntsc, s->program.assLace);
+      s->bytes = peltrix::programFileBytes(state.outputBuffer, state.outputForm,
+                                           peltrix::web::resultViewer(s));
       break;
     case kFileRaw: {
       const auto raw = peltrix::rawFileBytes(state.outputBuffer, state.outputForm);
@@ -215,9 +219,8 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
     if (!peltrix::canSave(state)) {
       peltrix::web::toRgba(s->bytes, [](int) { return 0u; });
     } else {
-      const auto shown =
-          peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm, s->program.superFlicker,
-                                      s->program.ntsc, s->program.assLace);
+      const auto shown = peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm,
+                                                     peltrix::web::resultViewer(s));
       const peltrix::PixelPlane plane = peltrix::displayValues(shown[view - kViewC64Frame1]);
       peltrix::web::planeToRgba(s->bytes, plane);
     }

@@ -92,9 +92,9 @@ bool saveThroughDialog(W& main, SaveForm form) {
   if (form == SaveForm::Raw) {
     window_commands::reportFailure(main, saveRaw(main.state, path));
   } else {
-    const ProgramFileOptions options{.superFlicker = isOn(main, kSuperFlickerBox),
-                                     .ntsc = isOn(main, kNtscBox),
-                                     .assLace = isOn(main, kAssLaceBox)};
+    const ViewerOptions options{.superFlicker = isOn(main, kSuperFlickerBox),
+                                .ntsc = isOn(main, kNtscBox),
+                                .assLace = isOn(main, kAssLaceBox)};
     window_commands::reportFailure(main, saveProgram(main.state, path, options));
   }
   return true;

@@ -36,7 +36,8 @@ std::span<const uint8_t> viewerProgram(Viewer viewer) {
   return viewer0;  // unreachable for a valid enumerator
 }
 
-Viewer chooseViewer(bool fliData, bool superFlicker, bool ntsc, bool assLace) {
+Viewer chooseViewer(bool fliData, const ViewerOptions& options) {
+  const auto [superFlicker, ntsc, assLace] = options;
   // FLI data needs the FLI viewer whatever the other options say; super flicker
   // reduction alternates whole frames; "Ass Lace" only matters for the standard layout.
   if (fliData) return ntsc ? Viewer::FliNtsc : Viewer::FliPal;

@@ -13,7 +13,19 @@ enum class Viewer { StandardPal, StandardNtsc, WholeFrame, FliPal, FliNtsc, Mask
 // the FLI viewers).
 std::span<const uint8_t> viewerProgram(Viewer viewer);
 
+// The options a program file reads at the moment it is saved, besides the data's layout.
+struct ViewerOptions {
+  bool superFlicker = false;  // "Super Flicker reduction"
+  bool ntsc = false;          // "NTSC"
+  bool assLace = false;       // "Ass Lace" (read even while its box is disabled)
+};
+
 // Which viewer shows data of the given layout with these options.
-Viewer chooseViewer(bool fliData, bool superFlicker, bool ntsc, bool assLace);
+Viewer chooseViewer(bool fliData, const ViewerOptions& options);
+
+// Whether the viewer shows FLI data (the others show the standard layout).
+constexpr bool showsFliData(Viewer viewer) {
+  return viewer == Viewer::FliPal || viewer == Viewer::FliNtsc;
+}
 
 }  // namespace peltrix
