@@ -35,7 +35,7 @@ Frames randomFrames(int rows, unsigned seed) {
           for (int x = x0; x < x0 + 8; ++x) {
             const int c = rng() & 1 ? a : b;
             out.index[f][y * kWidth + x] = static_cast<uint8_t>(c);
-            out.pictures->frames[f].store(y * kWidth + x, swapRedBlue(kPalette[c]));
+            out.pictures->frames[f].store(y * kWidth + x, kPalette[c]);
           }
         }
       }
@@ -130,11 +130,11 @@ TEST(C64Display, EachViewerHidesItsColumnItsLostLinesOrTheCheckerboard) {
   EXPECT_EQ(viewerDisplay(Viewer::StandardPal).firstRaster, 51);
 }
 
-TEST(C64Display, DisplayValuesAreThePaletteInTheDrawingOrder) {
+TEST(C64Display, PixelPlaneHoldsThePaletteColours) {
   C64Picture p(kPixels, 0);
   for (int i = 0; i < kPaletteSize; ++i) p[i] = static_cast<uint8_t>(i);
-  const PixelPlane plane = displayValues(p);
-  for (int i = 0; i < kPaletteSize; ++i) EXPECT_EQ(swapRedBlue(plane.load(i)), kPalette[i]) << i;
+  const PixelPlane plane = pixelPlane(p);
+  for (int i = 0; i < kPaletteSize; ++i) EXPECT_EQ(plane.load(i), kPalette[i]) << i;
   EXPECT_EQ(plane.load(kPixels - 1), 0u);
 }
 

@@ -13,8 +13,8 @@
 namespace peltrix {
 namespace {
 
-uint32_t display(int colour) {
-  return swapRedBlue(kPalette[colour]);
+uint32_t rgbOf(int colour) {
+  return kPalette[colour];
 }
 
 // Pictures with every pixel of every frame set to one colour, and helpers to paint them.
@@ -22,10 +22,10 @@ struct Frames {
   std::unique_ptr<PreviewArrays> p = std::make_unique<PreviewArrays>();
   explicit Frames(int colour = 0) {
     for (int f = 0; f < 3; ++f) {
-      for (int i = 0; i < kPixels; ++i) p->frames[f].store(i, display(colour));
+      for (int i = 0; i < kPixels; ++i) p->frames[f].store(i, rgbOf(colour));
     }
   }
-  void set(int f, int x, int y, int colour) { p->frames[f].store(y * kWidth + x, display(colour)); }
+  void set(int f, int x, int y, int colour) { p->frames[f].store(y * kWidth + x, rgbOf(colour)); }
   void fillCell(int f, int cx, int cy, int colour) {
     for (int r = 0; r < 8; ++r) {
       for (int c = 0; c < 8; ++c) set(f, cx * 8 + c, cy * 8 + r, colour);

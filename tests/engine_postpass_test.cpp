@@ -173,8 +173,8 @@ TEST(PostPass, CellsKeepTheirPairAfterTheWholeConversion) {
         }
         for (int i = 0; i < 64; ++i) {  // the cell render
           const int at = (cy * 8 + i / 8) * kWidth + cx * 8 + i % 8;
-          p.blend.store(at, swapRedBlue(out.blend[i]));
-          for (int k = 0; k < 3; ++k) p.frames[k].store(at, swapRedBlue(out.frames[k][i]));
+          p.blend.store(at, out.blend[i]);
+          for (int k = 0; k < 3; ++k) p.frames[k].store(at, out.frames[k][i]);
         }
       }
     }
@@ -185,8 +185,7 @@ TEST(PostPass, CellsKeepTheirPairAfterTheWholeConversion) {
     for (int i = 0; i < kPixels; ++i) {
       const int x = i % kWidth, y = i / kWidth;
       const uint8_t pair = chosen[((y / 8) * 40 + x / 8) * 4 + (fli ? (y % 8) / 2 : 0)];
-      const std::set<uint32_t> allowed = {swapRedBlue(kPalette[pair >> 4]),
-                                          swapRedBlue(kPalette[pair & 15])};
+      const std::set<uint32_t> allowed = {kPalette[pair >> 4], kPalette[pair & 15]};
       for (int k = 0; k < 3; ++k) ASSERT_TRUE(allowed.count(after[k][i])) << x << "," << y;
     }
   }

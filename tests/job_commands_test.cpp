@@ -40,15 +40,15 @@ class CommandsTest : public ::testing::Test {
 
 TEST_F(CommandsTest, OpeningAPictureReplacesTheSourceAndPreparesIt) {
   auto plane = std::make_unique<PixelPlane>();
-  for (int i = 0; i < kPixels; ++i) plane->store(i, 0x204060);  // display value
+  for (int i = 0; i < kPixels; ++i) plane->store(i, 0x204060);
   const std::string file = path("grey.png");
   writeFile(file, pngFileBytes(*plane));
 
   setDitherLevel(*state, 0);
   const CommandResult result = openPicture(*state, file);
   ASSERT_TRUE(result.ok()) << result.message;
-  EXPECT_EQ(state->sourceImage.rgb[123], 0x604020u);
-  EXPECT_EQ(state->sourceRgb[123], 0x604020u);
+  EXPECT_EQ(state->sourceImage.rgb[123], 0x204060u);
+  EXPECT_EQ(state->sourceRgb[123], 0x204060u);
 }
 
 TEST_F(CommandsTest, APictureThatCannotBeLoadedChangesNothing) {

@@ -64,9 +64,8 @@ TEST(JobStart, TwoWorkersCoverAllCellsExactlyOnceByColumnParity) {
   // Every pixel of all four pictures came through its own cell's render.
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      ASSERT_EQ(state->preview.blend.at(x, y), swapRedBlue(RecordingWork::blendOf(x / 8, y / 8)));
-      ASSERT_EQ(state->preview.frames[2].at(x, y),
-                swapRedBlue(RecordingWork::frameOf(x / 8, y / 8, 2)));
+      ASSERT_EQ(state->preview.blend.at(x, y), RecordingWork::blendOf(x / 8, y / 8));
+      ASSERT_EQ(state->preview.frames[2].at(x, y), RecordingWork::frameOf(x / 8, y / 8, 2));
     }
   }
   EXPECT_TRUE(state->resultReady);

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 
+#include "colour/rgb.hpp"
 #include "output/viewers/viewers.hpp"
 #include "scratch_folder.hpp"
 
@@ -138,10 +139,7 @@ TEST(PngFile, DecodesBackToThePicture) {
   std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
   for (int i = 0; i < kPixels; ++i) {
-    const uint32_t v = plane->load(i);  // display value: red in the low byte
-    ASSERT_EQ(rgb[i * 3 + 0], v & 0xFF) << i;
-    ASSERT_EQ(rgb[i * 3 + 1], (v >> 8) & 0xFF) << i;
-    ASSERT_EQ(rgb[i * 3 + 2], (v >> 16) & 0xFF) << i;
+    ASSERT_EQ(packRgb(rgb[i * 3 + 0], rgb[i * 3 + 1], rgb[i * 3 + 2]), plane->load(i)) << i;
   }
 }
 

@@ -69,7 +69,7 @@ struct SharedState {
   DataForm jobForm = DataForm::NonFli;
   std::array<WorkerScratch, 2> workers;  // worker A, worker B
 
-  // Blend picture and frame pictures (display values), written by the workers.
+  // Blend picture and frame pictures (RGB), written by the workers.
   PreviewArrays preview;
 
   // The last finished job's C64 data and the layout it was assembled in.

@@ -46,7 +46,7 @@ C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int fram
 std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, DataForm form,
                                              Viewer viewer);
 
-// The picture as display values (red in bits 0-7), for the PNG writer.
-PixelPlane displayValues(const C64Picture& picture);
+// The picture as a pixel plane of its palette colours, for the PNG writer.
+PixelPlane pixelPlane(const C64Picture& picture);
 
 }  // namespace peltrix

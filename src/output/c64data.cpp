@@ -10,11 +10,11 @@ namespace peltrix {
 
 namespace {
 
-// C64 colour index of a frame picture's display value. Frame pictures hold palette colours
+// C64 colour index of a frame picture's RGB value. Frame pictures hold palette colours
 // only; anything else (never produced by the engine) is written as black rather than as an
 // index that would spill into the neighbouring nibble.
-int colourIndex(uint32_t displayValue) {
-  const int index = paletteIndex(swapRedBlue(displayValue));
+int colourIndex(uint32_t rgb) {
+  const int index = paletteIndex(rgb);
   return index < 0 ? 0 : index;
 }
 

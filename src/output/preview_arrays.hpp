@@ -11,7 +11,7 @@
 
 namespace peltrix {
 
-// One 320 x 200 picture of display values, pixel (x, y) at element y * 320 + x.
+// One 320 x 200 picture of RGB values (colour/rgb.hpp), pixel (x, y) at element y * 320 + x.
 class PixelPlane {
  public:
   PixelPlane() : pixels_(kPixels, 0) {}

@@ -6,6 +6,8 @@ namespace peltrix {
 
 namespace {
 
+constexpr uint32_t kRgbBits = 0xFFFFFF;  // bits 24-31 are not part of a colour
+
 // Rows outer, columns inner, all four pictures of a pixel before the next pixel.
 void renderRows(PreviewArrays& pictures, int cx, int cy, int firstRow, int rowCount,
                 const engine::CellBuffers& cell) {
@@ -13,9 +15,9 @@ void renderRows(PreviewArrays& pictures, int cx, int cy, int firstRow, int rowCo
     const int pixelRow = (cy * 8 + row) * kWidth + cx * 8;
     for (int col = 0; col < 8; ++col) {
       const int i = row * 8 + col;
-      pictures.blend.store(pixelRow + col, swapRedBlue(cell.blend[i]));
+      pictures.blend.store(pixelRow + col, cell.blend[i] & kRgbBits);
       for (int f = 0; f < 3; ++f) {
-        pictures.frames[f].store(pixelRow + col, swapRedBlue(cell.frames[f][i]));
+        pictures.frames[f].store(pixelRow + col, cell.frames[f][i] & kRgbBits);
       }
     }
   }

@@ -4,6 +4,7 @@
 
 #include <cassert>
 
+#include "colour/rgb.hpp"
 #include "output/viewers/viewers.hpp"
 
 namespace peltrix {
@@ -44,10 +45,10 @@ std::vector<uint8_t> pngFileBytes(const PixelPlane& picture) {
   // Rows are converted up front so that nothing below needs cleaning up after a longjmp.
   std::vector<uint8_t> pixels(static_cast<size_t>(kPixels) * 3);
   for (int i = 0; i < kPixels; ++i) {
-    const uint32_t v = picture.load(i);  // display value: red in bits 0-7
-    pixels[i * 3 + 0] = static_cast<uint8_t>(v & 0xFF);
-    pixels[i * 3 + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-    pixels[i * 3 + 2] = static_cast<uint8_t>((v >> 16) & 0xFF);
+    const uint32_t v = picture.load(i);
+    pixels[i * 3 + 0] = static_cast<uint8_t>(red(v));
+    pixels[i * 3 + 1] = static_cast<uint8_t>(green(v));
+    pixels[i * 3 + 2] = static_cast<uint8_t>(blue(v));
   }
   std::vector<png_bytep> rows(kHeight);
   for (int y = 0; y < kHeight; ++y) rows[y] = pixels.data() + y * kWidth * 3;

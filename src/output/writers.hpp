@@ -27,7 +27,7 @@ std::span<const uint8_t> rawFileBytes(std::span<const uint8_t> outputBuffer, Dat
 std::vector<uint8_t> programFileBytes(std::span<const uint8_t> outputBuffer, DataForm form,
                                       Viewer viewer);
 
-// A 320 x 200 8-bit RGB PNG of a preview picture (display values).
+// A 320 x 200 8-bit RGB PNG of a preview picture.
 std::vector<uint8_t> pngFileBytes(const PixelPlane& picture);
 
 }  // namespace peltrix

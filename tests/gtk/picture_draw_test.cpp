@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "frontends/gtk/banner.hpp"
 #include "colour/geometry.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
+#include "frontends/gtk/banner.hpp"
 #include "frontends/gtk/preview_draw.hpp"
 
 namespace peltrix::testing {
@@ -18,12 +18,11 @@ const guchar* pixelAt(GdkPixbuf* picture, int x, int y) {
          x * gdk_pixbuf_get_n_channels(picture);
 }
 
-TEST(PictureDraw, PreviewDisplayValuesBecomeRedGreenBlueBytes) {
+TEST(PictureDraw, PreviewPlaneBecomesRedGreenBlueBytes) {
   PixelPlane plane;
-  // Palette colour 2 as a display value: blue 0x2B in bits 16-23, red 0x68 in bits 0-7.
-  plane.store(0, 0x2B3768);
-  plane.store(kWidth * 199 + 319, swapRedBlue(kPalette[13]));
-  plane.store(kWidth + 2, 0xFF000000u | swapRedBlue(kPalette[1]));  // stray high bits
+  plane.store(0, kPalette[2]);  // 0x68372B
+  plane.store(kWidth * 199 + 319, kPalette[13]);
+  plane.store(kWidth + 2, 0xFF000000u | kPalette[1]);  // stray high bits
   GdkPixbuf* picture = newBlackPicture();
   gdk_pixbuf_fill(picture, 0x123456FF);  // every pixel must be overwritten
   drawPreviewPlane(plane, picture);

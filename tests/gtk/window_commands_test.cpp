@@ -36,7 +36,7 @@ uint32_t shownAt(GdkPixbuf* picture, int x, int y) {
 fs::path writePatternPng(const fs::path& folder) {
   PixelPlane plane;
   for (int i = 0; i < kPixels; ++i) {
-    plane.store(i, swapRedBlue(kPalette[((i % kWidth) * 7 + i / kWidth) % 16]));
+    plane.store(i, kPalette[((i % kWidth) * 7 + i / kWidth) % 16]);
   }
   const fs::path path = folder / "pattern.png";
   writeFile(path, pngFileBytes(plane));
@@ -161,7 +161,7 @@ TEST_F(WindowTest, CommandsThatMustWaitAreRefusedWhileAJobRuns) {
 
 TEST_F(WindowTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {
   // Mark the frame pictures, so cells the stopped job never reached can be told apart.
-  const uint32_t marker = swapRedBlue(kPalette[1]);
+  const uint32_t marker = kPalette[1];
   for (auto& frame : state->preview.frames) {
     for (int i = 0; i < kPixels; ++i) frame.store(i, marker);
   }
@@ -251,8 +251,8 @@ TEST_F(WindowTest, FailedSaveIsShownAndWritesNothing) {
 }
 
 TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
-  state->preview.blend.store(0, swapRedBlue(kPalette[2]));
-  state->preview.frames[2].store(kPixels - 1, swapRedBlue(kPalette[7]));
+  state->preview.blend.store(0, kPalette[2]);
+  state->preview.frames[2].store(kPixels - 1, kPalette[7]);
   state->job.workers[0].rowsDone.store(12);
   state->job.busy.store(true);  // a job whose worker is still busy on row 12
   state->job.workerCount.store(1);

@@ -13,7 +13,7 @@ namespace peltrix {
 // A black 320 x 200 24-bit image, as every picture view shows at start-up.
 GdkPixbuf* newBlackPicture();
 
-// Copies a preview array (display values) into a 320 x 200 image, every pixel.
+// Copies a preview array into a 320 x 200 image, every pixel.
 void drawPreviewPlane(const PixelPlane& plane, GdkPixbuf* image);
 
 // Copies 320 x 200 RGB values (red in bits 16-23) into a 320 x 200 image, every pixel.

@@ -63,7 +63,7 @@ void toRgba(std::vector<uint8_t>& out, PixelAt rgbAt) {
 }
 
 void planeToRgba(std::vector<uint8_t>& out, const PixelPlane& plane) {
-  toRgba(out, [&plane](int i) { return swapRedBlue(plane.load(i)); });
+  toRgba(out, [&plane](int i) { return plane.load(i); });
 }
 
 // Runs the workers' steps in turn for about `milliseconds`; true once all are done.
@@ -221,7 +221,7 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
     } else {
       const auto shown = peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm,
                                                      peltrix::web::resultViewer(s));
-      const peltrix::PixelPlane plane = peltrix::displayValues(shown[view - kViewC64Frame1]);
+      const peltrix::PixelPlane plane = peltrix::pixelPlane(shown[view - kViewC64Frame1]);
       peltrix::web::planeToRgba(s->bytes, plane);
     }
   } else {

@@ -75,8 +75,7 @@ DibPicture newBlackPicture() {
 }
 
 void drawPreviewPlane(const PixelPlane& plane, DibPicture& image) {
-  // Preview arrays hold display values (red in bits 0-7): swap back to RGB per pixel.
-  fillPicture(image, [&](int i) { return swapRedBlue(plane.load(i)); });
+  fillPicture(image, [&](int i) { return plane.load(i); });
 }
 
 void drawRgbPicture(std::span<const uint32_t> rgb, DibPicture& image) {

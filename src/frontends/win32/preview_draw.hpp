@@ -42,7 +42,7 @@ class DibPicture {
 // A black 320 x 200 picture, as every picture view shows at start-up.
 DibPicture newBlackPicture();
 
-// Copies a preview array (display values) into a 320 x 200 picture, every pixel.
+// Copies a preview array into a 320 x 200 picture, every pixel.
 void drawPreviewPlane(const PixelPlane& plane, DibPicture& image);
 
 // Copies 320 x 200 RGB values (red in bits 16-23) into a 320 x 200 picture, every pixel.
