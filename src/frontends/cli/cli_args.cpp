@@ -317,21 +317,153 @@ OutputKind kindOfPath(const std::string& path) {
   throw UsageError("cannot tell what to write to '" + path + "': use .raw, .prg or .png");
 }
 
+namespace {
+
+// What the options say beyond the request itself, checked once all are read.
+struct Seen {
+  bool batch = false;  // --outdir is given, wherever it stands
+  bool fit = false, fill = false, to = false;
+  std::vector<std::string> positional;
+};
+
+// The options that steer the conversion and the program file; false for any other.
+bool applyConversionOption(int id, const std::string& value, Request& r) {
+  switch (id) {
+    case kDither:
+      r.ditherLevel = parseDither(value);
+      return true;
+    case kReduced:
+      r.job.bruteForce = false;
+      return true;
+    case kBasicExclusions:
+      r.job.lumaOverload = false;
+      return true;
+    case kNoFli:
+      r.job.fli = false;
+      return true;
+    case kSuperFlicker:
+      r.job.superFlicker = true;
+      return true;
+    case kLumaOnly:
+      r.lumaOnly = true;
+      return true;
+    case kSingleThread:
+      r.job.multithread = false;
+      return true;
+    case kNtsc:
+      r.ntsc = true;
+      return true;
+    case kAssLace:
+      r.assLace = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Where the files go and which are written; the frame options take a PREFIX only for a
+// single picture.
+bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r) {
+  switch (id) {
+    case kQuiet:
+      r.quiet = true;
+      return true;
+    case kForce:
+      r.force = true;
+      return true;
+    case kFrames:
+      if (seen.batch) {
+        r.batchFrames = true;
+      } else {
+        if (value.empty()) throw UsageError("--frames needs a non-empty PREFIX");
+        r.framesPrefix = value;
+      }
+      return true;
+    case kC64Frames:
+      if (seen.batch) {
+        r.batchC64Frames = true;
+      } else {
+        if (value.empty()) throw UsageError("--c64-frames needs a non-empty PREFIX");
+        r.c64FramesPrefix = value;
+      }
+      return true;
+    case kOutdir:
+      if (value.empty()) throw UsageError("--outdir needs a non-empty DIR");
+      r.outdir = value;
+      return true;
+    case kTo:
+      r.batchKinds = parseKinds(value);
+      seen.to = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// How the picture is framed into 320 x 200.
+bool applyFramingOption(int id, const std::string& value, Seen& seen, Request& r) {
+  switch (id) {
+    case kFit:
+      seen.fit = true;
+      return true;
+    case kFill:
+      seen.fill = true;
+      return true;
+    case kOffset:
+      parseOffset(value, r.framing);
+      r.offsetGiven = true;
+      return true;
+    case kAspect:
+      r.framing.aspect = parseAspect(value);
+      r.aspectGiven = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The rules between options, once all are read.
+void checkCombinations(const Seen& seen, Request& r) {
+  if (seen.fit && seen.fill) throw UsageError("--fit and --fill cannot be combined");
+  if ((seen.fit || seen.fill) && r.offsetGiven) {
+    throw UsageError(std::string("--offset cannot be combined with ") +
+                     (seen.fit ? "--fit" : "--fill"));
+  }
+  if (seen.fit) r.framing.mode = Framing::Mode::Fit;
+  if (seen.fill) r.framing.mode = Framing::Mode::Fill;
+  if (!r.aspectGiven) r.framing.aspect = r.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
+  if (seen.to && !seen.batch) throw UsageError("--to needs --outdir DIR");
+}
+
+// The words that are not options: INPUT... with --outdir, else INPUT OUTPUT....
+void placePositionals(const Seen& seen, Request& r) {
+  const std::vector<std::string>& words = seen.positional;
+  if (seen.batch) {
+    if (words.empty()) throw UsageError("missing INPUT");
+    r.inputs = words;
+    return;
+  }
+  if (words.empty()) throw UsageError("missing INPUT and OUTPUT");
+  if (words.size() < 2) throw UsageError("missing OUTPUT");
+  r.inputs = {words[0]};
+  for (size_t i = 1; i < words.size(); ++i) r.outputs.push_back({words[i], kindOfPath(words[i])});
+}
+
+}  // namespace
+
 Request parseArguments(const std::vector<std::string>& args) {
   Request r;
-  // Whether --frames and --c64-frames take a PREFIX depends on --outdir, wherever that stands.
-  const bool batch = mentionsOutdir(args);
-  const std::vector<option> table = optionTable(batch);
-  std::vector<std::string> positional;
-  bool fit = false, fill = false, toGiven = false;
+  Seen seen;
+  seen.batch = mentionsOutdir(args);
+  const std::vector<option> table = optionTable(seen.batch);
   walkOptions(args, table, [&](int id, const std::string& value, const std::string& word) {
     switch (id) {
       case kPositional:
-        positional.push_back(value);
-        break;
+        seen.positional.push_back(value);
+        return true;
       case kHelp:
         r.action = Request::Action::Help;
-        return false;
+        return false;  // the rest is not looked at
       case kVersion:
         r.action = Request::Action::Version;
         return false;
@@ -339,104 +471,15 @@ Request parseArguments(const std::vector<std::string>& args) {
         failOption(optopt, word, table, true);
       case '?':
         failOption(optopt, word, table, false);
-      case kDither:
-        r.ditherLevel = parseDither(value);
-        break;
-      case kQuiet:
-        r.quiet = true;
-        break;
-      case kForce:
-        r.force = true;
-        break;
-      case kReduced:
-        r.job.bruteForce = false;
-        break;
-      case kBasicExclusions:
-        r.job.lumaOverload = false;
-        break;
-      case kNoFli:
-        r.job.fli = false;
-        break;
-      case kSuperFlicker:
-        r.job.superFlicker = true;
-        break;
-      case kLumaOnly:
-        r.lumaOnly = true;
-        break;
-      case kNtsc:
-        r.ntsc = true;
-        break;
-      case kAssLace:
-        r.assLace = true;
-        break;
-      case kSingleThread:
-        r.job.multithread = false;
-        break;
-      case kFrames:
-        if (batch) {
-          r.batchFrames = true;
-        } else {
-          if (value.empty()) throw UsageError("--frames needs a non-empty PREFIX");
-          r.framesPrefix = value;
-        }
-        break;
-      case kC64Frames:
-        if (batch) {
-          r.batchC64Frames = true;
-        } else {
-          if (value.empty()) throw UsageError("--c64-frames needs a non-empty PREFIX");
-          r.c64FramesPrefix = value;
-        }
-        break;
-      case kOutdir:
-        if (value.empty()) throw UsageError("--outdir needs a non-empty DIR");
-        r.outdir = value;
-        break;
-      case kTo:
-        r.batchKinds = parseKinds(value);
-        toGiven = true;
-        break;
-      case kFit:
-        fit = true;
-        break;
-      case kFill:
-        fill = true;
-        break;
-      case kOffset:
-        parseOffset(value, r.framing);
-        r.offsetGiven = true;
-        break;
-      case kAspect:
-        r.framing.aspect = parseAspect(value);
-        r.aspectGiven = true;
-        break;
       default:
-        break;
+        applyConversionOption(id, value, r) || applyOutputOption(id, value, seen, r) ||
+            applyFramingOption(id, value, seen, r);
+        return true;
     }
-    return true;
   });
   if (r.action != Request::Action::Convert) return r;
-
-  if (fit && fill) throw UsageError("--fit and --fill cannot be combined");
-  if ((fit || fill) && r.offsetGiven) {
-    throw UsageError(std::string("--offset cannot be combined with ") + (fit ? "--fit" : "--fill"));
-  }
-  if (fit) r.framing.mode = Framing::Mode::Fit;
-  if (fill) r.framing.mode = Framing::Mode::Fill;
-  if (!r.aspectGiven) r.framing.aspect = r.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
-  if (toGiven && !batch) throw UsageError("--to needs --outdir DIR");
-
-  if (batch) {
-    if (positional.empty()) throw UsageError("missing INPUT");
-    r.inputs = positional;
-    return r;
-  }
-  if (positional.empty()) throw UsageError("missing INPUT and OUTPUT");
-  if (positional.size() < 2) throw UsageError("missing OUTPUT");
-  r.inputs = {positional[0]};
-  for (size_t i = 1; i < positional.size(); ++i) {
-    r.outputs.push_back({positional[i], kindOfPath(positional[i])});
-  }
+  checkCombinations(seen, r);
+  placePositionals(seen, r);
   return r;
 }
 
