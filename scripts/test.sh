@@ -12,7 +12,7 @@ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTRIX_TSAN=ON 
   -DPELTRIX_GUI=OFF -DPELTRIX_BENCH=OFF >/dev/null
 cmake --build "$tsan" -j "$(nproc)" --target peltrix_tests >/dev/null
 echo "ThreadSanitizer build: job and command tests"
-TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*:DetachedThread*' \
+TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/peltrix_tests" --gtest_filter='Job*:CommandsTest*:WindowCommands*:DetachedThread*' \
   --gtest_brief=1
 
 # The Windows build (mingw-w64, into build-win) and its tests under wine, in one session (a

@@ -63,26 +63,6 @@ TEST_F(WindowTest, EveryGroupTitleIsShownWhole) {
   }
 }
 
-TEST_F(WindowTest, LayoutHoldsTheLinuxGeometryAndLabels) {
-  // Spot checks against the table as written, so a typo in the table itself shows.
-  EXPECT_STREQ(controlSpec(kLumaOverloadGroup).label, "Luma overload filter");
-  EXPECT_EQ(controlSpec(kProcessButton).width, 69);
-  EXPECT_EQ(controlSpec(kDitherSpin).width, 40);
-  EXPECT_EQ(controlSpec(kDitherSpin).height, 30);
-  EXPECT_EQ(controlSpec(kMultithreadGroup).x, 732);
-  EXPECT_EQ(controlSpec(kMultithreadGroup).width, 82);
-  EXPECT_EQ(controlSpec(kSuperFlickerGroup).x, 818);
-  EXPECT_EQ(controlSpec(kAssLaceBox).x, 828);
-  EXPECT_STREQ(controlSpec(kColourModeGroup).label, "Color Selection mode");
-  EXPECT_STREQ(controlSpec(kDeflickerGroup).label, "Non-FLI Deflicker Option");
-  // Each identifier 0..26 appears exactly once.
-  bool seen[kControlCount] = {};
-  for (const ControlSpec& spec : kControlLayout) {
-    EXPECT_FALSE(seen[spec.id]) << spec.id;
-    seen[spec.id] = true;
-  }
-}
-
 TEST_F(WindowTest, ControlsOfEachKindAreTheRightWidgets) {
   EXPECT_TRUE(GTK_IS_PROGRESS_BAR(window->controls[kProgressBar]));
   EXPECT_TRUE(GTK_IS_SPIN_BUTTON(window->controls[kDitherSpin]));

@@ -120,14 +120,6 @@ TEST_F(WindowCommandsTest, APictureThatCannotBeReadKeepsTheShownOneAndSaysWhy) {
   shows(kSourceView, shown);
 }
 
-TEST_F(WindowCommandsTest, SavingBeforeAnyResultShowsNoDialog) {
-  start(scratch.path());
-  EXPECT_TRUE(peltrix->choose(kSaveRawItem)) << "Save Raw waited for something";
-  EXPECT_TRUE(peltrix->choose(kSavePrgItem)) << "Save Prg waited for something";
-  EXPECT_FALSE(peltrix->dialogShown(L"Select file to save"));
-  EXPECT_TRUE(fs::is_empty(scratch.path()));
-}
-
 TEST_F(WindowCommandsTest, ProcessShowsTheResultAtTheFirstTickAndTheSavesMatchTheCommandLine) {
   const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
   if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";

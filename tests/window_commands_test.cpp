@@ -1,0 +1,301 @@
+// The window's commands, the same for both windows, driven through a skin of plain values
+// instead of a toolkit: option rules, the spin, opening pictures, "Process", "Stop", the
+// refresh ticks and the saves, natively, under ThreadSanitizer and under node alike.
+#include "frontends/window/window_commands.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "colour/tables.hpp"
+#include "output/writers.hpp"
+#include "scratch_folder.hpp"
+
+namespace peltrix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A window whose controls are values; the commands find its primitives by lookup.
+struct TestSkin {
+  explicit TestSkin(SharedState& s) : state(s) {}
+  SharedState& state;
+  DialogHooks dialogs;
+  std::array<bool, kControlCount> on{};
+  std::array<bool, kControlCount> enabled = [] {
+    std::array<bool, kControlCount> all{};
+    all.fill(true);
+    return all;
+  }();
+  int spin = kDefaultDitherLevel;
+  int spinText = -1;
+  int progress = 0;
+  int refreshes = 0, sourceShown = 0;
+  bool timerRunning = false;
+  bool refuseTimer = false;
+};
+
+bool isOn(const TestSkin& w, ControlId id) {
+  return w.on[id];
+}
+void setOn(TestSkin& w, ControlId id, bool on) {
+  w.on[id] = on;
+}
+int spinValue(const TestSkin& w) {
+  return w.spin;
+}
+void setSpinText(TestSkin& w, int n) {
+  w.spinText = n;
+}
+void setEnabled(TestSkin& w, ControlId id, bool on) {
+  w.enabled[id] = on;
+}
+void setProgress(TestSkin& w, int n) {
+  w.progress = n;
+}
+void refreshPreviews(TestSkin& w) {
+  ++w.refreshes;
+}
+void showSourcePicture(TestSkin& w) {
+  ++w.sourceShown;
+}
+bool startRefreshTimer(TestSkin& w, std::string& reason) {
+  if (w.refuseTimer) {
+    reason = "no timers left";
+    return false;
+  }
+  w.timerRunning = true;
+  return true;
+}
+void stopRefreshTimer(TestSkin& w) {
+  w.timerRunning = false;
+}
+
+static_assert(WindowSkin<TestSkin>);
+
+class WindowCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.dialogs.chooseOpenPath = [this] {
+      ++openAsked;
+      return openAnswer;
+    };
+    window.dialogs.chooseSavePath = [this](SaveForm form) {
+      saveAsked.push_back(form);
+      return saveAnswer;
+    };
+    window.dialogs.showMessage = [this](const std::string& m) { messages.push_back(m); };
+    window.dialogs.showAbout = [this] { ++aboutShown; };
+    applyInitialStates(window);
+  }
+
+  // What a user's click on a checkbox does: the box flips, then its handler runs.
+  void click(ControlId box) {
+    window.on[box] = !window.on[box];
+    if (box == kFliBox || box == kSuperFlickerBox) applyAssLaceRule(window);
+    if (box == kLumaOnlyBox) onLumaOnlyToggled(window);
+  }
+
+  // The refresh timer's ticks until it stops itself; false if the job never ends.
+  bool tickUntilDone() {
+    for (int i = 0; i < 60000 && window.timerRunning; ++i) {
+      if (!onRefreshTick(window)) return true;
+      waitForJob(state, rowsDone(state), std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  // The quickest options, so that a whole job on the black start picture takes moments.
+  void quickOptions() {
+    click(kBruteForceBox);
+    click(kFliBox);
+  }
+
+  void TearDown() override { fs::remove_all(folder); }
+
+  fs::path file(const std::string& name) const { return folder / name; }
+
+  static std::vector<uint8_t> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::unique_ptr<SharedState> state_ = std::make_unique<SharedState>();
+  SharedState& state = *state_;
+  TestSkin window{state};
+  const fs::path folder = makeScratchFolder("peltrix-window-commands");
+  std::string openAnswer, saveAnswer;
+  int openAsked = 0, aboutShown = 0;
+  std::vector<SaveForm> saveAsked;
+  std::vector<std::string> messages;
+};
+
+TEST_F(WindowCommands, StartStates) {
+  EXPECT_EQ(window.spinText, 2);
+  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
+    EXPECT_TRUE(window.on[box]) << box;
+  }
+  EXPECT_FALSE(window.on[kSuperFlickerBox]);
+  EXPECT_FALSE(window.enabled[kAssLaceBox]);
+  EXPECT_EQ(state.ditherLevel, kDefaultDitherLevel);
+}
+
+TEST_F(WindowCommands, AssLaceIsEnabledExactlyWhenFliAndSuperFlickerAreOffAndKeepsItsState) {
+  click(kFliBox);  // both off
+  EXPECT_TRUE(window.enabled[kAssLaceBox]);
+  window.on[kAssLaceBox] = true;
+  click(kSuperFlickerBox);  // super flicker on
+  EXPECT_FALSE(window.enabled[kAssLaceBox]);
+  EXPECT_TRUE(window.on[kAssLaceBox]) << "a disabled Ass Lace that was on stays on";
+  click(kFliBox);  // both on
+  EXPECT_FALSE(window.enabled[kAssLaceBox]);
+  click(kSuperFlickerBox);  // FLI alone
+  EXPECT_FALSE(window.enabled[kAssLaceBox]);
+  click(kFliBox);  // both off again
+  EXPECT_TRUE(window.enabled[kAssLaceBox]);
+  EXPECT_TRUE(window.on[kAssLaceBox]);
+}
+
+TEST_F(WindowCommands, TheSpinSetsItsTextAndTheDitherLevelAndLumaOnlyReachesTheWorkers) {
+  for (int level : {3, 0, 1}) {
+    window.spin = level;
+    onDitherChanged(window);
+    EXPECT_EQ(window.spinText, level);
+    EXPECT_EQ(state.ditherLevel, level);
+  }
+  click(kLumaOnlyBox);
+  EXPECT_TRUE(state.lumaOnly.load());
+  click(kLumaOnlyBox);
+  EXPECT_FALSE(state.lumaOnly.load());
+}
+
+TEST_F(WindowCommands, ProcessTicksToCompletionAndTheSavesFollowTheBoxes) {
+  saveAnswer = file("never.raw").string();
+  EXPECT_FALSE(onSaveRaw(window)) << "no result yet";
+  EXPECT_FALSE(onSavePrg(window));
+  EXPECT_TRUE(saveAsked.empty());
+
+  quickOptions();
+  onProcess(window);
+  ASSERT_TRUE(jobRunning(state));
+  ASSERT_TRUE(window.timerRunning);
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_FALSE(jobRunning(state));
+  EXPECT_TRUE(state.resultReady);
+  EXPECT_EQ(window.progress, 0) << "the bar empties once the job is complete";
+  EXPECT_GT(window.refreshes, 0);
+
+  saveAnswer = file("black.raw").string();
+  EXPECT_TRUE(onSaveRaw(window));
+  EXPECT_EQ(fs::file_size(saveAnswer), 27648u);
+  // The path is used as typed, and the viewer follows the boxes at the moment of saving.
+  saveAnswer = file("pal").string();
+  EXPECT_TRUE(onSavePrg(window));
+  window.on[kNtscBox] = true;
+  saveAnswer = file("ntsc").string();
+  EXPECT_TRUE(onSavePrg(window));
+  const std::vector<SaveForm> asked{SaveForm::Raw, SaveForm::Program, SaveForm::Program};
+  EXPECT_EQ(saveAsked, asked);
+  const auto pal = readFile(file("pal")), ntsc = readFile(file("ntsc"));
+  EXPECT_EQ(pal.size(), 31746u);
+  EXPECT_EQ(pal, programFileBytes(state.outputBuffer, DataForm::NonFli, Viewer::StandardPal));
+  EXPECT_EQ(ntsc, programFileBytes(state.outputBuffer, DataForm::NonFli, Viewer::StandardNtsc));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowCommands, WhileAJobRunsOpenSaveAndProcessAreRefusedButAboutAndOptionsAct) {
+  onProcess(window);
+  ASSERT_TRUE(jobRunning(state));
+  openAnswer = "/nonexistent.jpg";
+  onOpenBitmap(window);
+  EXPECT_EQ(openAsked, 0);
+  state.resultReady = true;  // even with a result, no save during a job
+  EXPECT_FALSE(onSaveRaw(window));
+  onProcess(window);  // a second "Process" is ignored
+  onAbout(window);
+  EXPECT_EQ(aboutShown, 1);
+  window.spin = 0;
+  onDitherChanged(window);
+  EXPECT_EQ(window.spinText, 0);
+  EXPECT_TRUE(saveAsked.empty());
+  EXPECT_TRUE(messages.empty());
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+}
+
+TEST_F(WindowCommands, StopEndsTheJobEarlyWithASaveableResult) {
+  onStop(window);  // idle: nothing happens
+  EXPECT_FALSE(state.job.workers[0].stop.load());
+  const uint32_t marker = kPalette[1];
+  for (int i = 0; i < kPixels; ++i) state.preview.frames[0].store(i, marker);
+  onProcess(window);
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_TRUE(state.resultReady);
+  EXPECT_FALSE(state.job.workers[0].stop.load()) << "the completion step clears the stop flags";
+  EXPECT_EQ(state.preview.frames[0].at(319, 199), marker) << "the last cell was skipped";
+  saveAnswer = file("stopped.raw").string();
+  EXPECT_TRUE(onSaveRaw(window));
+  EXPECT_EQ(fs::file_size(saveAnswer), 36864u);  // FLI, the window's default
+}
+
+TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {
+  window.refuseTimer = true;
+  onProcess(window);
+  EXPECT_FALSE(jobRunning(state));
+  EXPECT_TRUE(state.resultReady);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("no timers left"), std::string::npos) << messages[0];
+}
+
+TEST_F(WindowCommands, ATickShowsTheRowWorkerAIsOnAndKeepsTheTimerWhileTheJobRuns) {
+  state.job.workers[0].rowsDone.store(12);
+  state.job.busy.store(true);  // a job whose worker is still on row 12
+  state.job.workerCount.store(1);
+  EXPECT_TRUE(onRefreshTick(window));
+  EXPECT_EQ(window.progress, 13);
+  EXPECT_EQ(window.refreshes, 1);
+  state.job.busy.store(false);
+}
+
+TEST_F(WindowCommands, OpeningShowsTheNewPictureAndAFailureKeepsTheOldOneAndSaysWhy) {
+  onOpenBitmap(window);  // cancelled: "" is the answer
+  EXPECT_EQ(openAsked, 1);
+  EXPECT_EQ(window.sourceShown, 0);
+
+  PixelPlane grey;
+  for (int i = 0; i < kPixels; ++i) grey.store(i, 0x204060);
+  openAnswer = file("grey.png").string();
+  writeFile(openAnswer, pngFileBytes(grey));
+  onOpenBitmap(window);
+  EXPECT_EQ(window.sourceShown, 1);
+  EXPECT_EQ(state.sourceImage.rgb[123], 0x204060u);
+
+  openAnswer = file("notes.jpg").string();
+  std::ofstream(openAnswer) << "these are not the pixels you are looking for";
+  onOpenBitmap(window);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("notes.jpg"), std::string::npos) << messages[0];
+  EXPECT_EQ(window.sourceShown, 1);
+  EXPECT_EQ(state.sourceImage.rgb[123], 0x204060u);
+}
+
+TEST_F(WindowCommands, AFailedSaveIsShownAndWritesNothing) {
+  quickOptions();
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  saveAnswer = file("no-such-folder/out.raw").string();
+  EXPECT_TRUE(onSaveRaw(window));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("out.raw"), std::string::npos) << messages[0];
+  EXPECT_FALSE(fs::exists(saveAnswer));
+}
+
+}  // namespace
+}  // namespace peltrix::testing
