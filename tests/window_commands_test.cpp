@@ -135,16 +135,6 @@ class WindowCommands : public ::testing::Test {
   std::vector<std::string> messages;
 };
 
-TEST_F(WindowCommands, StartStates) {
-  EXPECT_EQ(window.spinText, 2);
-  for (ControlId box : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
-    EXPECT_TRUE(window.on[box]) << box;
-  }
-  EXPECT_FALSE(window.on[kSuperFlickerBox]);
-  EXPECT_FALSE(window.enabled[kAssLaceBox]);
-  EXPECT_EQ(state.ditherLevel, kDefaultDitherLevel);
-}
-
 TEST_F(WindowCommands, AssLaceIsEnabledExactlyWhenFliAndSuperFlickerAreOffAndKeepsItsState) {
   click(kFliBox);  // both off
   EXPECT_TRUE(window.enabled[kAssLaceBox]);
@@ -226,16 +216,6 @@ TEST_F(WindowCommands, WhileAJobRunsOpenSaveAndProcessAreRefusedButAboutAndOptio
   EXPECT_TRUE(messages.empty());
   onStop(window);
   ASSERT_TRUE(tickUntilDone());
-}
-
-TEST_F(WindowCommands, StopAsksARunningJobToStop) {
-  onStop(window);  // idle: nothing happens
-  EXPECT_FALSE(state.job.workers[0].stop.load());
-  onProcess(window);
-  onStop(window);
-  EXPECT_TRUE(state.job.workers[0].stop.load() || !jobRunning(state));
-  ASSERT_TRUE(tickUntilDone());
-  EXPECT_TRUE(state.resultReady);
 }
 
 TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {
