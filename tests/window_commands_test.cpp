@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/start_arguments.hpp"
 #include "output/writers.hpp"
 #include "scratch_folder.hpp"
 
@@ -265,6 +266,35 @@ TEST_F(WindowCommands, AFailedSaveIsShownAndWritesNothing) {
   EXPECT_TRUE(onSaveRaw(window));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("out.raw"), std::string::npos) << messages[0];
+}
+
+TEST_F(WindowCommands, ADroppedFileOpensLikeOpenBitmapButNotDuringAJob) {
+  PixelPlane grey;
+  const std::string png = file("grey.png").string();
+  writeFile(png, pngFileBytes(grey));
+  onProcess(window);
+  onPictureDropped(window, png);
+  EXPECT_EQ(window.sourceShown, 0) << "a job is running";
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+  onPictureDropped(window, png);
+  EXPECT_EQ(window.sourceShown, 1);
+  EXPECT_EQ(openAsked, 0) << "no dialog for a dropped file";
+}
+
+TEST(WindowStartArguments, APictureTheOptionsAndWhatIsRefused) {
+  using Action = WindowStart::Action;
+  EXPECT_EQ(parseWindowArguments({}).action, Action::Run);
+  EXPECT_EQ(parseWindowArguments({}).picture, "");
+  EXPECT_EQ(parseWindowArguments({"a.jpg", "b.png"}).picture, "a.jpg") << "the first of several";
+  EXPECT_EQ(parseWindowArguments({"--", "-odd.png"}).picture, "-odd.png");
+  EXPECT_EQ(parseWindowArguments({"a.jpg", "--help"}).action, Action::Help);
+  EXPECT_EQ(parseWindowArguments({"-h"}).action, Action::Help);
+  EXPECT_EQ(parseWindowArguments({"--version"}).action, Action::Version);
+  const WindowStart odd = parseWindowArguments({"--fullscreen"});
+  EXPECT_EQ(odd.action, Action::Refused);
+  EXPECT_EQ(odd.message, "unknown option '--fullscreen'");
+  EXPECT_EQ(parseWindowArguments({"-"}).picture, "-") << "a lone dash is a name";
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "frontends/win32/main_window.hpp"
 #include "colour/rgb.hpp"
+#include "frontends/win32/main_window.hpp"
 
 namespace peltrix::testing {
 
@@ -156,8 +156,8 @@ int differingPixels(const Pixels& a, const Pixels& b) {
   return n;
 }
 
-DrivenWindow::DrivenWindow(const fs::path& folder) {
-  process_ = startProcess(peltrixExe(), {}, folder);
+DrivenWindow::DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments) {
+  process_ = startProcess(peltrixExe(), arguments, folder);
   const bool shown = eventually(
       [&] {
         // The main window of this process: an earlier test's may still be going away.

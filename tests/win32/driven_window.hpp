@@ -91,7 +91,7 @@ class DrivenWindow {
  public:
   // Starts peltrix.exe with `folder` as its current directory and waits for its main
   // window to be shown.
-  explicit DrivenWindow(const fs::path& folder);
+  explicit DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments = {});
   ~DrivenWindow();  // ends the process should the test not have ended it
   DrivenWindow(const DrivenWindow&) = delete;
   DrivenWindow& operator=(const DrivenWindow&) = delete;

@@ -7,13 +7,16 @@
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
 #include <memory>
 
 #include "colour/picture.hpp"
+#include "core/shared_state.hpp"
 #include "driven_window.hpp"
+#include "frontends/win32/main_window.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::testing {
@@ -35,7 +38,9 @@ class WindowCommandsTest : public ::testing::Test {
     return folder / name;
   }
 
-  void start(const fs::path& folder) { peltrix = std::make_unique<DrivenWindow>(folder); }
+  void start(const fs::path& folder, const std::vector<std::wstring>& arguments = {}) {
+    peltrix = std::make_unique<DrivenWindow>(folder, arguments);
+  }
 
   // Chooses `item` and waits for the file dialog it opens.
   HWND fileDialog(MenuItemId item, const std::wstring& title) {
@@ -271,6 +276,50 @@ TEST_F(WindowCommandsTest, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
   int files = 0;
   for (const auto& entry : fs::directory_iterator(scratch.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 1);
+}
+
+TEST_F(WindowCommandsTest, APictureNamedOnTheCommandLineIsShownAtStart) {
+  // As Explorer starts the program for a file dropped on its icon: the wide command line.
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), L"fr\u00fcchte \u00e9t\u00e9.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  start(scratch.path(), {photo.filename().wstring()});
+  shows(kSourceView, pictureOf(photo));
+}
+
+TEST_F(WindowCommandsTest, ABrokenPictureOnTheCommandLineIsReportedAndTheWindowStarts) {
+  std::ofstream(scratch / "notes.jpg") << "no pixels here";
+  start(scratch.path(), {L"notes.jpg"});
+  HWND message = peltrix->waitForDialog(L"Peltrix Converter");
+  ASSERT_NE(message, nullptr) << "no message box";
+  const std::vector<std::wstring> texts = peltrix->staticTexts(message);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find(L"notes.jpg"), std::wstring::npos) << toUtf8(texts[0]);
+  peltrix->pressButton(message, IDOK);
+  EXPECT_TRUE(black(peltrix->viewPixels(kSourceView)));
+}
+
+// A drop as Explorer delivers it: WM_DROPFILES with the files in a DROPFILES block. The block
+// is memory of the receiving process, so the window is made in this one.
+TEST_F(WindowCommandsTest, AFileDroppedOnTheWindowOpensTheFirstOfThem) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), L"dropped \u00e9.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  auto state = std::make_unique<SharedState>();
+  auto window = win32::createMainWindow(*state, GetModuleHandleW(nullptr));
+  win32::setInitialStates(*window);
+  const std::wstring names = photo.wstring() + L'\0' + (scratch / L"second.jpg").wstring() + L'\0';
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
+  ASSERT_NE(block, nullptr);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(drop + 1));
+  GlobalUnlock(block);
+  SendMessageW(window->window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);  // frees it
+  EXPECT_EQ(state->sourceImage.rgb, pictureOf(photo)) << "the first file was not opened";
+  window.reset();
+  MSG left;  // the quit message the window's end posts to this thread
+  while (PeekMessageW(&left, nullptr, 0, 0, PM_REMOVE)) {
+  }
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include "core/commands.hpp"
 #include "frontends/gtk/banner.hpp"
+#include "frontends/gtk/preview_draw.hpp"
 #include "frontends/gtk/window_parts.hpp"
 #include "frontends/window/window_commands.hpp"
-#include "frontends/gtk/preview_draw.hpp"
 
 namespace peltrix::gui {
 

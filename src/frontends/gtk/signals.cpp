@@ -1,3 +1,6 @@
+#include <memory>
+#include <string>
+
 #include "frontends/gtk/dialogs.hpp"
 #include "frontends/gtk/main_window.hpp"
 #include "frontends/gtk/window_parts.hpp"
@@ -29,6 +32,32 @@ void exitItem(MainWindow& main) {
   onExit(main);
 }
 
+// A dropped file opens once the drop is over: a message about a broken picture must not
+// hold up the program the file was dragged from.
+struct Drop {
+  MainWindow* main;
+  std::string path;
+};
+
+void fileDropped(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint, guint,
+                 gpointer user) {
+  gchar** uris = gtk_selection_data_get_uris(data);
+  gchar* path = uris != nullptr && uris[0] != nullptr
+                    ? g_filename_from_uri(uris[0], nullptr, nullptr)
+                    : nullptr;
+  if (path != nullptr) {
+    g_idle_add(
+        +[](gpointer drop) -> gboolean {
+          std::unique_ptr<Drop> owned(static_cast<Drop*>(drop));
+          onPictureDropped(*owned->main, owned->path);
+          return FALSE;
+        },
+        new Drop{static_cast<MainWindow*>(user), path});
+  }
+  g_free(path);
+  g_strfreev(uris);
+}
+
 }  // namespace
 
 void connectSignals(MainWindow& main) {
@@ -44,6 +73,11 @@ void connectSignals(MainWindow& main) {
   connect<applyAssLaceRule<MainWindow>>(main, main.controls[kFliBox], "toggled");
   connect<applyAssLaceRule<MainWindow>>(main, main.controls[kSuperFlickerBox], "toggled");
   connect<onLumaOnlyToggled<MainWindow>>(main, main.controls[kLumaOnlyBox], "toggled");
+
+  // Files dragged from a file manager arrive as a list of URIs.
+  static GtkTargetEntry uriList[] = {{const_cast<gchar*>("text/uri-list"), 0, 0}};
+  gtk_drag_dest_set(main.window, GTK_DEST_DEFAULT_ALL, uriList, 1, GDK_ACTION_COPY);
+  g_signal_connect(main.window, "drag-data-received", G_CALLBACK(fileDropped), &main);
 
   // The close box ends the program like "Exit", without asking.
   g_signal_connect(main.window, "delete-event",

@@ -199,6 +199,7 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
 
   for (const ControlSpec& spec : kWin32Controls) main->controls[spec.id] = addControl(*main, spec);
   main->dialogs = realDialogs(*main);
+  DragAcceptFiles(main->window, TRUE);  // files dropped from Explorer open like "Open Bitmap"
   return main;
 }
 

@@ -3,13 +3,25 @@
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
 
 #include "frontends/win32/main_window.hpp"
 #include "frontends/win32/window_parts.hpp"
 #include "frontends/window/window_commands.hpp"
+#include "platform/text_windows.hpp"
 
 namespace peltrix::win32 {
 namespace {
+
+// The first file of a drop, the way Explorer delivers it; "" when there is none.
+std::string firstDroppedFile(HDROP drop) {
+  std::wstring path(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+  path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+  DragFinish(drop);
+  return toUtf8(path);
+}
 
 MainWindow* windowData(HWND window) {
   return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -77,6 +89,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
+      return 0;
+    case WM_DROPFILES:
+      onPictureDropped(*main, firstDroppedFile(reinterpret_cast<HDROP>(wParam)));
       return 0;
     case WM_CLOSE:
       onExit(*main);  // the close box ends the program like "Exit", without asking

@@ -82,6 +82,14 @@ void onOpenBitmap(W& main) {
   openPictureFromPath(main, path);
 }
 
+// A file dropped on the window (the first, if several): opened as "Open Bitmap" opens the
+// file it is given; ignored while a job runs, as "Open Bitmap" is.
+template <WindowSkin W>
+void onPictureDropped(W& main, const std::string& path) {
+  if (jobRunning(main.state) || path.empty()) return;
+  openPictureFromPath(main, path);
+}
+
 // "Save Raw" / "Save Prg": a finished result and no job running; asks for a path and writes
 // the file there, showing any failure. Returns false when the precondition failed (no dialog).
 template <WindowSkin W>
