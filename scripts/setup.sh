@@ -16,7 +16,7 @@ declare -A needs=(
   [build]="build-essential cmake pkg-config git libjpeg62-turbo-dev libpng-dev zlib1g-dev
            libgtk2.0-dev libstb-dev 64tass help2man"
   [check]="libgtest-dev libgmock-dev googletest libbenchmark-dev python3 tmux clang-format"
-  [deb]="dpkg-dev file fakeroot lintian man-db desktop-file-utils"
+  [deb]="dpkg-dev file fakeroot lintian man-db desktop-file-utils appstream"
   [windows]="g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev python3"
   [web]="emscripten nodejs npm dpkg-dev"
   [fuzz]="clang libclang-rt-14-dev"

@@ -27,6 +27,7 @@ EXPECTED = {
     "bin/peltrix": 0o755,
     "bin/peltrix-convert": 0o755,
     "share/applications/peltrix.desktop": 0o644,
+    "share/metainfo/org.example.peltrix.metainfo.xml": 0o644,
     "share/icons/hicolor/48x48/apps/peltrix.png": 0o644,
     "share/icons/hicolor/256x256/apps/peltrix.png": 0o644,
     "share/man/man1/peltrix.1.gz": 0o644,
@@ -93,11 +94,14 @@ class InstallTree(unittest.TestCase):
     def test_desktop_entry_names_the_window_its_program_and_icon(self):
         path = self.installed("share/applications/peltrix.desktop")
         fields = desktop_entry(path)
-        with open(os.path.join(SOURCE, "src", "app", "window_layout.cpp")) as f:
+        with open(os.path.join(SOURCE, "src", "frontends", "window", "window_layout.cpp")) as f:
             title = re.search(r'kWindowTitle = "([^"]*)"', f.read()).group(1)
         self.assertTrue(title.startswith(fields["Name"] + " "), (fields["Name"], title))
         self.assertEqual(fields["Type"], "Application")
-        self.assertTrue(os.access(self.installed("bin/" + fields["Exec"]), os.X_OK))
+        program, argument = fields["Exec"].split()
+        self.assertTrue(os.access(self.installed("bin/" + program), os.X_OK))
+        self.assertEqual(argument, "%f")  # "Open with" hands it one file
+        self.assertEqual(fields["MimeType"], "image/jpeg;image/png;image/bmp;")
         self.assertIn("Graphics", fields["Categories"].split(";"))
         self.assertEqual(fields["Terminal"], "false")
         for size in (48, 256):
@@ -107,6 +111,20 @@ class InstallTree(unittest.TestCase):
             self.skipTest("desktop-file-validate is missing (Debian package desktop-file-utils)")
         done = subprocess.run(["desktop-file-validate", path], capture_output=True, text=True)
         self.assertEqual((done.returncode, done.stdout + done.stderr), (0, ""))
+
+    def test_software_centres_metadata_is_valid_and_names_this_release(self):
+        path = self.installed("share/metainfo/org.example.peltrix.metainfo.xml")
+        with open(path) as f:
+            text = f.read()
+        with open(os.path.join(SOURCE, "CMakeLists.txt")) as f:
+            version = re.search(r"project\(peltrix VERSION ([0-9.]+)", f.read()).group(1)
+        self.assertIn(f'<release version="{version}" date="', text)
+        self.assertIn("<launchable type=\"desktop-id\">peltrix.desktop</launchable>", text)
+        if shutil.which("appstreamcli") is None:
+            self.skipTest("appstreamcli is missing (Debian package appstream)")
+        done = subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net", path],
+                              capture_output=True, text=True)
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
 
     def test_icons_are_what_the_icon_script_draws_at_their_size(self):
         for size in (48, 256):
