@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 # -displayfd: Xvfb writes the display number it chose once it is ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$session/display" \
+Xvfb -displayfd 3 -screen 0 2560x1800x24 -nolisten tcp -noreset 3>"$session/display" \
   >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 200); do

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <string>
 
-#include "frontends/win32/main_window.hpp"
-#include "frontends/win32/window_parts.hpp"
 #include "colour/picture.hpp"
 #include "driven_window.hpp"
+#include "frontends/win32/main_window.hpp"
+#include "frontends/win32/window_parts.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::testing {
@@ -116,12 +116,12 @@ TEST_F(WindowFrameTest, EveryControlHasItsIdentifierClassPlaceAndLabel) {
         EXPECT_TRUE(GetWindowLongPtrW(control, GWL_EXSTYLE) &
                     (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE));
         EXPECT_LT(place.left, spec.x);
-        EXPECT_EQ(style & SS_TYPEMASK, SS_BITMAP);
+        EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);  // drawn by the window, sharp at any DPI
         break;
       }
       case ControlKind::PictureView:
         EXPECT_TRUE(same(place, spec)) << describe(place);
-        EXPECT_EQ(style & SS_TYPEMASK, SS_BITMAP);
+        EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);  // drawn by the window, sharp at any DPI
         EXPECT_FALSE(GetWindowLongPtrW(control, GWL_EXSTYLE) &
                      (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE));
         break;

@@ -7,6 +7,7 @@
 
 #include "core/commands.hpp"
 #include "frontends/win32/banner.hpp"
+#include "frontends/win32/dpi.hpp"
 #include "frontends/win32/resource_ids.h"
 #include "frontends/win32/window_parts.hpp"
 #include "frontends/window/window_commands.hpp"
@@ -46,21 +47,23 @@ DibPicture* pictureOf(MainWindow& main, ControlId view) {
 }
 
 HWND addChild(MainWindow& main, DWORD exStyle, const wchar_t* windowClass, const char* text,
-              DWORD style, int x, int y, int width, int height, int id) {
+              DWORD style, int id) {
   HWND child = CreateWindowExW(
-      exStyle, windowClass, toUtf16(text).c_str(), kChildStyle | style, x, y, width, height,
-      main.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.instance, nullptr);
+      exStyle, windowClass, toUtf16(text).c_str(), kChildStyle | style, 0, 0, 0, 0, main.window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), main.instance, nullptr);
   if (child == nullptr) failWithLastError("cannot create a control of the main window");
-  // The controls take the font Windows' own dialogs use; without it they would draw in the
-  // old bold system font, in which the narrow group titles do not fit.
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
   return child;
+}
+
+void place(HWND child, const RECT& r) {
+  SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Moves and sizes `child` so that its client area, inside its border, covers exactly the
 // given rectangle of the parent's client area: the whole picture stays visible and the
 // border lies just outside it.
-void fitClientArea(HWND child, int x, int y, int width, int height) {
+void fitClientArea(HWND child, const RECT& r) {
   RECT outer, inner;
   GetWindowRect(child, &outer);
   GetClientRect(child, &inner);
@@ -69,86 +72,67 @@ void fitClientArea(HWND child, int x, int y, int width, int height) {
   const int left = origin.x - outer.left, top = origin.y - outer.top;
   const int right = (outer.right - outer.left) - inner.right - left;
   const int bottom = (outer.bottom - outer.top) - inner.bottom - top;
-  SetWindowPos(child, nullptr, x - left, y - top, width + left + right, height + top + bottom,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// A picture view: a static control showing its DIB at 1:1. SS_REALSIZECONTROL keeps the
-// control from resizing itself to the bitmap when the picture is set.
-HWND addPictureView(MainWindow& main, const ControlSpec& spec, bool sunken) {
-  const DWORD style = SS_BITMAP | SS_REALSIZECONTROL | (sunken ? SS_SUNKEN : 0);
-  HWND view =
-      addChild(main, 0, L"STATIC", "", style, spec.x, spec.y, spec.width, spec.height, spec.id);
-  if (sunken) fitClientArea(view, spec.x, spec.y, spec.width, spec.height);
-  SendMessageW(view, STM_SETIMAGE, IMAGE_BITMAP,
-               reinterpret_cast<LPARAM>(pictureOf(main, spec.id)->bitmap()));
-  return view;
+  SetWindowPos(child, nullptr, r.left - left, r.top - top, r.right - r.left + left + right,
+               r.bottom - r.top + top + bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The spin: an up-down control holding the level 0..3, with a read-only edit as its buddy
 // that shows the level as text, the two side by side in the spin's box. The up-down does
 // not write the text (no UDS_SETBUDDYINT): the program sets it on every change.
 HWND addSpin(MainWindow& main, const ControlSpec& spec) {
-  const int arrowsWidth = std::min(GetSystemMetrics(SM_CXVSCROLL), spec.width / 2);
-  main.ditherText = addChild(main, WS_EX_CLIENTEDGE, L"EDIT", "", ES_READONLY | ES_CENTER, spec.x,
-                             spec.y, spec.width - arrowsWidth, spec.height, kDitherTextId);
-  HWND spin =
-      addChild(main, 0, UPDOWN_CLASSW, "", UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-               spec.x + spec.width - arrowsWidth, spec.y, arrowsWidth, spec.height, spec.id);
+  main.ditherText =
+      addChild(main, WS_EX_CLIENTEDGE, L"EDIT", "", ES_READONLY | ES_CENTER, kDitherTextId);
+  HWND spin = addChild(main, 0, UPDOWN_CLASSW, "", UDS_ARROWKEYS | UDS_NOTHOUSANDS, spec.id);
   SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(main.ditherText), 0);
   SendMessageW(spin, UDM_SETRANGE32, 0, kDitherMaximum);
+  return spin;
+}
+
+void placeSpin(MainWindow& main, const RECT& r) {
+  HWND spin = main.controls[kDitherSpin];
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int arrowsWidth = std::min(GetSystemMetrics(SM_CXVSCROLL) * main.dpi / kBaseDpi, width / 2);
+  place(spin, {r.right - arrowsWidth, r.top, r.right, r.bottom});
   // The up-down may insist on a width of its own; the text then takes what is left.
   RECT arrows;
   GetWindowRect(spin, &arrows);
-  const int width = arrows.right - arrows.left;
-  SetWindowPos(spin, nullptr, spec.x + spec.width - width, spec.y, width, spec.height,
+  const int taken = arrows.right - arrows.left;
+  SetWindowPos(spin, nullptr, r.right - taken, r.top, taken, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(main.ditherText, nullptr, r.left, r.top, width - taken, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(main.ditherText, nullptr, spec.x, spec.y, spec.width - width, spec.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  return spin;
 }
 
 HWND addControl(MainWindow& main, const ControlSpec& spec) {
   switch (spec.kind) {
     case ControlKind::SunkenPictureView:
-      return addPictureView(main, spec, true);
+      // Drawn by the window (WM_DRAWITEM): the picture at a whole factor, centred on black.
+      return addChild(main, 0, L"STATIC", "", SS_OWNERDRAW | SS_SUNKEN, spec.id);
     case ControlKind::PictureView:
-      return addPictureView(main, spec, false);
+      return addChild(main, 0, L"STATIC", "", SS_OWNERDRAW, spec.id);
     case ControlKind::ProgressBar: {
-      HWND bar = addChild(main, 0, PROGRESS_CLASSW, "", 0, spec.x, spec.y, spec.width, spec.height,
-                          spec.id);
+      HWND bar = addChild(main, 0, PROGRESS_CLASSW, "", 0, spec.id);
       SendMessageW(bar, PBM_SETRANGE32, 0, kProgressMaximum);
       return bar;
     }
     case ControlKind::PushButton:
-      return addChild(main, 0, L"BUTTON", spec.label, BS_PUSHBUTTON | WS_TABSTOP, spec.x, spec.y,
-                      spec.width, spec.height, spec.id);
+      return addChild(main, 0, L"BUTTON", spec.label, BS_PUSHBUTTON | WS_TABSTOP, spec.id);
     case ControlKind::SpinControl:
       return addSpin(main, spec);
     case ControlKind::GroupFrame:
-      return addChild(main, 0, L"BUTTON", spec.label, BS_GROUPBOX, spec.x, spec.y, spec.width,
-                      spec.height, spec.id);
+      return addChild(main, 0, L"BUTTON", spec.label, BS_GROUPBOX, spec.id);
     case ControlKind::CheckBox:
-      return addChild(main, 0, L"BUTTON", spec.label, BS_AUTOCHECKBOX | WS_TABSTOP, spec.x, spec.y,
-                      spec.width, spec.height, spec.id);
+      return addChild(main, 0, L"BUTTON", spec.label, BS_AUTOCHECKBOX | WS_TABSTOP, spec.id);
   }
   return nullptr;
 }
 
-// The outer size that gives the window a 994 x 580 client area below its menu bar.
-SIZE outerSize() {
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&r, kWindowStyle, TRUE, 0);
-  return {r.right - r.left, r.bottom - r.top};
-}
-
-// Should the menu bar wrap or the frame differ from what AdjustWindowRectEx assumed, the
-// outer size is corrected by what the client area lacks.
-void ensureClientSize(HWND window) {
+// Should the menu bar wrap or the frame differ from what the outer size assumed, the outer
+// size is corrected by what the client area lacks.
+void ensureClientSize(HWND window, SIZE wanted) {
   RECT client, outer;
   GetClientRect(window, &client);
   GetWindowRect(window, &outer);
-  const int dw = kClientWidth - client.right, dh = kClientHeight - client.bottom;
+  const int dw = wanted.cx - client.right, dh = wanted.cy - client.bottom;
   if (dw == 0 && dh == 0) return;
   SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -168,7 +152,84 @@ void setWindowIcons(HWND window, HINSTANCE instance) {
   }
 }
 
+// Whether every label fits its control in `font` at `dpi`: a group's title between the
+// frame's corners, a checkbox's beside its box, a button's inside its edges.
+bool labelsFit(HFONT font, int dpi) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(screen, font);
+  bool fit = true;
+  for (const ControlSpec& spec : kWin32Controls) {
+    const std::wstring text = toUtf16(spec.label);
+    if (text.empty()) continue;
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    const RECT box = scaledRect(spec.x, spec.y, spec.width, spec.height, dpi);
+    int margin = scaled(8, dpi);
+    if (spec.kind == ControlKind::GroupFrame) margin = scaled(16, dpi);
+    if (spec.kind == ControlKind::CheckBox)
+      margin = GetSystemMetrics(SM_CXMENUCHECK) + scaled(6, dpi);
+    fit = fit && size.cx <= box.right - box.left - margin;
+  }
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  return fit;
+}
+
 }  // namespace
+
+void layoutForDpi(MainWindow& main, int dpi) {
+  main.dpi = dpi;
+  HFONT font = dialogFontForDpi(dpi, labelsFit);
+  // The controls take the font Windows' own dialogs use; without it they would draw in the
+  // old bold system font, in which the narrow group titles do not fit.
+  for (HWND child : main.controls) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  SendMessageW(main.ditherText, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (main.font != nullptr && main.font != GetStockObject(DEFAULT_GUI_FONT)) {
+    DeleteObject(main.font);
+  }
+  main.font = font;
+
+  const SIZE client{scaled(kClientWidth, dpi), scaled(kClientHeight, dpi)};
+  const SIZE outer = outerSizeForDpi(client, kWindowStyle, dpi);
+  SetWindowPos(main.window, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ensureClientSize(main.window, client);
+  for (const ControlSpec& spec : kWin32Controls) {
+    const RECT r = scaledRect(spec.x, spec.y, spec.width, spec.height, dpi);
+    HWND control = main.controls[spec.id];
+    if (spec.kind == ControlKind::SpinControl) {
+      placeSpin(main, r);
+    } else if (spec.kind == ControlKind::SunkenPictureView) {
+      place(control, r);
+      fitClientArea(control, r);
+    } else {
+      place(control, r);
+    }
+  }
+  InvalidateRect(main.window, nullptr, TRUE);
+}
+
+void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item) {
+  const DibPicture* picture = pictureOf(main, static_cast<ControlId>(item.CtlID));
+  const RECT& box = item.rcItem;
+  const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
+  FillRect(item.hDC, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  if (picture == nullptr || picture->bitmap() == nullptr) return;
+  // The C64 pictures at a whole factor; the banner fills its box, by whole pixels too.
+  const bool banner = item.CtlID == static_cast<UINT>(kBannerView);
+  const int factor = wholeFactor(boxWidth, boxHeight, picture->width(), picture->height());
+  const int width = banner ? boxWidth : picture->width() * factor;
+  const int height = banner ? boxHeight : picture->height() * factor;
+  HDC source = CreateCompatibleDC(item.hDC);
+  HGDIOBJ previous = SelectObject(source, picture->bitmap());
+  SetStretchBltMode(item.hDC, COLORONCOLOR);  // whole pixels, never smoothed
+  StretchBlt(item.hDC, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width,
+             height, source, 0, 0, picture->width(), picture->height(), SRCCOPY);
+  SelectObject(source, previous);
+  DeleteDC(source);
+}
 
 MainWindow::~MainWindow() {
   stopRefreshTimer(*this);
@@ -178,6 +239,7 @@ MainWindow::~MainWindow() {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
   }
+  if (font != nullptr && font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
 }
 
 std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE instance) {
@@ -189,15 +251,17 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
 
   registerWindowClass(instance);
   main->menu = buildMenu();  // without a menu the controls are still built
-  const SIZE size = outerSize();
-  main->window =
-      CreateWindowExW(0, kMainWindowClass, toUtf16(kWindowTitle).c_str(), kWindowStyle, kWindowX,
-                      kWindowY, size.cx, size.cy, nullptr, main->menu, instance, main.get());
+  const int screenDpi = windowDpi(nullptr);
+  const SIZE size = outerSizeForDpi(
+      {scaled(kClientWidth, screenDpi), scaled(kClientHeight, screenDpi)}, kWindowStyle, screenDpi);
+  main->window = CreateWindowExW(0, kMainWindowClass, toUtf16(kWindowTitle).c_str(), kWindowStyle,
+                                 scaled(kWindowX, screenDpi), scaled(kWindowY, screenDpi), size.cx,
+                                 size.cy, nullptr, main->menu, instance, main.get());
   if (main->window == nullptr) failWithLastError("cannot open the main window");
-  ensureClientSize(main->window);
   setWindowIcons(main->window, instance);
 
   for (const ControlSpec& spec : kWin32Controls) main->controls[spec.id] = addControl(*main, spec);
+  layoutForDpi(*main, windowDpi(main->window));
   main->dialogs = realDialogs(*main);
   DragAcceptFiles(main->window, TRUE);  // files dropped from Explorer open like "Open Bitmap"
   return main;

@@ -1,6 +1,7 @@
 // The Win32 main window: the 27 controls of the window table (Win32 column) as child windows,
 // the menu, the pictures the views show and the refresh timer. One MainWindow is built at
-// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
+// start-up around the one SharedState; the window's commands (window/window_commands.hpp) act
+// on it.
 #pragma once
 
 #include <windows.h>
@@ -11,9 +12,9 @@
 #include <string>
 
 #include "core/shared_state.hpp"
+#include "frontends/win32/preview_draw.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
-#include "frontends/win32/preview_draw.hpp"
 
 namespace peltrix::win32 {
 
@@ -48,6 +49,10 @@ struct MainWindow {
   std::array<DibPicture, 3> framePictures;
   DibPicture bannerPicture;
 
+  // The DPI the window is laid out for and the controls' font at it.
+  int dpi = 96;
+  HFONT font = nullptr;
+
   bool refreshTimerRunning = false;
   UINT refreshPeriodMs = 4000;
 
@@ -61,6 +66,15 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
 // The start-up states: dither spin 2 with text "2"; "Multithread", "Brute Force", "Luma
 // overload reduction" and "Per 2 line FLI" on; "Ass Lace" disabled; dither level 2.
 void setInitialStates(MainWindow& main);
+
+// Lays the window and its controls out for `dpi`: the table's geometry scaled by dpi / 96
+// (exactly the table's at 96), the dialog font at its point size. At start-up and whenever
+// the window moves to a monitor of another DPI.
+void layoutForDpi(MainWindow& main, int dpi);
+
+// A picture view's WM_DRAWITEM: its picture at the largest whole factor that fits, centred,
+// black around it.
+void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item);
 
 // Control state, read by identifier at the moment a command needs it.
 bool isOn(const MainWindow& main, ControlId checkBox);

@@ -23,6 +23,9 @@ std::string firstDroppedFile(HDROP drop) {
   return toUtf8(path);
 }
 
+// WM_DPICHANGED (Windows 8.1 and later), by number: older headers do not name it.
+constexpr UINT kDpiChanged = 0x02E0;
+
 MainWindow* windowData(HWND window) {
   return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
@@ -90,6 +93,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
       return 0;
+    case WM_DRAWITEM:
+      drawPictureView(*main, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case kDpiChanged: {
+      // Moved to a monitor of another DPI: where Windows suggests, laid out anew.
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      layoutForDpi(*main, HIWORD(wParam));
+      return 0;
+    }
     case WM_DROPFILES:
       onPictureDropped(*main, firstDroppedFile(reinterpret_cast<HDROP>(wParam)));
       return 0;
