@@ -17,6 +17,7 @@ const page = {
   threads: false,   // the converter runs two workers (cross-origin isolated page)
   ready: false,
   picture: null,    // the name of the picture the converter holds
+  waiting: null,    // a picture chosen while the converter was still loading
   busy: false,
   views: null,      // the last result's pictures
   links: [],        // object URLs of the downloads
@@ -125,7 +126,13 @@ function offerDownloads(files) {
 }
 
 function openPicture(file) {
-  if (!file || page.busy || !page.ready) return;
+  if (!file || page.busy) return;
+  if (!page.ready) {
+    // Chosen while the converter still loads: opened as soon as it is ready.
+    page.waiting = file;
+    setStatus('Opening ' + file.name + ' once the converter has loaded\u2026');
+    return;
+  }
   showError('');
   setStatus('Opening ' + file.name + '\u2026');
   page.pendingOpens += 1;
@@ -159,6 +166,10 @@ const replies = {
     }
     setStatus('Ready: choose a picture (' + (m.threads ? 'two workers' : 'one worker') + ').');
     updateButtons();
+    if (page.waiting) {
+      openPicture(page.waiting);
+      page.waiting = null;
+    }
   },
   fatal: (m) => {
     showError(m.message);

@@ -75,7 +75,7 @@ function fetchText(url) {
     http.get(url, (response) => {
       let body = '';
       response.on('data', (chunk) => { body += chunk; });
-      response.on('end', () => resolve({ body, headers: response.headers }));
+      response.on('end', () => resolve({ body, headers: response.headers, status: response.statusCode }));
     }).on('error', reject);
   });
 }
@@ -464,6 +464,50 @@ async function main() {
         expect(single.errors.length === 0, 'page errors: ' + single.errors.join('; '));
       } finally {
         await single.close();
+      }
+    });
+
+    await check('a picture chosen while the converter still loads is opened once it is ready', async () => {
+      // The worker's script held back: the page stays loading until it is let through.
+      const slow = await browser.newPage();
+      let release;
+      const held = new Promise((resolve) => { release = resolve; });
+      await slow.setRequestInterception(true);
+      slow.on('request', (request) => {
+        if (request.url().endsWith('/conversion-worker.js')) held.then(() => request.continue());
+        else request.continue();
+      });
+      try {
+        await slow.goto(isolated.url);
+        expect(!(await slow.evaluate(() => window.peltrixPage.ready)), 'the converter was ready already');
+        const input = await slow.$('#picture-file');
+        await input.uploadFile(fruits);
+        release();
+        await slow.waitForFunction(
+          () => document.getElementById('picture-info').textContent.startsWith('fruits.jpg'),
+          { timeout: 30000 });
+        const framing = await slow.evaluate(() => document.getElementById('framing').value);
+        expect(framing === 'fit', 'the page starts on ' + framing + ', not fit');
+      } finally {
+        await slow.close();
+      }
+    });
+
+    await check('every file the page asks for exists (the icon among them)', async () => {
+      const fresh = await browser.newPage();
+      const missing = [];
+      fresh.on('response', (response) => { if (response.status() >= 400) missing.push(response.url()); });
+      try {
+        await fresh.goto(isolated.url);
+        await fresh.waitForFunction(() => window.peltrixPage && window.peltrixPage.ready, { timeout: 30000 });
+        const icon = await fresh.evaluate(() => document.querySelector('link[rel=icon]').href);
+        const { status } = await fetchText(icon);
+        expect(status === 200, 'the icon ' + icon + ' answers ' + status);
+        expect(missing.length === 0, 'not found: ' + missing.join(', '));
+        const description = await fresh.evaluate(() => document.querySelector('meta[name=description]').content);
+        expect(description.length > 40, 'no real description: ' + description);
+      } finally {
+        await fresh.close();
       }
     });
 
