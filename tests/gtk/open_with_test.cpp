@@ -1,5 +1,7 @@
 // Pictures reach the GTK window the ways a desktop offers: dropped from a file manager, and
 // named on the command line (a file manager's "Open with").
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <signal.h>
@@ -96,6 +98,41 @@ TEST_F(WindowTest, APictureNamedOnTheCommandLineIsShownAtStart) {
   int status = 0;
   waitpid(program, &status, 0);
   EXPECT_TRUE(shown) << "the source view never showed " << png;
+}
+
+// Whether a top-level window of this display (any program's) has exactly this title.
+bool windowTitled(const char* title) {
+  Display* display = gdk_x11_get_default_xdisplay();
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return false;
+  }
+  bool found = false;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) && name != nullptr) {
+      found = std::string(name) == title;
+      XFree(name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+TEST_F(WindowTest, ABrokenPictureOnTheCommandLineIsReportedAndTheWindowStarts) {
+  const fs::path bad = scratchDir() / "notes.jpg";
+  writeFile(bad.string(), std::vector<uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'});
+  window.reset();
+  const pid_t program = startProgram(bad.string());
+  ASSERT_GT(program, 0);
+  const bool reported = pumpUntil([] { return windowTitled("Peltrix Converter"); }, 30);
+  int status = 0;
+  const bool running = waitpid(program, &status, WNOHANG) == 0;
+  kill(program, SIGTERM);
+  waitpid(program, &status, 0);
+  EXPECT_TRUE(reported) << "no message box about " << bad;
+  EXPECT_TRUE(running) << "the program ended instead of starting its window";
 }
 
 }  // namespace
