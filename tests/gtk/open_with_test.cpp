@@ -1,7 +1,5 @@
 // Pictures reach the GTK window the ways a desktop offers: dropped from a file manager, and
 // named on the command line (a file manager's "Open with").
-#include <X11/Xlib.h>
-#include <gdk/gdkx.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <signal.h>
@@ -14,6 +12,10 @@
 #include "colour/rgb.hpp"
 #include "output/writers.hpp"
 #include "window_fixture.hpp"
+
+// Xlib last: its macros (None, Bool, Status) would clash with names above.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 
 namespace peltrix::testing {
 namespace {
