@@ -76,6 +76,9 @@ bool sameFile(const std::string& a, const std::string& b);
 // Whether `stream` writes to a terminal (progress is drawn only there).
 bool isTerminal(std::FILE* stream);
 
+// How many columns the terminal `stream` writes to has now; 0 when it is none or will not say.
+int terminalColumns(std::FILE* stream);
+
 // Whether `path` is a folder (or a link to one).
 bool isDirectory(const std::string& path);
 

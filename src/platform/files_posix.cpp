@@ -1,5 +1,6 @@
 // The file layer on POSIX systems (Linux, and the web build's in-memory file system).
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,6 +167,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool isTerminal(std::FILE* stream) {
   return ::isatty(::fileno(stream)) == 1;
+}
+
+int terminalColumns(std::FILE* stream) {
+  struct winsize size {};
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
 }
 
 bool isDirectory(const std::string& path) {

@@ -274,6 +274,14 @@ bool isTerminal(std::FILE* stream) {
          GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &mode) != 0;
 }
 
+int terminalColumns(std::FILE* stream) {
+  const int fd = _fileno(stream);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (fd < 0 || !GetConsoleScreenBufferInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &info))
+    return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 bool isDirectory(const std::string& path) {
   if (path.empty()) return false;
   const DWORD attributes = GetFileAttributesW(windowsPath(path).c_str());

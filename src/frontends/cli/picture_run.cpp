@@ -7,11 +7,11 @@
 #include <span>
 #include <vector>
 
+#include "core/commands.hpp"
+#include "core/job.hpp"
 #include "frontends/cli/console.hpp"
 #include "frontends/cli/progress_bar.hpp"
 #include "frontends/cli/warnings.hpp"
-#include "core/commands.hpp"
-#include "core/job.hpp"
 #include "output/c64_display.hpp"
 #include "output/writers.hpp"
 #include "platform/files.hpp"
@@ -65,7 +65,7 @@ bool runJob(SharedState& state, const Request& r, const PictureReporting& report
             std::string& error) {
   if (startJob(state, r.job, &error) != StartResult::Started) return false;
   std::optional<ProgressBar> bar;
-  if (reporting.progressBar) bar.emplace(stderr, reporting.barLabel);
+  if (reporting.progressBar) bar.emplace(stderr, reporting.barCounter, reporting.barName);
   // Woken by every row and by the done flags; the timeout keeps the bar's clock and an
   // interrupt (whose handler cannot wake the wait) seen within a quarter of a second.
   for (;;) {
