@@ -30,6 +30,25 @@ class FileReadError : public std::runtime_error {
 // throws TooLarge). Opening never blocks (a FIFO is refused, not waited on).
 std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes);
 
+// A regular file read piece by piece, from any offset, for a file too large to hold whole.
+// It opens as readWholeFile does, with the same errors; its size is the one it had then.
+class FileReader {
+ public:
+  explicit FileReader(const std::string& path);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  uint64_t size() const { return size_; }
+  // Copies up to `count` bytes from `offset` on into `out` and returns how many: fewer only
+  // where the file ends. Throws FileReadError (Read).
+  std::size_t read(uint64_t offset, uint8_t* out, std::size_t count);
+
+ private:
+  intptr_t handle_ = -1;  // the platform's file descriptor or handle
+  uint64_t size_ = 0;
+};
+
 // A file that could not be created or written; what() names the path and the reason.
 class FileWriteError : public std::runtime_error {
  public:
