@@ -2,6 +2,7 @@
 // or one reduced to it by a whole factor while it is decoded.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <new>
 
 #include "colour/decode_formats.hpp"
@@ -75,7 +76,9 @@ uint32_t Canvas::shrinkFactor(uint32_t width, uint32_t height) const noexcept {
   uint64_t factor = std::min(width / std::max<uint64_t>(need.width, 1),
                              height / std::max<uint64_t>(need.height, 1));
   factor = std::max<uint64_t>(factor, 1);
-  // ...or the smallest that brings it within the bound.
+  // ...or the smallest that brings it within the bound, from just below it on.
+  const double least = std::sqrt(static_cast<double>(width) * height / kMaxShrunkPixels);
+  factor = std::max<uint64_t>(factor, static_cast<uint64_t>(least));
   while (ceilDiv(width, factor) * ceilDiv(height, factor) > kMaxShrunkPixels) ++factor;
   return static_cast<uint32_t>(factor);
 }
