@@ -42,10 +42,9 @@ const uint8_t* PictureBytes::at(uint64_t offset, std::size_t count) noexcept {
 
 bool PictureBytes::copy(uint64_t offset, uint8_t* out, std::size_t count) noexcept {
   if (offset > size_ || size_ - offset < count) return false;
-  if (count > kWindow)
-    return !read_ ? (std::memcpy(out, memory_.data() + offset, count), true)
-                  : read(offset, out, count) == count;
-  const uint8_t* from = at(offset, count);
+  if (count == 0) return true;
+  if (read_ && count > kWindow) return read(offset, out, count) == count;  // past the window
+  const uint8_t* from = read_ ? at(offset, count) : memory_.data() + offset;
   if (from == nullptr) return false;
   std::memcpy(out, from, count);
   return true;
