@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
+#include <sstream>
+#include <thread>
 
 #include "cli_fixture.hpp"
 #include "picture_fixtures.hpp"
@@ -41,6 +46,44 @@ class CliFiles : public CliConvert {
       if (e.is_regular_file()) out.push_back({e.path().string(), readAll(e.path())});
     }
     std::sort(out.begin(), out.end());
+    return out;
+  }
+  // The screen of a tmux window `columns` wide after running the converter with `args` in it
+  // (in the scratch folder): its lines and those scrolled off it, trailing spaces dropped,
+  // from the first line used to the last.
+  std::vector<std::string> screenAfter(const std::vector<std::string>& args, int columns) const {
+    const std::string tmux =
+        "tmux -u -f " + path(".tmux.conf") + " -L peltrix-" + std::to_string(getpid()) + " ";
+    std::ofstream(path(".tmux.conf")) << "set -g remain-on-exit on\n";
+    std::ofstream script(path(".run.sh"));
+    script << "cd '" << dir_.string() << "' && exec '" << kConvert << "'";
+    for (const std::string& a : args) script << " '" << a << "'";
+    script.close();
+    const std::string start = tmux + "new-session -d -s convert -x " + std::to_string(columns) +
+                              " -y 40 'sh " + path(".run.sh") + "'";
+    EXPECT_EQ(std::system(start.c_str()), 0) << start;
+    // The pane stays once the converter has ended; a hang ends the test after a minute.
+    for (int i = 0;
+         i < 1200 && output(tmux + "display-message -p -t convert '#{pane_dead}'") != "1\n"; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::istringstream screen(output(tmux + "capture-pane -p -S - -t convert"));
+    EXPECT_EQ(std::system((tmux + "kill-server").c_str()), 0);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(screen, line);) {
+      if (line.rfind("Pane is dead", 0) != 0) lines.push_back(line);  // tmux's own last line
+    }
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    while (!lines.empty() && lines.front().empty()) lines.erase(lines.begin());
+    return lines;
+  }
+  static std::string output(const std::string& command) {
+    std::string out;
+    if (std::FILE* p = ::popen(command.c_str(), "r")) {
+      char buffer[4096];
+      for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+      ::pclose(p);
+    }
     return out;
   }
 };
@@ -204,6 +247,34 @@ TEST_F(CliFiles, ABatchOnATerminalShowsAProgressLinePerPictureAndASummary) {
   EXPECT_EQ(quiet.find("[1/3]"), std::string::npos) << quiet;
   EXPECT_NE(quiet.find("peltrix-convert: " + path("bad.png")), std::string::npos) << quiet;
   EXPECT_EQ(lines(quiet), 1) << quiet;
+}
+
+TEST_F(CliFiles, ABatchOnANarrowTerminalLeavesOnlyItsResultLinesOnScreen) {
+  if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+  // Progress lines longer than the terminal, and names shorter and longer than each other.
+  const std::vector<std::string> names = {"a-rather-long-name-that-no-progress-line-can-hold.png",
+                                          "a.png", "a-middle-sized-name.png"};
+  std::vector<std::string> args = {"--fill", "--outdir", "out", "--to", "prg,png"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    picture(names[i], 400 + 100 * static_cast<int>(i), 300, static_cast<int>(i));
+    args.push_back(names[i]);
+  }
+  for (int columns : {80, 120}) {
+    fs::remove_all(path("out"));
+    fs::create_directories(path("out"));
+    const std::vector<std::string> screen = screenAfter(args, columns);
+    std::string all;
+    for (const std::string& line : screen) all += line + "\n";
+    ASSERT_EQ(screen.size(), names.size() + 1) << columns << ":\n" << all;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::regex result("\\[" + std::to_string(i + 1) + "/3\\] " + names[i] +
+                              ": [0-9]+\\.[0-9][0-9] s");
+      EXPECT_TRUE(std::regex_match(screen[i], result)) << columns << ": " << screen[i];
+    }
+    EXPECT_TRUE(std::regex_match(screen.back(),
+                                 std::regex("3 of 3 pictures converted in [0-9]+\\.[0-9][0-9] s")))
+        << columns << ": " << screen.back();
+  }
 }
 
 TEST_F(CliFiles, AnOffsetIsTheSameAsCroppingBeforehandByteForByte) {

@@ -152,13 +152,13 @@ TEST(PictureKeep, ALargeJpegIsReducedByLibjpegOnlyAsFarAsTheRequestAllows) {
   }
 }
 
-TEST(PictureKeep, WholePicturesPastTheBoundAreRefusedBeforeAnythingLarge) {
+TEST(PictureKeep, WholePicturesPastTheBoundTakeNothingLarge) {
   if (!kCanLimitAddressSpace) GTEST_SKIP() << "address-space limits do not work under sanitizers";
-  const std::string refused = " x 20000; at most 33554432 pixels)";
+  // A PNG or BMP is reduced as it is decoded, in little memory; here its data then runs out.
   Bytes png = encodeRgbPng(64, 64, distinct);
   patchPngHeader(png, 20000, 20000);
   EXPECT_EQ(decodeWithinMemory([&] { decodePictureKeeping(png, "test.png", whole()); }, 64u << 20),
-            "error: test.png: picture too large to scale (20000" + refused);
+            "error: test.png: cannot decode PNG data (Not enough image data)");
   // Windows need no more than before, wherever they lie.
   const std::string far = decodeWithinMemory(
       [&] { decodePictureKeeping(png, "test.png", window(19000, 19000)); }, 64u << 20);
@@ -169,7 +169,7 @@ TEST(PictureKeep, WholePicturesPastTheBoundAreRefusedBeforeAnythingLarge) {
   bmp.pixels = Bytes(1000, 0x55);
   EXPECT_EQ(
       decodeWithinMemory([&] { decodePictureKeeping(bmp.build(), "t.bmp", whole()); }, 64u << 20),
-      "error: t.bmp: picture too large to scale (30000" + refused);
+      "error: t.bmp: truncated BMP data");
 
   // A JPEG is refused only when even 1/8 of it is too large: 60000 / 8 = 7500, 7500^2 > 2^25.
   JpegOptions o;

@@ -195,34 +195,47 @@ uint32_t pixelAt(const BmpFormat& f, const uint8_t* row, uint32_t x) {
   }
 }
 
-// Reads only the kept rows, each where its index puts it; a row the file does not reach
-// means the file is truncated.
-void readRows(std::span<const uint8_t> b, const BmpFormat& f, Canvas& canvas,
-              const std::string& name) {
+// Reads only the kept rows, each where its index puts it, in the order the file holds them;
+// a row the file does not reach means the file is truncated. A row is read in pieces, so that
+// a row of any width takes no more than a piece.
+void readRows(PictureBytes& b, const BmpFormat& f, Canvas& canvas, const std::string& name) {
   const BmpLayout& l = f.layout;
   const uint64_t stride = (uint64_t{l.width} * l.bitsPerPixel + 31) / 32 * 4;
   const uint64_t columns = std::min<uint64_t>(l.width, canvas.endColumn());
   const uint64_t needed = (columns * l.bitsPerPixel + 7) / 8;
   const uint64_t rows = std::min<uint64_t>(l.height, canvas.endRow());
-  for (uint64_t y = 0; y < rows; ++y) {
+  // Pixels a piece: a multiple of 8, so that every piece starts on a whole byte.
+  constexpr uint64_t kPiece = 8192;
+  for (uint64_t i = 0; i < rows; ++i) {
+    const uint64_t y = l.topDown ? i : rows - 1 - i;
     if (!canvas.keepsRow(y)) continue;
     const uint64_t fileRow = l.topDown ? y : l.height - 1 - y;
     // fileRow * stride cannot overflow once fileRow is below size / stride + 1.
     if (fileRow > b.size() / stride) failLoad(name, "truncated BMP data");
     const uint64_t start = l.pixelOffset + fileRow * stride;
     if (start > b.size() || b.size() - start < needed) failLoad(name, "truncated BMP data");
-    const uint8_t* row = b.data() + start;
-    for (uint64_t x = canvas.left(); x < columns; ++x)
-      canvas.put(x, y, pixelAt(f, row, static_cast<uint32_t>(x)));
+    for (uint64_t first = canvas.left() / 8 * 8; first < columns; first += kPiece) {
+      const uint64_t end = std::min(columns, first + kPiece);
+      const uint64_t from = first * l.bitsPerPixel / 8;
+      const uint8_t* piece =
+          b.at(start + from, static_cast<std::size_t>((end * l.bitsPerPixel + 7) / 8 - from));
+      if (piece == nullptr) failData(name, b, "truncated BMP data");
+      for (uint64_t x = std::max(first, canvas.left()); x < end; ++x)
+        canvas.put(x, y, pixelAt(f, piece, static_cast<uint32_t>(x - first)));
+    }
   }
 }
 
 }  // namespace
 
-PictureSize decodeBmp(std::span<const uint8_t> bytes, const std::string& name, Canvas& canvas) {
-  const BmpFormat format = readHeaders(bytes, name);
+PictureSize decodeBmp(PictureBytes& bytes, const std::string& name, Canvas& canvas) {
+  // The headers, bit fields and palette all lie within the first 1,200 bytes.
+  const std::size_t headed = static_cast<std::size_t>(std::min<uint64_t>(bytes.size(), 4096));
+  const uint8_t* head = bytes.at(0, headed);
+  if (head == nullptr) failData(name, bytes, "truncated BMP data");
+  const BmpFormat format = readHeaders({head, headed}, name);
   const BmpLayout& l = format.layout;
-  const Canvas::Opened opened = canvas.open(l.width, l.height);
+  const Canvas::Opened opened = canvas.open(l.width, l.height, true);
   if (opened != Canvas::Opened::Ok) failOpen(name, opened, l.width, l.height);
   if (format.compression == kRle8 || format.compression == kRle4) {
     decodeBmpRle(bytes, l, canvas, name);

@@ -9,6 +9,7 @@
 namespace peltrix {
 
 class Canvas;
+class PictureBytes;
 
 struct BmpLayout {
   uint32_t width = 0;    // 1 .. 2^31 - 1
@@ -21,7 +22,7 @@ struct BmpLayout {
 
 // Decodes RLE8 (bitsPerPixel 8) or RLE4 (4) data into the opened `canvas`. Pixels the
 // stream skips stay as they are (black). Throws PictureLoadError.
-void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, Canvas& canvas,
+void decodeBmpRle(PictureBytes& bytes, const BmpLayout& layout, Canvas& canvas,
                   const std::string& name);
 
 }  // namespace peltrix

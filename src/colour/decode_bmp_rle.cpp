@@ -42,21 +42,28 @@ class RleWalker {
 
 }  // namespace
 
-void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, Canvas& canvas,
+void decodeBmpRle(PictureBytes& bytes, const BmpLayout& layout, Canvas& canvas,
                   const std::string& name) {
   const bool four = layout.bitsPerPixel == 4;
   RleWalker walker(layout, canvas);
   uint64_t at = layout.pixelOffset;
   const uint64_t end = bytes.size();
   auto available = [&](uint64_t n) { return at <= end && end - at >= n; };
+  // The n bytes from `at` on, which available(n) said are there.
+  auto read = [&](std::size_t n) {
+    const uint8_t* p = bytes.at(at, n);
+    if (p == nullptr) failData(name, bytes, "truncated BMP data");
+    return p;
+  };
 
   while (!walker.pastTop()) {
     if (!available(2)) {
       if (walker.complete()) return;
       failLoad(name, "truncated BMP data");
     }
-    const unsigned count = bytes[at];
-    const unsigned value = bytes[at + 1];
+    const uint8_t* token = read(2);
+    const unsigned count = token[0];
+    const unsigned value = token[1];
     at += 2;
     if (count > 0) {  // a run of one index (RLE8) or of two alternating ones (RLE4)
       for (unsigned i = 0; i < count; ++i)
@@ -69,16 +76,19 @@ void decodeBmpRle(std::span<const uint8_t> bytes, const BmpLayout& layout, Canva
         break;
       case 1:
         return;  // end of bitmap
-      case 2:
+      case 2: {
         if (!available(2)) failLoad(name, "truncated BMP data");
-        walker.move(bytes[at], bytes[at + 1]);
+        const uint8_t* delta = read(2);
+        walker.move(delta[0], delta[1]);
         at += 2;
         break;
+      }
       default: {  // `value` literal indices, padded to an even number of bytes
         const uint64_t length = four ? (value + 1) / 2 : value;
         if (!available(length)) failLoad(name, "truncated BMP data");
+        const uint8_t* literal = read(static_cast<std::size_t>(length));
         for (unsigned i = 0; i < value; ++i) {
-          const uint8_t b = bytes[at + (four ? i / 2 : i)];
+          const uint8_t b = literal[four ? i / 2 : i];
           walker.put(four ? (i % 2 == 0 ? b >> 4 : b & 15) : b);
         }
         at += length + (length & 1);

@@ -16,7 +16,16 @@ namespace peltrix {
 
 namespace {
 
-enum class PngFailure { kNone, kTruncated, kLibrary, kTooWide, kTooLarge, kNoMemory, kCanvas };
+enum class PngFailure {
+  kNone,
+  kTruncated,
+  kRead,
+  kLibrary,
+  kTooWide,
+  kTooLarge,
+  kNoMemory,
+  kCanvas
+};
 
 // libpng reports errors through onError, which longjmps back to the setjmp in decodeRows; the
 // exception is thrown only after libpng's frames are gone.
@@ -26,13 +35,13 @@ struct PngSession {
   png_infop info = nullptr;
   png_bytep row = nullptr;  // one full-width row from png_malloc, freed on every path
 
-  const uint8_t* data = nullptr;
-  std::size_t size = 0;
-  std::size_t offset = 0;
+  PictureBytes* bytes = nullptr;
+  uint64_t offset = 0;
   Canvas* canvas = nullptr;
   Canvas::Opened opened = Canvas::Opened::Ok;
 
   bool ranOut = false;
+  bool readFailed = false;
   PngFailure failure = PngFailure::kNone;
   char message[200] = {};
   uint32_t width = 0;
@@ -42,7 +51,9 @@ struct PngSession {
 void onError(png_structp png, png_const_charp message) {
   auto* s = static_cast<PngSession*>(png_get_error_ptr(png));
   std::strncpy(s->message, message, sizeof s->message - 1);
-  s->failure = s->ranOut ? PngFailure::kTruncated : PngFailure::kLibrary;
+  s->failure = s->readFailed ? PngFailure::kRead
+               : s->ranOut   ? PngFailure::kTruncated
+                             : PngFailure::kLibrary;
   png_longjmp(png, 1);
 }
 
@@ -80,11 +91,11 @@ constexpr png_byte kSkippedChunks[] =
 
 void readData(png_structp png, png_bytep out, png_size_t length) {
   auto* s = static_cast<PngSession*>(png_get_io_ptr(png));
-  if (length > s->size - s->offset) {
+  if (!s->bytes->copy(s->offset, out, length)) {
+    s->readFailed = !s->bytes->readError().empty();
     s->ranOut = true;
     png_error(png, "unexpected end of file");
   }
-  std::memcpy(out, s->data + s->offset, length);
   s->offset += length;
 }
 
@@ -169,7 +180,8 @@ bool decodeRows(PngSession& s) {
                nullptr);
   if (s.width > kMaxPngWidth) fail(s, PngFailure::kTooWide);
   const bool interlaced = interlace != PNG_INTERLACE_NONE;
-  if (interlaced) {
+  // A whole picture is read to its end anyway, interlaced or not.
+  if (interlaced && !s.canvas->keepsWhole()) {
     const uint64_t rowBytes = png_get_rowbytes(s.png, s.info);
     if (rowBytes * s.height > kMaxInterlacedPngBytes) fail(s, PngFailure::kTooLarge);
   }
@@ -181,7 +193,7 @@ bool decodeRows(PngSession& s) {
   png_set_gray_to_rgb(s.png);
   png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
   png_read_update_info(s.png, s.info);
-  s.opened = s.canvas->open(s.width, s.height);
+  s.opened = s.canvas->open(s.width, s.height, true);
   if (s.opened != Canvas::Opened::Ok) fail(s, PngFailure::kCanvas);
   s.row = static_cast<png_bytep>(png_malloc(s.png, png_get_rowbytes(s.png, s.info)));
 
@@ -201,10 +213,9 @@ bool decodeRows(PngSession& s) {
 
 }  // namespace
 
-PictureSize decodePng(std::span<const uint8_t> bytes, const std::string& name, Canvas& canvas) {
+PictureSize decodePng(PictureBytes& bytes, const std::string& name, Canvas& canvas) {
   PngSession session;
-  session.data = bytes.data();
-  session.size = bytes.size();
+  session.bytes = &bytes;
   session.canvas = &canvas;
   if (decodeRows(session)) return {session.width, session.height};
   const std::string size = std::to_string(session.width) + " x " + std::to_string(session.height);
@@ -213,6 +224,8 @@ PictureSize decodePng(std::span<const uint8_t> bytes, const std::string& name, C
       failOpen(name, session.opened, session.width, session.height);
     case PngFailure::kTruncated:
       failLoad(name, "truncated PNG data");
+    case PngFailure::kRead:
+      failData(name, bytes, "truncated PNG data");
     case PngFailure::kTooWide:
       failLoad(name, "PNG too wide (" + size + "; at most " + std::to_string(kMaxPngWidth) +
                          " pixels wide)");

@@ -1,6 +1,9 @@
 // Reading a picture file and handing its bytes to the decoder its content calls for.
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <exception>
+#include <optional>
 #include <vector>
 
 #include "colour/decode_formats.hpp"
@@ -10,6 +13,41 @@ namespace peltrix {
 
 void failLoad(const std::string& name, const std::string& what) {
   throw PictureLoadError(name + ": " + what);
+}
+
+void failData(const std::string& name, const PictureBytes& bytes, const std::string& ended) {
+  if (!bytes.readError().empty()) failLoad(name, "cannot read (" + bytes.readError() + ")");
+  failLoad(name, ended);
+}
+
+std::size_t PictureBytes::read(uint64_t offset, uint8_t* out, std::size_t count) noexcept {
+  try {
+    return read_(offset, out, count);
+  } catch (const std::exception& e) {
+    readError_ = e.what();
+    return 0;
+  }
+}
+
+const uint8_t* PictureBytes::at(uint64_t offset, std::size_t count) noexcept {
+  if (offset > size_ || size_ - offset < count || count > kWindow) return nullptr;
+  if (!read_) return memory_.data() + offset;
+  if (offset < windowStart_ || offset - windowStart_ + count > windowBytes_) {
+    windowStart_ = offset;
+    windowBytes_ = read(offset, window_.data(), std::min<uint64_t>(kWindow, size_ - offset));
+    if (windowBytes_ < count) return nullptr;  // the file ended early or could not be read
+  }
+  return window_.data() + (offset - windowStart_);
+}
+
+bool PictureBytes::copy(uint64_t offset, uint8_t* out, std::size_t count) noexcept {
+  if (offset > size_ || size_ - offset < count) return false;
+  if (count == 0) return true;
+  if (read_ && count > kWindow) return read(offset, out, count) == count;  // past the window
+  const uint8_t* from = read_ ? at(offset, count) : memory_.data() + offset;
+  if (from == nullptr) return false;
+  std::memcpy(out, from, count);
+  return true;
 }
 
 bool looksLikeJpeg(std::span<const uint8_t> bytes) {
@@ -40,12 +78,13 @@ DecodedPicture decodePictureKeeping(std::span<const uint8_t> bytes, const std::s
   if (bytes.empty()) failLoad(name, "empty file");
   Canvas canvas(keep);
   PictureSize size;
+  PictureBytes inMemory(bytes);
   if (looksLikeJpeg(bytes)) {
     size = decodeJpeg(bytes, name, canvas);
   } else if (looksLikePng(bytes)) {
-    size = decodePng(bytes, name, canvas);
+    size = decodePng(inMemory, name, canvas);
   } else if (looksLikeBmp(bytes)) {
-    size = decodeBmp(bytes, name, canvas);
+    size = decodeBmp(inMemory, name, canvas);
   } else {
     failLoad(name, "not a JPEG, PNG or BMP picture");
   }
@@ -84,11 +123,33 @@ std::vector<uint8_t> readPictureFile(const std::string& path) {
 }  // namespace
 
 SourcePicture loadPicture(const std::string& path) {
-  const std::vector<uint8_t> bytes = readPictureFile(path);
-  return decodePicture(bytes, path);
+  return toSourcePicture(loadPictureKeeping(path, KeepRequest{}));
 }
 
 DecodedPicture loadPictureKeeping(const std::string& path, const KeepRequest& keep) {
+  // A PNG or BMP is read as it is decoded, a window at a time; anything else (and any file
+  // that cannot be opened, which readPictureFile then reports) is read whole first.
+  std::optional<FileReader> file;
+  std::array<uint8_t, 18> start{};
+  std::size_t started = 0;
+  try {
+    if (!path.empty()) file.emplace(path);
+    if (file) started = file->read(0, start.data(), start.size());
+  } catch (const FileReadError&) {
+    file.reset();
+  }
+  const std::span<const uint8_t> first(start.data(), started);
+  if (file && (looksLikePng(first) || looksLikeBmp(first))) {
+    FileReader& reader = *file;
+    PictureBytes bytes(reader.size(), [&reader](uint64_t offset, uint8_t* out, std::size_t count) {
+      return reader.read(offset, out, count);
+    });
+    Canvas canvas(keep);
+    const PictureSize size =
+        looksLikePng(first) ? decodePng(bytes, path, canvas) : decodeBmp(bytes, path, canvas);
+    return canvas.take(size.width, size.height);
+  }
+  file.reset();
   const std::vector<uint8_t> bytes = readPictureFile(path);
   return decodePictureKeeping(bytes, path, keep);
 }

@@ -22,9 +22,18 @@ struct SourcePicture {
   std::vector<uint32_t> rgb = std::vector<uint32_t>(kPixels, 0);  // RGB values, y * 320 + x
 };
 
+// A whole picture as decoded is bounded, whatever its header claims: 128 MiB of pixels.
+constexpr uint64_t kMaxWholePixels = uint64_t{1} << 25;
+// A picture reduced while decoded holds 24 bytes a pixel until it is done: 48 MiB at most.
+constexpr uint64_t kMaxShrunkPixels = uint64_t{1} << 21;
+
 // What a decode keeps of a picture: the 320 x 200 window from (left, top), or the whole
 // picture (to be scaled), which a JPEG may deliver at 1/2, 1/4 or 1/8 of its size as long as
-// it stays at least as large as `minimumSize` asks for the picture's own size.
+// it stays at least as large as `minimumSize` asks for the picture's own size. A whole PNG or
+// BMP of more than `maxWholePixels` is reduced while it is decoded instead: each square of
+// n x n pixels is averaged (in linear light) into one, n the largest whole number that leaves
+// it as large as `minimumSize` asks, or a larger one where only that keeps it within
+// kMaxShrunkPixels.
 struct KeepRequest {
   bool whole = false;
   uint32_t left = 0, top = 0;
@@ -32,10 +41,8 @@ struct KeepRequest {
     uint64_t width = 0, height = 0;
   };
   std::function<Size(uint32_t width, uint32_t height)> minimumSize;  // empty: full size
+  uint64_t maxWholePixels = kMaxWholePixels;
 };
-
-// A whole picture as decoded is bounded, whatever its header claims: 128 MiB of pixels.
-constexpr uint64_t kMaxWholePixels = uint64_t{1} << 25;
 
 // The pixels a decode kept.
 struct DecodedPicture {
@@ -58,9 +65,10 @@ SourcePicture loadPicture(const std::string& path);
 // The same for bytes already in memory (`name` is used in error messages).
 SourcePicture decodePicture(std::span<const uint8_t> bytes, const std::string& name);
 
-// The same, keeping what `keep` asks for. A whole picture larger than kMaxWholePixels (for a
-// JPEG: even at 1/8 of its size) is refused with PictureLoadError before anything is
-// allocated for it.
+// The same, keeping what `keep` asks for. A whole JPEG larger than keep.maxWholePixels even at
+// 1/8 of its size is refused with PictureLoadError before anything is allocated for it. A PNG
+// or BMP file is read a piece at a time as it is decoded, so that it may be of any size;
+// another file is read whole first, up to kMaxFileBytes.
 DecodedPicture loadPictureKeeping(const std::string& path, const KeepRequest& keep);
 DecodedPicture decodePictureKeeping(std::span<const uint8_t> bytes, const std::string& name,
                                     const KeepRequest& keep);

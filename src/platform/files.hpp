@@ -30,6 +30,25 @@ class FileReadError : public std::runtime_error {
 // throws TooLarge). Opening never blocks (a FIFO is refused, not waited on).
 std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes);
 
+// A regular file read piece by piece, from any offset, for a file too large to hold whole.
+// It opens as readWholeFile does, with the same errors; its size is the one it had then.
+class FileReader {
+ public:
+  explicit FileReader(const std::string& path);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  uint64_t size() const { return size_; }
+  // Copies up to `count` bytes from `offset` on into `out` and returns how many: fewer only
+  // where the file ends. Throws FileReadError (Read).
+  std::size_t read(uint64_t offset, uint8_t* out, std::size_t count);
+
+ private:
+  intptr_t handle_ = -1;  // the platform's file descriptor or handle
+  uint64_t size_ = 0;
+};
+
 // A file that could not be created or written; what() names the path and the reason.
 class FileWriteError : public std::runtime_error {
  public:
@@ -75,6 +94,9 @@ bool sameFile(const std::string& a, const std::string& b);
 
 // Whether `stream` writes to a terminal (progress is drawn only there).
 bool isTerminal(std::FILE* stream);
+
+// How many columns the terminal `stream` writes to has now; 0 when it is none or will not say.
+int terminalColumns(std::FILE* stream);
 
 // Whether `path` is a folder (or a link to one).
 bool isDirectory(const std::string& path);

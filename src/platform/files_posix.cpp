@@ -1,5 +1,6 @@
 // The file layer on POSIX systems (Linux, and the web build's in-memory file system).
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
@@ -44,9 +46,8 @@ std::string temporaryPathFor(const std::string& path) {
          std::to_string(counter.fetch_add(1));
 }
 
-}  // namespace
-
-std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
+// Opens `path` for reading as a regular file, or throws FileReadError saying why not.
+int openRegularFile(const std::string& path, uint64_t& size) {
   using Kind = FileReadError::Kind;
   // O_NONBLOCK: opening a FIFO must not wait for a writer.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -55,10 +56,19 @@ std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes
   if (::fstat(file.get(), &info) != 0) throw FileReadError(Kind::Read, reasonOf(errno));
   if (S_ISDIR(info.st_mode)) throw FileReadError(Kind::Directory, reasonOf(EISDIR));
   if (!S_ISREG(info.st_mode)) throw FileReadError(Kind::NotRegular, "not a regular file");
-  if (static_cast<uint64_t>(info.st_size) > maxBytes)
-    throw FileReadError(Kind::TooLarge, "file too large");
+  size = static_cast<uint64_t>(info.st_size);
+  return file.release();
+}
 
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+}  // namespace
+
+std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
+  using Kind = FileReadError::Kind;
+  uint64_t size = 0;
+  FileDescriptor file(openRegularFile(path, size));
+  if (size > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
+
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
   std::size_t filled = 0;
   for (;;) {
     // The file may grow while we read; keep going (within the bound) until the end.
@@ -76,6 +86,29 @@ std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes
   }
   bytes.resize(filled);
   return bytes;
+}
+
+FileReader::FileReader(const std::string& path) {
+  handle_ = openRegularFile(path, size_);
+}
+
+FileReader::~FileReader() {
+  ::close(static_cast<int>(handle_));
+}
+
+std::size_t FileReader::read(uint64_t offset, uint8_t* out, std::size_t count) {
+  std::size_t filled = 0;
+  while (filled < count) {
+    const ssize_t got = ::pread(static_cast<int>(handle_), out + filled, count - filled,
+                                static_cast<off_t>(offset + filled));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw FileReadError(FileReadError::Kind::Read, reasonOf(errno));
+    }
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  return filled;
 }
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
@@ -166,6 +199,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 bool isTerminal(std::FILE* stream) {
   return ::isatty(::fileno(stream)) == 1;
+}
+
+int terminalColumns(std::FILE* stream) {
+  struct winsize size {};
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
 }
 
 bool isDirectory(const std::string& path) {

@@ -88,6 +88,7 @@ class Handle {
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   HANDLE get() const { return h_; }
+  HANDLE release() { return std::exchange(h_, INVALID_HANDLE_VALUE); }
 
  private:
   HANDLE h_;
@@ -116,9 +117,8 @@ HANDLE asHandle(intptr_t h) {
   return reinterpret_cast<HANDLE>(h);
 }
 
-}  // namespace
-
-std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
+// Opens `path` for reading as a regular file, or throws FileReadError saying why not.
+HANDLE openRegularFile(const std::string& path, uint64_t& size) {
   using Kind = FileReadError::Kind;
   const std::wstring wide = windowsPath(path);
   if (wide.empty() && !path.empty())
@@ -142,7 +142,16 @@ std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes
     throw FileReadError(Kind::Directory, "Is a directory");
   if (GetFileType(file.get()) != FILE_TYPE_DISK)
     throw FileReadError(Kind::NotRegular, "not a regular file");
-  const uint64_t size = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  size = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  return file.release();
+}
+
+}  // namespace
+
+std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
+  using Kind = FileReadError::Kind;
+  uint64_t size = 0;
+  Handle file(openRegularFile(path, size));
   if (size > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
 
   std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
@@ -162,6 +171,33 @@ std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes
   }
   bytes.resize(filled);
   return bytes;
+}
+
+FileReader::FileReader(const std::string& path) {
+  handle_ = reinterpret_cast<intptr_t>(openRegularFile(path, size_));
+}
+
+FileReader::~FileReader() {
+  CloseHandle(asHandle(handle_));
+}
+
+std::size_t FileReader::read(uint64_t offset, uint8_t* out, std::size_t count) {
+  std::size_t filled = 0;
+  while (filled < count) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + filled);
+    at.OffsetHigh = static_cast<DWORD>((offset + filled) >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - filled, 1 << 30));
+    DWORD got = 0;
+    if (!ReadFile(asHandle(handle_), out + filled, want, &got, &at)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;
+      throw FileReadError(FileReadError::Kind::Read, reasonOf(error));
+    }
+    if (got == 0) break;
+    filled += got;
+  }
+  return filled;
 }
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
@@ -272,6 +308,14 @@ bool isTerminal(std::FILE* stream) {
   DWORD mode = 0;
   return fd >= 0 && _isatty(fd) &&
          GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &mode) != 0;
+}
+
+int terminalColumns(std::FILE* stream) {
+  const int fd = _fileno(stream);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (fd < 0 || !GetConsoleScreenBufferInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &info))
+    return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
 bool isDirectory(const std::string& path) {

@@ -50,7 +50,8 @@ BatchResult runBatch(SharedState& state, const std::vector<PlannedPicture>& pict
     PictureReporting reporting;
     reporting.progressBar = lines;
     reporting.warnings = !r.quiet;
-    reporting.barLabel = counter(i + 1, count) + picture.input + " ";
+    reporting.barCounter = counter(i + 1, count);
+    reporting.barName = picture.input;
     reporting.barKeepsItsLine = false;
     const PictureResult p = convertPicture(state, picture, r, reporting);
     if (p.status == PictureResult::Status::Interrupted) {

@@ -68,7 +68,7 @@ bool runJob(SharedState& state, const Request& r, const PictureReporting& report
             std::string& error) {
   if (startJob(state, r.job, &error) != StartResult::Started) return false;
   std::optional<ProgressBar> bar;
-  if (reporting.progressBar) bar.emplace(stderr, reporting.barLabel);
+  if (reporting.progressBar) bar.emplace(stderr, reporting.barCounter, reporting.barName);
   // Woken by every row and by the done flags; the timeout keeps the bar's clock and an
   // interrupt (whose handler cannot wake the wait) seen within a quarter of a second.
   for (;;) {

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "core/shared_state.hpp"
 #include "frontends/cli/cli_args.hpp"
 #include "frontends/cli/output_plan.hpp"
-#include "core/shared_state.hpp"
 
 namespace peltrix::cli {
 
@@ -20,7 +20,8 @@ struct PictureResult {
 struct PictureReporting {
   bool progressBar = false;     // draw the bar on stderr (a terminal, without -q)
   bool warnings = true;         // print the picture's warnings (without -q)
-  std::string barLabel;         // in front of the bar
+  std::string barCounter;       // in front of the bar: a batch's "[2/9] "
+  std::string barName;          // and the picture's name, shortened to fit the terminal
   bool barKeepsItsLine = true;  // end the bar's line when done; else blank it for the next
 };
 
