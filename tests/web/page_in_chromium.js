@@ -468,21 +468,32 @@ async function main() {
     });
 
     await check('a picture chosen while the converter still loads is opened once it is ready', async () => {
-      // The worker's script held back: the page stays loading until it is let through.
+      // The converter's worker held back: the page stays loading until the test lets it start.
       const slow = await browser.newPage();
-      let release;
-      const held = new Promise((resolve) => { release = resolve; });
-      await slow.setRequestInterception(true);
-      slow.on('request', (request) => {
-        if (request.url().endsWith('/conversion-worker.js')) held.then(() => request.continue());
-        else request.continue();
+      await slow.evaluateOnNewDocument(() => {
+        const RealWorker = window.Worker;
+        window.Worker = function HeldWorker(url) {
+          const queued = [];
+          let real = null;
+          this.postMessage = (message, transfer) => {
+            if (real) real.postMessage(message, transfer); else queued.push([message, transfer]);
+          };
+          window.releaseWorker = () => {
+            real = new RealWorker(url);
+            real.onmessage = (event) => this.onmessage(event);
+            real.onerror = (event) => this.onerror && this.onerror(event);
+            for (const [message, transfer] of queued) real.postMessage(message, transfer);
+          };
+        };
       });
       try {
         await slow.goto(isolated.url);
         expect(!(await slow.evaluate(() => window.peltrixPage.ready)), 'the converter was ready already');
         const input = await slow.$('#picture-file');
         await input.uploadFile(fruits);
-        release();
+        const status = await slow.evaluate(() => document.getElementById('status').textContent);
+        expect(status.includes('fruits.jpg'), 'while loading, the status says ' + status);
+        await slow.evaluate(() => window.releaseWorker());
         await slow.waitForFunction(
           () => document.getElementById('picture-info').textContent.startsWith('fruits.jpg'),
           { timeout: 30000 });
