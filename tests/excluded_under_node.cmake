@@ -6,7 +6,8 @@ set(PELTRIX_TESTS_EXCLUDED_UNDER_NODE
   CliFiles.*
   # decoding in a forked child under setrlimit(RLIMIT_AS): fork, setrlimit
   DecodeWithinMemory.*
-  PictureKeep.WholePicturesPastTheBoundAreRefusedBeforeAnythingLarge
+  PictureKeep.WholePicturesPastTheBoundTakeNothingLarge
+  PictureShrink.FilesPastTheBoundAreReadInPiecesInLittleMemory
   PictureBmp.AbsurdSizeFailsWithoutHugeAllocations
   PictureJpeg.AbsurdSizesFailWithoutHugeAllocations
   PictureJpeg.VeryWidePictureKeepsItsLeftColumns

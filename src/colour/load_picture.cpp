@@ -97,26 +97,31 @@ SourcePicture decodePicture(std::span<const uint8_t> bytes, const std::string& n
 
 namespace {
 
+// Why a file could not be read, in the words the command line and the windows show.
+[[noreturn]] void failFileRead(const std::string& path, const FileReadError& e) {
+  using Kind = FileReadError::Kind;
+  switch (e.kind()) {
+    case Kind::Open:
+      failLoad(path, std::string("cannot open (") + e.what() + ")");
+    case Kind::Read:
+      failLoad(path, std::string("cannot read (") + e.what() + ")");
+    case Kind::Directory:
+      failLoad(path, "is a directory, not a picture file");
+    case Kind::NotRegular:
+      failLoad(path, "not a regular file");
+    case Kind::TooLarge:
+      break;
+  }
+  failLoad(path,
+           "file too large for a picture (over " + std::to_string(kMaxFileBytes >> 20) + " MiB)");
+}
+
 std::vector<uint8_t> readPictureFile(const std::string& path) {
   if (path.empty()) throw PictureLoadError("no file name given");
-  using Kind = FileReadError::Kind;
   try {
     return readWholeFile(path, kMaxFileBytes);
   } catch (const FileReadError& e) {
-    switch (e.kind()) {
-      case Kind::Open:
-        failLoad(path, std::string("cannot open (") + e.what() + ")");
-      case Kind::Read:
-        failLoad(path, std::string("cannot read (") + e.what() + ")");
-      case Kind::Directory:
-        failLoad(path, "is a directory, not a picture file");
-      case Kind::NotRegular:
-        failLoad(path, "not a regular file");
-      case Kind::TooLarge:
-        break;
-    }
-    failLoad(path,
-             "file too large for a picture (over " + std::to_string(kMaxFileBytes >> 20) + " MiB)");
+    failFileRead(path, e);
   }
 }
 
@@ -132,11 +137,13 @@ DecodedPicture loadPictureKeeping(const std::string& path, const KeepRequest& ke
   std::optional<FileReader> file;
   std::array<uint8_t, 18> start{};
   std::size_t started = 0;
+  // A file that cannot be opened is reported at once, never opened a second time: a pipe
+  // or a device may answer a second open differently (a named pipe is busy by then).
   try {
     if (!path.empty()) file.emplace(path);
     if (file) started = file->read(0, start.data(), start.size());
-  } catch (const FileReadError&) {
-    file.reset();
+  } catch (const FileReadError& e) {
+    failFileRead(path, e);
   }
   const std::span<const uint8_t> first(start.data(), started);
   if (file && (looksLikePng(first) || looksLikeBmp(first))) {
