@@ -63,6 +63,26 @@ TEST_F(CliConvert, TwoWorkersGiveTheSameResultAsOne) {
   }
 }
 
+TEST_F(CliConvert, APaletteByNameOrByVplFileGivesTheSameBytes) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  const std::string vpl = "/usr/share/vice/C64/colodore.vpl";
+  if (!fs::exists(vpl)) GTEST_SKIP() << vpl << " is missing (Debian package vice)";
+  fs::copy_file(vpl, path("mine.vpl"));
+  ASSERT_EQ(
+      run({"--palette", "colodore", photo("fruits.jpg"), path("a.prg"), path("a.png")}).status, 0);
+  ASSERT_EQ(run({"--palette", path("mine.vpl"), photo("fruits.jpg"), path("b.prg"), path("b.png")})
+                .status,
+            0);
+  ASSERT_EQ(run({photo("fruits.jpg"), path("c.prg")}).status, 0);
+  EXPECT_EQ(readAll(path("a.prg")), readAll(path("b.prg")));
+  EXPECT_EQ(readAll(path("a.png")), readAll(path("b.png")));
+  EXPECT_NE(readAll(path("a.prg")), readAll(path("c.prg"))) << "the palette changed nothing";
+  const ProgramRun bad = run({"--palette", "sepia", photo("fruits.jpg"), path("d.prg")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--palette: no palette 'sepia'"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(path("d.prg")));
+}
+
 TEST_F(CliConvert, FramesAndProgramFiles) {
   if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   const ProgramRun r = run({"--frames", path("fish"), photo("HappyFish.jpg"), path("fish.png"),

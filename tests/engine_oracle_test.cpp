@@ -96,6 +96,28 @@ INSTANTIATE_TEST_SUITE_P(AllLists, EngineMatchesLiteral,
                                   (std::get<2>(info.param) == Metric::Luma ? "Luma" : "Colour");
                          });
 
+// Every other palette as exactly: the blends, their lumas and the frames follow the colours.
+TEST(EngineMatchesLiteralPalettes, PhotoCellsWithEachBuiltInPalette) {
+  std::string why;
+  const std::vector<SourceArrays> photos = loadPhotos(&why);
+  if (photos.empty()) GTEST_SKIP() << why;
+  for (const NamedPalette& palette : builtinPalettes().subspan(1)) {
+    SCOPED_TRACE(palette.name);
+    JobLists lists(false, true);
+    lists.palette = palette.colours;
+    Differential diff(photos[0], lists);
+    for (int i = 0; i < 12; ++i) {
+      int cx, cy;
+      sampleCell(i * 5 + 3, &cx, &cy);
+      for (Metric metric : {Metric::Colour, Metric::Luma}) {
+        diff.check(Search::SuperFlicker, metric, cx, cy);
+        diff.check(Search::FliBand, metric, cx, cy, (2 * i) % 8);
+        if (i < 2) diff.check(Search::Standard, metric, cx, cy);
+      }
+    }
+  }
+}
+
 // Inputs outside what a job produces still give the literal result: lumas above 255, and an
 // exclusion list that forbids showing one colour in two frames, so that whole triples (even
 // black, black, black) have no allowed slot and the marker decides.

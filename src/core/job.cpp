@@ -38,6 +38,7 @@ engine::SearchInputs searchInputs(const SharedState& state) {
   inputs.pairs = state.pairList.data();
   inputs.pairCount = state.pairListMode == PairListMode::Full ? kFullPairCount : kReducedPairCount;
   inputs.exclusions = state.exclusionList.data();
+  inputs.palette = &state.palette;
   return inputs;
 }
 
@@ -185,7 +186,7 @@ void completeJob(SharedState& state) {
   if (!jobRunning(state) || !jobFinished(state)) return;
   resetJobFlags(job);
   state.resultReady = true;
-  assembleC64Data(state.preview, state.jobForm, state.outputBuffer);
+  assembleC64Data(state.preview, state.jobForm, state.outputBuffer, state.palette);
   state.outputForm = state.jobForm;
   if (state.preparationDeferred) prepareSourceArrays(state);
 }

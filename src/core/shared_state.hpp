@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "colour/geometry.hpp"
+#include "colour/palettes.hpp"
 #include "colour/picture.hpp"
 #include "colour/source_prep.hpp"
 #include "colour/tables.hpp"
@@ -59,6 +60,9 @@ struct SharedState {
   std::array<uint8_t, kFullPairCount> pairList{};
   std::array<uint8_t, kExclusionCount> exclusionList{};
   PairListMode pairListMode = PairListMode::Full;
+  // The colours the search aims at and the previews show; read by "Process" and by the
+  // completion step, so it must not change while a job runs.
+  Palette palette = kPalette;
 
   // "Luma only mode", kept current by the window and read by the workers before every cell.
   std::atomic<bool> lumaOnly{false};

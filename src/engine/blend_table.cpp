@@ -6,7 +6,7 @@
 
 namespace peltrix::engine {
 
-BlendTable::BlendTable() {
+BlendTable::BlendTable(const Palette& palette) {
   int next = 0;
   for (int a = 0; a < 16; ++a) {
     for (int b = a; b < 16; ++b) {
@@ -17,7 +17,7 @@ BlendTable::BlendTable() {
                       b * 256 + c * 16 + a, c * 256 + a * 16 + b, c * 256 + b * 16 + a}) {
           id[o] = static_cast<uint16_t>(n);
         }
-        rgb[n] = blendRgb(kPalette[a], kPalette[b], kPalette[c]);
+        rgb[n] = blendRgb(palette[a], palette[b], palette[c]);
         red[n] = static_cast<uint8_t>(peltrix::red(rgb[n]));
         green[n] = static_cast<uint8_t>(peltrix::green(rgb[n]));
         blue[n] = static_cast<uint8_t>(peltrix::blue(rgb[n]));

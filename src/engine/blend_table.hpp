@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "colour/palettes.hpp"
 #include "colour/rgb.hpp"
 
 namespace peltrix::engine {
@@ -26,7 +27,7 @@ struct BlendTable {
   std::array<uint8_t, kBlendCount> luma{};  // its luma, 16..235
   std::array<uint8_t, kBlendCount> red{}, green{}, blue{};
 
-  BlendTable();
+  explicit BlendTable(const Palette& palette = kPalette);
   int of(int c1, int c2, int c3) const { return id[c1 * 256 + c2 * 16 + c3]; }
 };
 

@@ -25,6 +25,7 @@ int colourDistance(uint32_t a, uint32_t b) {
 }  // namespace
 
 struct Searcher::Impl {
+  Palette palette = kPalette;  // the one `blends` was made of
   BlendTable blends;
   JobTables tables;
   SearchInputs inputs;
@@ -94,7 +95,7 @@ struct Searcher::Impl {
       error += least;
       const int i = firstRow * 8 + p;
       out.blend[i] = static_cast<uint32_t>(blend[slot]);
-      for (int f = 0; f < 3; ++f) out.frames[f][i] = kPalette[frame[slot][f]];
+      for (int f = 0; f < 3; ++f) out.frames[f][i] = palette[frame[slot][f]];
     }
     return {w.j, w.k, w.l, static_cast<int32_t>(error)};
   }
@@ -121,6 +122,11 @@ void Searcher::prepare(const SearchInputs& inputs) {
   }
   if (inputs.pairCount < 1 || inputs.pairCount > kMaxPairs) {
     throw std::invalid_argument("Searcher: pair count outside 1..121");
+  }
+  const Palette& palette = inputs.palette != nullptr ? *inputs.palette : kPalette;
+  if (palette != impl_->palette) {  // made again only when the palette changes
+    impl_->palette = palette;
+    impl_->blends = BlendTable(palette);
   }
   JobTables& t = impl_->tables;
   t.count = inputs.pairCount;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "colour/palettes.hpp"
+
 namespace peltrix {
 struct PreviewArrays;
 }  // namespace peltrix
@@ -22,6 +24,7 @@ struct SearchInputs {
   const uint8_t* pairs = nullptr;        // pair list; only the first pairCount entries are read
   int pairCount = 121;                   // 121 ("Brute Force") or 75
   const uint8_t* exclusions = nullptr;   // 48 pair codes
+  const Palette* palette = nullptr;      // the colours aimed at; null: the converter's own
 };
 
 // One cell (or band) as a search leaves it: RGB values at element row * 8 + col.

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "colour/palettes.hpp"
 #include "output/c64data.hpp"
 #include "output/preview_arrays.hpp"
 #include "output/viewers/viewers.hpp"
@@ -47,6 +48,6 @@ std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, Data
                                              Viewer viewer);
 
 // The picture as a pixel plane of its palette colours, for the PNG writer.
-PixelPlane pixelPlane(const C64Picture& picture);
+PixelPlane pixelPlane(const C64Picture& picture, const Palette& palette = kPalette);
 
 }  // namespace peltrix

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "colour/palettes.hpp"
 #include "output/preview_arrays.hpp"
 
 namespace peltrix {
@@ -28,8 +29,10 @@ constexpr int dataSize(DataForm form) {
 }
 
 // Clears the first dataSize(form) bytes of `out` and assembles the frame 1, 2 and 3
-// pictures of `pictures` into them. `out` must hold at least dataSize(form) bytes; bytes
-// beyond that are left as they are.
-void assembleC64Data(const PreviewArrays& pictures, DataForm form, std::span<uint8_t> out);
+// pictures of `pictures` into them, each colour as its index in `palette` (the one the job
+// aimed at). `out` must hold at least dataSize(form) bytes; bytes beyond that are left as
+// they are.
+void assembleC64Data(const PreviewArrays& pictures, DataForm form, std::span<uint8_t> out,
+                     const Palette& palette = kPalette);
 
 }  // namespace peltrix

@@ -64,6 +64,7 @@ struct JobLists {
     const auto& list = overload ? kOverloadExclusions : kBasicExclusions;
     for (int i = 0; i < 48; ++i) exclusions[i] = list[i];
   }
+  Palette palette = kPalette;  // the colours aimed at
   int count() const { return mode == 1 ? 75 : 121; }
 };
 
@@ -74,6 +75,7 @@ inline engine::SearchInputs engineInputs(const SourceArrays& src, const JobLists
   in.pairs = lists.pairs;
   in.pairCount = lists.count();
   in.exclusions = lists.exclusions;
+  in.palette = &lists.palette;
   return in;
 }
 
@@ -84,6 +86,7 @@ inline oracle::LiteralInputs literalInputs(const SourceArrays& src, const JobLis
   in.pairList = lists.pairs;
   in.pairListMode = lists.mode;
   in.exclusionList = lists.exclusions;
+  in.palette = lists.palette.data();
   return in;
 }
 

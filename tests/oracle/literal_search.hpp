@@ -16,9 +16,10 @@ inline constexpr int32_t kExclusionMarker = 0x1234567;
 struct LiteralInputs {
   const uint32_t* sourceRgb = nullptr;  // pixel (x, y) at y * 320 + x
   const uint16_t* sourceLuma = nullptr;
-  const uint8_t* pairList = nullptr;       // 121 bytes of room
-  int pairListMode = 0;                    // 0: 121 entries, 1: 75 entries
-  const uint8_t* exclusionList = nullptr;  // 48 pair codes
+  const uint8_t* pairList = nullptr;          // 121 bytes of room
+  int pairListMode = 0;                       // 0: 121 entries, 1: 75 entries
+  const uint8_t* exclusionList = nullptr;     // 48 pair codes
+  const uint32_t* palette = kPalette.data();  // the 16 colours aimed at
 };
 
 struct LiteralBuffers {
@@ -81,9 +82,9 @@ class LiteralSearch {
       const int f1 = (s & 4) ? o1 : h1;
       const int f2 = (s & 2) ? o2 : h2;
       const int f3 = (s & 1) ? o3 : h3;
-      blendColours_[s] =
-          blendOperation(static_cast<int32_t>(kPalette[f1]), static_cast<int32_t>(kPalette[f2]),
-                         static_cast<int32_t>(kPalette[f3]));
+      blendColours_[s] = blendOperation(static_cast<int32_t>(in_.palette[f1]),
+                                        static_cast<int32_t>(in_.palette[f2]),
+                                        static_cast<int32_t>(in_.palette[f3]));
       if (listed(f1, f2) || listed(f1, f3) || listed(f2, f3)) blendColours_[s] = kExclusionMarker;
     }
   }
@@ -152,9 +153,9 @@ class LiteralSearch {
         }
         const int e = row * 8 + col;
         out.blend[e] = static_cast<uint32_t>(blendColours_[slot]);
-        out.frame1[e] = kPalette[(slot & 4) ? winner[3] : winner[2]];
-        out.frame2[e] = kPalette[(slot & 2) ? winner[5] : winner[4]];
-        out.frame3[e] = kPalette[(slot & 1) ? winner[7] : winner[6]];
+        out.frame1[e] = in_.palette[(slot & 4) ? winner[3] : winner[2]];
+        out.frame2[e] = in_.palette[(slot & 2) ? winner[5] : winner[4]];
+        out.frame3[e] = in_.palette[(slot & 1) ? winner[7] : winner[6]];
       }
     }
     // The entries behind the winning sequence number, for the caller's convenience.

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/shared_state.hpp"
 #include "frontends/cli/cli_args.hpp"
 #include "frontends/cli/output_plan.hpp"
-#include "core/shared_state.hpp"
 
 namespace peltrix::cli {
 

@@ -42,6 +42,10 @@ const char* const kHelpText =
     "      --super-flicker  \"Super Flicker reduction\"\n"
     "      --luma-only      \"Luma only mode\": compare brightness only\n"
     "      --single-thread  one worker thread (default two, \"Multithread\")\n"
+    "      --palette PALETTE\n"
+    "                       the 16 colours to aim at and show: pepto-pal (the default),\n"
+    "                       colodore or community-colors, or a VICE palette file (.vpl);\n"
+    "                       the data keeps naming colours by index\n"
     "\n"
     "Output:\n"
     "      --ntsc           program file for NTSC machines (default PAL)\n"
@@ -183,6 +187,7 @@ enum Id : int {
   kFill,
   kOffset,
   kAspect,
+  kPaletteOption,
 };
 
 // The long options; --frames and --c64-frames take their PREFIX only for a single picture.
@@ -209,6 +214,7 @@ std::vector<option> optionTable(bool batch) {
       {"fill", no_argument, nullptr, kFill},
       {"offset", required_argument, nullptr, kOffset},
       {"aspect", required_argument, nullptr, kAspect},
+      {"palette", required_argument, nullptr, kPaletteOption},
       {nullptr, 0, nullptr, 0},
   };
 }
@@ -346,6 +352,13 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       return true;
     case kLumaOnly:
       r.lumaOnly = true;
+      return true;
+    case kPaletteOption:
+      try {
+        r.palette = loadPalette(value);
+      } catch (const PaletteError& e) {
+        throw UsageError(std::string("--palette: ") + e.what());
+      }
       return true;
     case kSingleThread:
       r.job.multithread = false;

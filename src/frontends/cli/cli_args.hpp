@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/job.hpp"
 #include "colour/framing.hpp"
+#include "colour/palettes.hpp"
+#include "core/job.hpp"
 
 namespace peltrix::cli {
 
@@ -36,6 +37,7 @@ struct Request {
   int ditherLevel = 2;
   JobOptions job;  // defaults: the window's start-up states
   bool lumaOnly = false;
+  Palette palette = kPalette;  // --palette
   bool ntsc = false;
   bool assLace = false;
   bool quiet = false;

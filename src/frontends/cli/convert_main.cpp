@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "core/commands.hpp"
 #include "frontends/cli/batch_run.hpp"
 #include "frontends/cli/cli_args.hpp"
 #include "frontends/cli/console.hpp"
 #include "frontends/cli/output_plan.hpp"
 #include "frontends/cli/picture_run.hpp"
 #include "frontends/cli/warnings.hpp"
-#include "core/commands.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
 

@@ -56,7 +56,7 @@ Content contentFor(const PlannedFile& f, const Request& r) {
   if (f.asC64Shows) {
     return [frame, &r](const SharedState& s) {
       const auto shown = c64DisplayedFrames(s.outputBuffer, s.outputForm, viewerFor(s, r));
-      return pngFileBytes(pixelPlane(shown[frame]));
+      return pngFileBytes(pixelPlane(shown[frame], s.palette));
     };
   }
   return [frame](const SharedState& s) { return pngFileBytes(s.preview.frames[frame]); };
@@ -125,6 +125,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
   }
 
   state.lumaOnly.store(r.lumaOnly);
+  state.palette = r.palette;
   std::string error;
   if (!runJob(state, r, reporting, error)) return fail(error);
   if (interruptRequested) {

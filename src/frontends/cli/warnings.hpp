@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frontends/cli/cli_args.hpp"
 #include "colour/picture.hpp"
+#include "frontends/cli/cli_args.hpp"
 
 namespace peltrix::cli {
 

@@ -221,7 +221,8 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
     } else {
       const auto shown = peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm,
                                                      peltrix::web::resultViewer(s));
-      const peltrix::PixelPlane plane = peltrix::pixelPlane(shown[view - kViewC64Frame1]);
+      const peltrix::PixelPlane plane =
+          peltrix::pixelPlane(shown[view - kViewC64Frame1], state.palette);
       peltrix::web::planeToRgba(s->bytes, plane);
     }
   } else {
