@@ -75,6 +75,15 @@ TEST(CliArgs, FramingOptionsAndTheAspectThatFollowsNtsc) {
   EXPECT_TRUE(offset.offsetGiven);
 }
 
+TEST(CliArgs, ToneOptionsAreReadAsWholeSteps) {
+  const Request r = parseArguments({"--brightness", "-20", "--contrast", "+15", "--saturation", "0",
+                                    "--gamma", "1.8", "in.jpg", "out.prg"});
+  EXPECT_EQ(r.tone, (Tone{-20, 15, 0, 180}));
+  EXPECT_EQ(parseArguments({"--gamma", "0.25", "i", "o.raw"}).tone.gammaHundredths, 25);
+  EXPECT_EQ(parseArguments({"--gamma", "5", "i", "o.raw"}).tone.gammaHundredths, 500);
+  EXPECT_TRUE(parseArguments({"i", "o.raw"}).tone.neutral());
+}
+
 TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing INPUT and OUTPUT"},
@@ -99,6 +108,19 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
       {{"--offset", "2147483648,0", "i", "o.raw"},
        "--offset needs X,Y in pixels, like 40,20, not '2147483648,0'"},
       {{"--aspect", "PAL", "i", "o.raw"}, "--aspect must be pal, ntsc or square, not 'PAL'"},
+      {{"--brightness", "1e2", "i", "o.raw"},
+       "--brightness must be a whole number from -100 to 100, not '1e2'"},
+      {{"--contrast", "-101", "i", "o.raw"},
+       "--contrast must be a whole number from -100 to 100, not '-101'"},
+      {{"--saturation", "-", "i", "o.raw"},
+       "--saturation must be a whole number from 0 to 200, not '-'"},
+      {{"--gamma", "0.1", "i", "o.raw"},
+       "--gamma must be a number from 0.2 to 5 (at most two decimals), not '0.1'"},
+      {{"--gamma", "2.", "i", "o.raw"},
+       "--gamma must be a number from 0.2 to 5 (at most two decimals), not '2.'"},
+      {{"--palette", "/nonexistent.vpl", "i", "o.raw"},
+       "--palette: no palette '/nonexistent.vpl': neither a built-in one (pepto-pal, colodore, "
+       "community-colors) nor a readable .vpl file"},
       {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
       {{"--outdir", "d", "--to", "raw,", "i"},
        "--to takes prg, raw and png, separated by commas, not 'raw,'"},

@@ -96,7 +96,7 @@ void resetJobFlags(JobFlags& job) {
 
 void prepareSourceArrays(SharedState& state) {
   prepareSource(state.sourceImage, state.ditherLevel, state.sourceRgb.data(),
-                state.sourceLuma.data());
+                state.sourceLuma.data(), state.tone);
   state.preparationDeferred = false;
 }
 

@@ -54,6 +54,7 @@ struct SharedState {
   std::vector<uint32_t> sourceRgb = std::vector<uint32_t>(kPixels, 0);
   std::vector<uint16_t> sourceLuma = std::vector<uint16_t>(kPixels, 16);
   int ditherLevel = kDefaultDitherLevel;
+  Tone tone;  // brightness, contrast, saturation, gamma, before the dither
   bool preparationDeferred = false;  // a dither change arrived while a job ran
 
   // Working tables, filled by "Process" and read-only while a job runs.

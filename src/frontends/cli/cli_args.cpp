@@ -46,6 +46,12 @@ const char* const kHelpText =
     "                       the 16 colours to aim at and show: pepto-pal (the default),\n"
     "                       colodore or community-colors, or a VICE palette file (.vpl);\n"
     "                       the data keeps naming colours by index\n"
+    "      --brightness N   -100..100 percent of full scale added (default 0)\n"
+    "      --contrast N     -100..100 percent more (or less) contrast (default 0)\n"
+    "      --saturation N   0..200 percent of the colour kept (default 100; 0: grey)\n"
+    "      --gamma G        0.2..5 in steps of 0.01 (default 1; above 1 lightens the\n"
+    "                       mid-tones); the tone applies to the framed picture, before\n"
+    "                       the dither\n"
     "\n"
     "Output:\n"
     "      --ntsc           program file for NTSC machines (default PAL)\n"
@@ -112,6 +118,41 @@ std::string lowerExtension(const std::string& path) {
 int parseDither(const std::string& text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
   throw UsageError("dither level must be 0, 1, 2 or 3, not '" + text + "'");
+}
+
+// A whole number from `low` to `high`, with an optional sign, for a tone option.
+int parseToneValue(const std::string& option, const std::string& text, int low, int high) {
+  std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  const bool digits = i < text.size() && text.size() - i <= 4 &&
+                      std::all_of(text.begin() + static_cast<long>(i), text.end(),
+                                  [](char c) { return c >= '0' && c <= '9'; });
+  const int value = digits ? std::stoi(text) : low - 1;
+  if (value < low || value > high) {
+    throw UsageError("--" + option + " must be a whole number from " + std::to_string(low) +
+                     " to " + std::to_string(high) + ", not '" + text + "'");
+  }
+  return value;
+}
+
+// A gamma from 0.2 to 5 in steps of 0.01, as hundredths.
+int parseGamma(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  const std::string whole = text.substr(0, dot);
+  const std::string part = dot == std::string::npos ? "" : text.substr(dot + 1);
+  const auto allDigits = [](const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  int hundredths = -1;
+  if (!whole.empty() && whole.size() <= 2 && part.size() <= 2 && allDigits(whole) &&
+      allDigits(part) && (dot == std::string::npos || !part.empty())) {
+    hundredths =
+        std::stoi(whole) * 100 + (part.empty() ? 0 : std::stoi(part) * (part.size() == 1 ? 10 : 1));
+  }
+  if (hundredths < 20 || hundredths > 500) {
+    throw UsageError("--gamma must be a number from 0.2 to 5 (at most two decimals), not '" + text +
+                     "'");
+  }
+  return hundredths;
 }
 
 // A decimal number 0 .. 2^31 - 1, nothing else.
@@ -188,6 +229,10 @@ enum Id : int {
   kOffset,
   kAspect,
   kPaletteOption,
+  kBrightness,
+  kContrast,
+  kSaturation,
+  kGamma,
 };
 
 // The long options; --frames and --c64-frames take their PREFIX only for a single picture.
@@ -215,6 +260,10 @@ std::vector<option> optionTable(bool batch) {
       {"offset", required_argument, nullptr, kOffset},
       {"aspect", required_argument, nullptr, kAspect},
       {"palette", required_argument, nullptr, kPaletteOption},
+      {"brightness", required_argument, nullptr, kBrightness},
+      {"contrast", required_argument, nullptr, kContrast},
+      {"saturation", required_argument, nullptr, kSaturation},
+      {"gamma", required_argument, nullptr, kGamma},
       {nullptr, 0, nullptr, 0},
   };
 }
@@ -352,6 +401,18 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       return true;
     case kLumaOnly:
       r.lumaOnly = true;
+      return true;
+    case kBrightness:
+      r.tone.brightness = parseToneValue("brightness", value, -100, 100);
+      return true;
+    case kContrast:
+      r.tone.contrast = parseToneValue("contrast", value, -100, 100);
+      return true;
+    case kSaturation:
+      r.tone.saturation = parseToneValue("saturation", value, 0, 200);
+      return true;
+    case kGamma:
+      r.tone.gammaHundredths = parseGamma(value);
       return true;
     case kPaletteOption:
       try {

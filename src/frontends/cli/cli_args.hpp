@@ -7,6 +7,7 @@
 
 #include "colour/framing.hpp"
 #include "colour/palettes.hpp"
+#include "colour/tone.hpp"
 #include "core/job.hpp"
 
 namespace peltrix::cli {
@@ -38,6 +39,7 @@ struct Request {
   JobOptions job;  // defaults: the window's start-up states
   bool lumaOnly = false;
   Palette palette = kPalette;  // --palette
+  Tone tone;                   // --brightness, --contrast, --saturation, --gamma
   bool ntsc = false;
   bool assLace = false;
   bool quiet = false;

@@ -126,6 +126,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
 
   state.lumaOnly.store(r.lumaOnly);
   state.palette = r.palette;
+  state.tone = r.tone;
   std::string error;
   if (!runJob(state, r, reporting, error)) return fail(error);
   if (interruptRequested) {
