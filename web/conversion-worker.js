@@ -137,6 +137,8 @@ tick.port1.onmessage = () => {
 
 function process(request) {
   if (jobRunning) return;
+  call('peltrix_set_look', session, request.look.palette, request.look.brightness,
+       request.look.contrast, request.look.saturation, request.look.gamma);
   const status = call('peltrix_process', session, request.dither, request.options);
   if (status !== Status.done) {
     self.postMessage({ type: 'failed', message: status === Status.refused ? 'a conversion is running' : message() });
@@ -156,6 +158,12 @@ const handlers = {
     post(openCurrent());
   },
   dither: (m) => call('peltrix_set_dither', session, m.level),
+  // The palette and tone: the next "Process" uses them, the source view shows the tone now.
+  look: (m) => {
+    if (call('peltrix_set_look', session, m.look.palette, m.look.brightness, m.look.contrast,
+             m.look.saturation, m.look.gamma) !== Status.done || !current) return;
+    post({ type: 'looked', source: view(Views.source) });
+  },
   lumaOnly: (m) => call('peltrix_set_luma_only', session, m.on ? 1 : 0),
   process: (m) => process(m),
   stop: () => call('peltrix_stop', session),
@@ -183,7 +191,11 @@ createPeltrix({
   // The window's labels, by control identifier, for the page to name its options by.
   const labels = {};
   for (let id = 0; id < 27; ++id) labels[id] = core.UTF8ToString(call('peltrix_control_label', id));
-  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels });
+  const palettes = [];
+  for (let i = 0; i < call('peltrix_palette_count'); ++i) {
+    palettes.push(core.UTF8ToString(call('peltrix_palette_name', i)));
+  }
+  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels, palettes });
   for (const m of queue) handlers[m.type](m);
   queue = [];
 }, (error) => {

@@ -94,6 +94,43 @@ function options() {
   return bits;
 }
 
+// The palette and the tone, as the sliders stand; remembered in the browser between visits.
+const LOOK_KEY = 'peltrix.look';
+const NEUTRAL_LOOK = { palette: 'pepto-pal', brightness: 0, contrast: 0, saturation: 100, gamma: 100 };
+const TONES = ['brightness', 'contrast', 'saturation', 'gamma'];
+
+function look() {
+  const l = { palette: Number($('palette').value) || 0 };
+  for (const id of TONES) l[id] = Math.floor(Number($(id).value));
+  return l;
+}
+
+function showLookValues() {
+  for (const id of TONES) {
+    const v = Number($(id).value);
+    $(id + '-value').textContent = id === 'gamma' ? (v / 100).toFixed(2) : String(v);
+  }
+}
+
+function setLook(saved) {
+  const named = [...$('palette').options].find((o) => o.textContent === saved.palette);
+  $('palette').value = named ? named.value : '0';
+  for (const id of TONES) {
+    const v = Number(saved[id]);
+    $(id).value = String(Number.isFinite(v) ? v : NEUTRAL_LOOK[id]);
+  }
+  showLookValues();
+}
+
+function lookChanged() {
+  showLookValues();
+  const l = look();
+  try {
+    localStorage.setItem(LOOK_KEY, JSON.stringify({ ...l, palette: $('palette').selectedOptions[0].textContent }));
+  } catch (e) { /* storage may be off: the choice then lasts for this visit */ }
+  if (!page.busy) page.worker.postMessage({ type: 'look', look: l });
+}
+
 function ditherLevel() {
   const level = Math.floor(Number($('dither').value));
   return Number.isFinite(level) ? Math.max(0, Math.min(3, level)) : 2;
@@ -103,6 +140,7 @@ function updateButtons() {
   $('process').disabled = !page.ready || page.busy || !page.picture;
   $('stop').disabled = !page.busy;
   $('picture-file').disabled = page.busy;
+  for (const id of ['palette', 'reset-look', ...TONES]) $(id).disabled = page.busy;
 }
 
 function baseName(name) {
@@ -164,6 +202,16 @@ const replies = {
       $('multithread').disabled = true;
       $('multithread-label').title = 'Two workers need a cross-origin isolated page; this one runs one.';
     }
+    $('palette').replaceChildren(...m.palettes.map((name, i) => {
+      const item = document.createElement('option');
+      item.value = String(i);
+      item.textContent = name;
+      return item;
+    }));
+    let saved = NEUTRAL_LOOK;
+    try { saved = { ...NEUTRAL_LOOK, ...JSON.parse(localStorage.getItem(LOOK_KEY) || '{}') }; } catch (e) { /* none */ }
+    setLook(saved);
+    page.worker.postMessage({ type: 'look', look: look() });
     setStatus('Ready: choose a picture (' + (m.threads ? 'two workers' : 'one worker') + ').');
     updateButtons();
     if (page.waiting) {
@@ -193,6 +241,7 @@ const replies = {
     setStatus('Ready to process ' + m.name + '.');
     updateButtons();
   },
+  looked: (m) => draw('view-source', m.source),
   started: () => {
     page.progressSeen = [];
     $('progress').value = 0;
@@ -243,7 +292,7 @@ function start() {
     if ($('process').disabled) return;
     showError('');
     page.processedAt = performance.now();
-    page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(),
+    page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(), look: look(),
                               workers: page.threads && $('multithread').checked ? 2 : 1 });
     // Busy from here on: "Stop" may follow at once, and reaches the job however short.
     page.busy = true;
@@ -271,6 +320,13 @@ function start() {
     event.preventDefault();
     zone.classList.remove('dragging');
     openPicture(event.dataTransfer.files[0]);
+  });
+
+  $('palette').addEventListener('change', lookChanged);
+  for (const id of TONES) $(id).addEventListener('input', lookChanged);
+  $('reset-look').addEventListener('click', () => {
+    setLook(NEUTRAL_LOOK);
+    lookChanged();
   });
 
   $('fli').addEventListener('change', applyAssLaceRule);

@@ -188,6 +188,7 @@ void completeJob(SharedState& state) {
   state.resultReady = true;
   assembleC64Data(state.preview, state.jobForm, state.outputBuffer, state.palette);
   state.outputForm = state.jobForm;
+  state.outputPalette = state.palette;
   if (state.preparationDeferred) prepareSourceArrays(state);
 }
 

@@ -80,6 +80,7 @@ struct SharedState {
   // The last finished job's C64 data and the layout it was assembled in.
   std::array<uint8_t, kOutputBufferSize> outputBuffer{};
   DataForm outputForm = DataForm::NonFli;
+  Palette outputPalette = kPalette;  // the palette it was made with
   bool resultReady = false;  // "Save Raw" and "Save Prg" need it
 };
 

@@ -49,12 +49,18 @@ function cliOptions(o) {
   if (o.framing === 'fill') list.push('--fill');
   if (o.framing === 'offset' && (o.x || o.y)) list.push('--offset', o.x + ',' + o.y);
   if (o.framing !== 'offset' && o.aspect !== 'machine') list.push('--aspect', o.aspect);
+  if (o.palette !== 'pepto-pal') list.push('--palette', o.palette);
+  if (o.brightness) list.push('--brightness', String(o.brightness));
+  if (o.contrast) list.push('--contrast', String(o.contrast));
+  if (o.saturation !== 100) list.push('--saturation', String(o.saturation));
+  if (o.gamma !== 100) list.push('--gamma', (o.gamma / 100).toFixed(2));
   return list;
 }
 
 const DEFAULTS = { dither: 2, fli: true, superFlicker: false, lumaOnly: false, bruteForce: true,
   lumaOverload: true, multithread: true, ntsc: false, assLace: false, framing: 'offset', x: 0,
-  y: 0, aspect: 'machine' };
+  y: 0, aspect: 'machine', palette: 'pepto-pal', brightness: 0, contrast: 0, saturation: 100,
+  gamma: 100 };
 
 // A new tab on the page, once its converter is ready; its script errors collect in .errors.
 async function openPage(browser, url) {
@@ -89,6 +95,14 @@ async function setOptions(page, o) {
     set('offset-y', o.y);
     set('aspect', o.aspect);
     set('framing', o.framing);
+    const palette = [...document.getElementById('palette').options].find((p) => p.textContent === o.palette);
+    set('palette', palette.value);
+    for (const id of ['brightness', 'contrast', 'saturation', 'gamma']) {
+      const e = document.getElementById(id);
+      if (e.value === String(o[id])) continue;
+      e.value = String(o[id]);
+      e.dispatchEvent(new Event('input'));
+    }
   }, o);
 }
 

@@ -467,6 +467,40 @@ async function main() {
       }
     });
 
+    await check('palette and tone: the command line\'s files, the source view toned at once, remembered', async () => {
+      await choosePicture(page, fruits);
+      const changes = { palette: 'colodore', gamma: 180, contrast: 20, saturation: 140, brightness: -10 };
+      await setOptions(page, { ...DEFAULTS, ...changes });
+      // The source view follows the sliders, before any "Process".
+      await setOptions(page, { ...DEFAULTS, ...changes, saturation: 0 });
+      await page.waitForFunction(() => {
+        const c = document.getElementById('view-source').getContext('2d');
+        const d = c.getImageData(0, 0, 320, 200).data;
+        for (let i = 0; i < d.length; i += 4 * 97) if (d[i] !== d[i + 1] || d[i] !== d[i + 2]) return false;
+        return d[4 * (100 * 320 + 160)] > 0;
+      }, { timeout: 10000 });
+      await setOptions(page, { ...DEFAULTS, ...changes });
+      const options = { ...DEFAULTS, ...changes };
+      await processAndWait(page);
+      await expectFiles(download, page, expected(native, args.work, fruits, options), 'fruits',
+        ['prg', 'raw', 'png']);
+      // Remembered: a new visit starts with the same choices.
+      const again = await openPage(browser, isolated.url);
+      try {
+        const kept = await again.evaluate(() => ({
+          palette: document.getElementById('palette').selectedOptions[0].textContent,
+          gamma: document.getElementById('gamma').value }));
+        expect(kept.palette === 'colodore' && kept.gamma === '180', 'not remembered: ' + JSON.stringify(kept));
+        await again.click('#reset-look');
+        const reset = await again.evaluate(() => document.getElementById('palette').selectedOptions[0].textContent +
+          ' ' + document.getElementById('gamma').value);
+        expect(reset === 'pepto-pal 100', 'Reset left ' + reset);
+      } finally {
+        await again.close();
+      }
+      await setOptions(page, DEFAULTS);
+    });
+
     await check('a picture chosen while the converter still loads is opened once it is ready', async () => {
       // The converter's worker held back: the page stays loading until the test lets it start.
       const slow = await browser.newPage();

@@ -56,7 +56,7 @@ Content contentFor(const PlannedFile& f, const Request& r) {
   if (f.asC64Shows) {
     return [frame, &r](const SharedState& s) {
       const auto shown = c64DisplayedFrames(s.outputBuffer, s.outputForm, viewerFor(s, r));
-      return pngFileBytes(pixelPlane(shown[frame], s.palette));
+      return pngFileBytes(pixelPlane(shown[frame], s.outputPalette));
     };
   }
   return [frame](const SharedState& s) { return pngFileBytes(s.preview.frames[frame]); };

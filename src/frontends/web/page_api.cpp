@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "colour/palettes.hpp"
 #include "colour/rgb.hpp"
+#include "colour/tone.hpp"
 #include "core/commands.hpp"
 #include "core/job.hpp"
 #include "frontends/window/window_layout.hpp"
@@ -125,6 +127,31 @@ void peltrix_set_dither(PageSession* s, int level) {
   peltrix::setDitherLevel(s->state, level);
 }
 
+int peltrix_palette_count() {
+  return static_cast<int>(peltrix::builtinPalettes().size());
+}
+
+const char* peltrix_palette_name(int index) {
+  const auto palettes = peltrix::builtinPalettes();
+  return index >= 0 && index < static_cast<int>(palettes.size()) ? palettes[index].name : "";
+}
+
+int peltrix_set_look(PageSession* s, int palette, int brightness, int contrast, int saturation,
+                     int gammaHundredths) {
+  if (peltrix::jobRunning(s->state)) return kStatusRefused;
+  const auto palettes = peltrix::builtinPalettes();
+  const peltrix::Tone tone{brightness, contrast, saturation, gammaHundredths};
+  if (palette < 0 || palette >= static_cast<int>(palettes.size()) || tone.brightness < -100 ||
+      tone.brightness > 100 || tone.contrast < -100 || tone.contrast > 100 || tone.saturation < 0 ||
+      tone.saturation > 200 || tone.gammaHundredths < 20 || tone.gammaHundredths > 500) {
+    s->message = "palette or tone out of range";
+    return kStatusFailed;
+  }
+  s->state.palette = palettes[palette].colours;
+  s->state.tone = tone;
+  return kStatusDone;
+}
+
 void peltrix_set_luma_only(PageSession* s, int on) {
   s->state.lumaOnly.store(on != 0);
 }
@@ -210,7 +237,12 @@ const uint8_t* peltrix_file(PageSession* s, int file) {
 const uint8_t* peltrix_view(PageSession* s, int view) {
   const peltrix::SharedState& state = s->state;
   if (view == kViewSource) {
-    peltrix::web::toRgba(s->bytes, [&state](int i) { return state.sourceImage.rgb[i]; });
+    // The framed picture with the tone, before the dither.
+    const peltrix::ToneMap tone(state.tone);
+    const bool toned = !state.tone.neutral();
+    peltrix::web::toRgba(s->bytes, [&](int i) {
+      return toned ? tone(state.sourceImage.rgb[i]) : state.sourceImage.rgb[i];
+    });
   } else if (view == kViewBlend) {
     peltrix::web::planeToRgba(s->bytes, state.preview.blend);
   } else if (view >= kViewFrame1 && view < kViewC64Frame1) {
@@ -222,7 +254,7 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
       const auto shown = peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm,
                                                      peltrix::web::resultViewer(s));
       const peltrix::PixelPlane plane =
-          peltrix::pixelPlane(shown[view - kViewC64Frame1], state.palette);
+          peltrix::pixelPlane(shown[view - kViewC64Frame1], state.outputPalette);
       peltrix::web::planeToRgba(s->bytes, plane);
     }
   } else {

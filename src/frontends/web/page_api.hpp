@@ -67,6 +67,15 @@ int peltrix_picture_flattened(peltrix::web::PageSession* s);
 void peltrix_set_dither(peltrix::web::PageSession* s, int level);
 void peltrix_set_luma_only(peltrix::web::PageSession* s, int on);
 
+// The built-in palettes by number (0 is the default) and their names.
+int peltrix_palette_count();
+const char* peltrix_palette_name(int index);
+// The palette (by number) and the tone (brightness, contrast, saturation in percent, gamma
+// in hundredths) the next "Process" uses and the source view shows; refused during a job,
+// failed outside the ranges.
+int peltrix_set_look(peltrix::web::PageSession* s, int palette, int brightness, int contrast,
+                     int saturation, int gammaHundredths);
+
 // "Process" with the dither level and PageOption bits; the program file's options (super
 // flicker, NTSC, Ass Lace) are kept with the result.
 int peltrix_process(peltrix::web::PageSession* s, int dither, uint32_t options);
