@@ -278,6 +278,27 @@ TEST(JobStart, ResultIsAssembledInTheFormTheJobRanIn) {
   }
 }
 
+// The palette a job aims at is the one "Process" saw: a change during the job (a window's
+// menu allows it) waits for the next, and the result names its colours by that palette.
+TEST(JobStart, APaletteChosenDuringAJobWaitsForTheNext) {
+  auto state = newState();
+  const Palette colodore = findPalette("colodore")->colours;
+  testing::RecordingWork a, b;
+  a.pictures = b.pictures = &state->preview;
+  const JobSeams seams = testing::seamsFor(a, b);
+  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
+  state->palette = colodore;
+  testing::finishJob(*state);
+  EXPECT_EQ(state->outputPalette, kPalette);
+  std::vector<uint8_t> expected(kOutputBufferSize, 0);
+  assembleC64Data(state->preview, DataForm::Fli, expected, kPalette);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + dataSize(DataForm::Fli),
+                         state->outputBuffer.begin()));
+  EXPECT_EQ(state->jobPalette, kPalette);
+  testing::runRecordedJob(*state, true);
+  EXPECT_EQ(state->outputPalette, colodore) << "the next job takes the new palette";
+}
+
 // The real engine behind the job: two workers stopped at once end cleanly. Under the
 // ThreadSanitizer build this checks the real worker path for races.
 TEST(JobStart, RealEngineJobStoppedAtOnceEndsCleanly) {

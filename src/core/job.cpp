@@ -38,7 +38,7 @@ engine::SearchInputs searchInputs(const SharedState& state) {
   inputs.pairs = state.pairList.data();
   inputs.pairCount = state.pairListMode == PairListMode::Full ? kFullPairCount : kReducedPairCount;
   inputs.exclusions = state.exclusionList.data();
-  inputs.palette = &state.palette;
+  inputs.palette = &state.jobPalette;
   return inputs;
 }
 
@@ -107,6 +107,7 @@ StartResult startJob(SharedState& state, const JobOptions& options, std::string*
 
   prepareSourceArrays(state);
   copyWorkingTables(state, options);
+  state.jobPalette = state.palette;
 
   const SearchVariant variant = variantFor(options);
   state.jobForm = options.fli ? DataForm::Fli : DataForm::NonFli;
@@ -186,9 +187,9 @@ void completeJob(SharedState& state) {
   if (!jobRunning(state) || !jobFinished(state)) return;
   resetJobFlags(job);
   state.resultReady = true;
-  assembleC64Data(state.preview, state.jobForm, state.outputBuffer, state.palette);
+  assembleC64Data(state.preview, state.jobForm, state.outputBuffer, state.jobPalette);
   state.outputForm = state.jobForm;
-  state.outputPalette = state.palette;
+  state.outputPalette = state.jobPalette;
   if (state.preparationDeferred) prepareSourceArrays(state);
 }
 

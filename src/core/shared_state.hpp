@@ -61,9 +61,10 @@ struct SharedState {
   std::array<uint8_t, kFullPairCount> pairList{};
   std::array<uint8_t, kExclusionCount> exclusionList{};
   PairListMode pairListMode = PairListMode::Full;
-  // The colours the search aims at and the previews show; read by "Process" and by the
-  // completion step, so it must not change while a job runs.
+  // The colours the next job aims at; "Process" copies them into jobPalette, which the
+  // workers and the completion step read, so a change during a job waits for the next.
   Palette palette = kPalette;
+  Palette jobPalette = kPalette;
 
   // "Luma only mode", kept current by the window and read by the workers before every cell.
   std::atomic<bool> lumaOnly{false};
