@@ -71,8 +71,9 @@ DISPLAY = {
     'standard': {'first': 48, 'lines': 200, 'column': 24},
     'fli': {'first': 48, 'lines': 200, 'column': 24},
 }
-ABOVE = 4
-BELOW = 4
+# At least 4 border rows above and 8 below every viewer's picture lines: rasters 44-258.
+ABOVE = 7
+BELOW = 8
 MASK_FRAMES = 6     # the photo run's mask captures: each frame under both checkerboards
 
 
