@@ -154,12 +154,14 @@ TEST(ViewerProgram, FliDataMovesFrameThreeFirstBitmapBeforeScreens) {
 }
 
 // Standard viewer: 201 steps "lda table+n,x / sta $DD00 / lda #v / sta $D011 / pad": steps
-// 0-199 force a bad line on rasters 48-247 (picture lines 0-196 on rasters 51-247), step 200
-// blanks the lines below, which no bad line can reach.
+// 0-199 force a bad line on rasters 48-247 (picture lines 0-199), step 200 blanks the rest with
+// RSEL clear (the vertical border stays open, so rasters 48-50 show). Every step has the same
+// pad, 2 NOPs on PAL and 3 on NTSC's longer lines, which keeps each on its line's cycle 14.
 TEST(ViewerProgram, StandardLineRoutineRotatesTheBanksByThePhase) {
   for (Viewer v : {Viewer::StandardPal, Viewer::StandardNtsc}) {
     auto prog = viewerProgram(v);
     SCOPED_TRACE(static_cast<int>(v));
+    const int pad = v == Viewer::StandardNtsc ? 3 : 2;
     size_t pos = 0;
     uint16_t table = 0;
     // The first step is the first "lda abs,x / sta $DD00 / lda #$38".
@@ -180,11 +182,11 @@ TEST(ViewerProgram, StandardLineRoutineRotatesTheBanksByThePhase) {
       ASSERT_EQ(prog[pos], 0xBD);
       EXPECT_EQ(prog[pos + 1] | prog[pos + 2] << 8, table + n);
       EXPECT_EQ(prog[pos + 6], 0xA9);
-      EXPECT_EQ(prog[pos + 7], n < 200 ? 0x38 + (n & 7) : 0x7F);
+      EXPECT_EQ(prog[pos + 7], n < 200 ? 0x38 + (n & 7) : 0x70);
       EXPECT_EQ(prog[pos + 8], 0x8D);
       EXPECT_EQ(prog[pos + 9] | prog[pos + 10] << 8, 0xD011);
       pos += 11;
-      while (prog[pos] == 0xEA || prog[pos] == 0x24) pos += prog[pos] == 0x24 ? 2 : 1;  // pad
+      for (int k = 0; k < pad; ++k) EXPECT_EQ(prog[pos++], 0xEA);
     }
     EXPECT_NE(prog[pos], 0xBD);  // no 202nd step
     // With phase 0 the first three lines get $DD00 = 0, 1, 2; with phase 1: 1, 2, 0.
@@ -203,8 +205,8 @@ TEST(ViewerProgram, FliStepsSelectTheScreenOfTheirPixelRowsAndEndBlack) {
     SCOPED_TRACE(static_cast<int>(v));
     const bool ntsc = v == Viewer::FliNtsc;
     const uint8_t store = ntsc ? 0x9D : 0x8D;
-    auto start = find(prog, {0xA9, 0x00, store, 0x00, 0xDD, 0xA9, 0x08, store, 0x18, 0xD0, 0xA9,
-                             0x78, 0x8D, 0x11, 0xD0});
+    auto start = find(prog, {0xA9, 0x00, store, 0x00, 0xDD, 0xA9, 0x18, store, 0x18, 0xD0, 0xA9,
+                             0x38, 0x8D, 0x11, 0xD0});
     ASSERT_TRUE(start);
     const size_t stepSize = 15;
     std::vector<uint16_t> bankOperands;
@@ -215,12 +217,14 @@ TEST(ViewerProgram, FliStepsSelectTheScreenOfTheirPixelRowsAndEndBlack) {
       EXPECT_EQ(s[1], n < 200 ? n % 3 : 0);  // as assembled: phase 0
       EXPECT_EQ(s[2], store);
       EXPECT_EQ(s[3] | s[4] << 8, 0xDD00);
-      EXPECT_EQ(s[6], n < 200 ? ((n & 7) >> 1) * 0x10 + 0x08 : 0x08);
+      // The screen of the line's pixel rows: +$0400 for rows 0-1 ... +$0000 for rows 6-7.
+      const uint8_t screen[4] = {0x18, 0x28, 0x38, 0x08};
+      EXPECT_EQ(s[6], n < 200 ? screen[(n & 7) >> 1] : 0x08);
       EXPECT_EQ(s[7], store);
       EXPECT_EQ(s[8] | s[9] << 8, 0xD018);
-      // Rasters 48-49 black but bad lines; picture lines 0-197 on rasters 50-247; raster 248
-      // black with RSEL clear (the vertical border stays open, so raster 50 shows).
-      EXPECT_EQ(s[11], n < 2 ? 0x78 + n : n < 200 ? 0x38 + (n & 7) : 0x70);
+      // Picture lines 0-199 on rasters 48-247; raster 248 black with RSEL clear (the
+      // vertical border stays open, so rasters 48-50 show).
+      EXPECT_EQ(s[11], n < 200 ? 0x38 + (n & 7) : 0x70);
       EXPECT_EQ(s[12], 0x8D);
       EXPECT_EQ(s[13] | s[14] << 8, 0xD011);
       if (n < 200) bankOperands.push_back(static_cast<uint16_t>(kLoad + *start + n * stepSize + 1));
@@ -252,7 +256,7 @@ TEST(ViewerProgram, LineViewersPutTheBlackColumnOverTheFirstThreeCharacterColumn
     auto prog = viewerProgram(v);
     SCOPED_TRACE(static_cast<int>(v));
     EXPECT_TRUE(find(prog, {0xA9, 24, 0x99, 0x00, 0xD0}));
-    EXPECT_TRUE(find(prog, {49, 91, 133, 175, 217}));  // sprite Y: a column from raster 50
+    EXPECT_TRUE(find(prog, {47, 89, 131, 173, 215}));  // sprite Y: a column from raster 48
     EXPECT_TRUE(find(prog, {0xA9, 0x1F, 0x8D, 0x17, 0xD0, 0x8D, 0x15, 0xD0}));  // Y-expanded, on
   }
 }

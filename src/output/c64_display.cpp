@@ -26,16 +26,12 @@ ViewerDisplay viewerDisplay(Viewer viewer) {
       break;
     case Viewer::StandardPal:
     case Viewer::StandardNtsc:
-      // Picture line 0 on raster 51; the last forced bad line, raster 247, is line 196.
-      d.linesShown = 197;
-      d.blackColumns = kSpriteColumn;
-      break;
     case Viewer::FliPal:
     case Viewer::FliNtsc:
-      // The FLI layout puts picture line 0 on raster 50, one line above the display
-      // window (the viewer keeps the border open); raster 247 is line 197.
-      d.firstRaster = 50;
-      d.linesShown = 198;
+      // A bad line on every raster from 48 to 247, the first and the last on which the
+      // VIC-II can start one: picture line 0 on raster 48, three lines above the display
+      // window (the viewers keep the border open), and line 199 on raster 247.
+      d.firstRaster = 48;
       d.blackColumns = kSpriteColumn;
       break;
   }
@@ -70,8 +66,7 @@ std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, Data
     p = decodeC64Frame(data, form, f);
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        const bool hidden =
-            y >= d.linesShown || x < d.blackColumns || (d.checkerboard && ((x / 2 + y) & 1) == 0);
+        const bool hidden = x < d.blackColumns || (d.checkerboard && ((x / 2 + y) & 1) == 0);
         if (hidden) p[y * kWidth + x] = d.checkerboard ? kMaskColour : 0;
       }
     }

@@ -18,10 +18,8 @@ namespace peltrix {
 // Where a viewer puts the picture and what it cannot show. The same on PAL and NTSC.
 struct ViewerDisplay {
   // Raster line of picture line y is firstRaster + y (the display window starts on 51).
+  // Every viewer shows all 200 picture lines.
   int firstRaster = 51;
-  // Picture lines 0 .. linesShown - 1 show; the lines below are black: no bad line can
-  // be forced after raster 247, so they could not get their own colours.
-  int linesShown = 200;
   // Pixel columns 0 .. blackColumns - 1 lie under the black sprite column, over the three
   // character columns that the late (forced) bad lines leave without colours.
   int blackColumns = 0;
@@ -39,8 +37,8 @@ using C64Picture = std::vector<uint8_t>;
 // dataSize(form) bytes.
 C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int frame);
 
-// The three frames (frame 1, 2, 3) of data in `form` as `viewer` shows them: the black column and
-// the lines no bad line reaches in black, and in the mask viewer the checkerboard in black over the
+// The three frames (frame 1, 2, 3) of data in `form` as `viewer` shows them: the black column in
+// black, and in the mask viewer the checkerboard in black over the
 // pixel pairs with x / 2 + y even. That is the mask colour the viewer starts with (the space bar
 // steps it) and the phase frame 3 gets on the first video frame; the checkerboard inverts every
 // video frame while the frames rotate in threes, so every frame shows under both phases in turn.

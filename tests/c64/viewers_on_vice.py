@@ -60,20 +60,20 @@ CONVERT_OPTIONS = {
 # BELOW rows below it, so captured row k is raster 51 - ABOVE + k.
 #   first: raster of picture line 0; lines: picture lines 0 .. lines-1 show, the rest is
 #   black; column: pixel columns 0 .. column-1 are black (the sprite column).
-# standard: picture line y on raster 51 + y; raster 247, the last on which a bad line can be
-#   forced, shows line 196; lines 197-199 (rasters 248-250) black.
-# FLI: its data puts picture line y on raster 50 + y: line 0 above the display window (the
-#   viewer keeps the border open), line 197 on raster 247; lines 198-199 black.
-# The line viewers lose the three leftmost character columns to the forced bad lines and
-# cover them with black sprites.
+# standard and FLI: a bad line on every raster from 48 to 247, the first and the last on
+#   which one can be forced: picture line y on raster 48 + y, lines 0-2 above the display
+#   window (the viewers keep the border open); every other row is black, the open border
+#   included. They lose the three leftmost character columns to the forced bad lines and
+#   cover them with black sprites.
 DISPLAY = {
     'whole': {'first': 51, 'lines': 200, 'column': 0},
     'mask': {'first': 51, 'lines': 200, 'column': 0},
-    'standard': {'first': 51, 'lines': 197, 'column': 24},
-    'fli': {'first': 50, 'lines': 198, 'column': 24},
+    'standard': {'first': 48, 'lines': 200, 'column': 24},
+    'fli': {'first': 48, 'lines': 200, 'column': 24},
 }
-ABOVE = 4
-BELOW = 4
+# At least 4 border rows above and 8 below every viewer's picture lines: rasters 44-258.
+ABOVE = 7
+BELOW = 8
 MASK_FRAMES = 6     # the photo run's mask captures: each frame under both checkerboards
 
 

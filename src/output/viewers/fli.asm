@@ -8,7 +8,7 @@
 NTSC    = 0
         .endweak
 DATA    = $1a00 + NTSC * $100   ; the data follows the viewer: $1A00 PAL, $1B00 NTSC
-DELAY0  = 9                     ; loops between the raster 47 wait and step 0
+DELAY0  = 8                     ; loops between the raster 47 wait and step 0
 
 ; The first two stores of a step: STA abs on PAL; on NTSC STA abs,X with X = 0, one
 ; cycle longer each, the two extra cycles of NTSC's 65-cycle lines. A NOP would do the
@@ -49,39 +49,39 @@ irq_line39
         #stable_display
         lda #2
         sta cia2_pa
-        #wait_line 47           ; line 47: step 0 must reach raster 48 before its cycle 12
+        #wait_line 47           ; line 47: step 0 writes $D011 on raster 48's cycle 12
         ldx #DELAY0             ; 2 + 5 * DELAY0 - 1
 -       dex
         bne -
-        nop                     ; 0-3 cycles more here all work (x64sc, PAL and
-                                ; NTSC); the NOP's 2 sit inside that range.
+        nop                     ; x64sc: 1-3 cycles here work, PAL and NTSC; the middle.
                                 ; X = 0 from here on (the NTSC stores index with it)
 
 ; The line routine, one step per raster line: step n selects the bank of raster
 ; 48 + n, the screen for its pixel rows, and writes YSCROLL = n & 7, which makes
-; that raster line a bad line, so it fetches its colours from that bank and screen.
-; The screens by n mod 8: +$0000 (rows 6-7) for 0-1, +$0400 (rows 0-1) for 2-3,
-; +$0800 for 4-5, +$0C00 for 6-7: picture line y is on raster 50 + y.
+; that raster line a bad line, so it fetches its colours from that bank and screen:
+; picture line y is on raster 48 + y. The screens by n mod 8: +$0400 (rows 0-1) for
+; 0-1, +$0800 for 2-3, +$0C00 for 4-5, +$0000 (rows 6-7) for 6-7.
 ; (Cycles counted 1..63 PAL, 1..65 NTSC, as in the VIC-II timing diagrams. The bad
 ; line's cycles 12-54 are the same on both; NTSC's two extra cycles move the sprite
 ; fetches: sprites 0-2 one cycle later, 3-7 one cycle earlier.)
-; Rasters 48-49 (steps 0-1): YSCROLL written before the line's cycle 12, normal bad
-;   lines that stop the CPU and so put the routine in step with the beam. They show
-;   line 0's bitmap in the wrong colours, so they set the invalid mode (ECM + BMM:
-;   black) as well; the border no longer hides them (see step 200).
-; Raster 50 (step 2): early in its line too, a normal bad line that restarts the row
-;   counter: picture line 0, one line above the display window.
-; Rasters 51-247 (steps 3-199): YSCROLL written on cycle 14, just after the row
+; Raster 48 (step 0): YSCROLL 0 written on cycle 12 (the middle of the three that
+;   work), before the row counter check on 14: a normal bad line, which restarts the
+;   row counter for picture line 0. The bad line starts on the cycle after the write,
+;   so the CPU stops on the read right after it, as on every later line; an earlier
+;   write would let it run on and bring step 1 early, a write on 14 is too late.
+; Rasters 49-247 (steps 1-199): YSCROLL written on cycle 14, just after the row
 ;   counter check: the bad line starts late, the row counter keeps counting, and the
 ;   first three character columns get no colours (the sprites cover them). The CPU
 ;   is stopped in the next step's first LDA until cycle 55 and loses 5 cycles to the
 ;   sprite: PAL 40 + 5 + 18 = 63; NTSC 40 + 5 + 20 (STA abs,X) = 65. Raster 247 is
-;   the last one on which a bad line can be forced: picture line 197.
+;   the last one on which a bad line can be forced: picture line 199.
 ; Raster 248 (step 200): bank 3, screen +$0000, and $D011 = $70: the invalid mode,
 ;   black down to the next frame, with RSEL clear, so that the border's bottom
 ;   compare (raster 251 with RSEL set, 247 without) never matches: the vertical
-;   border stays open and raster 50 shows. Everything outside the picture lines is
-;   black anyway: invalid mode, idle state (no colours), or the black sprites.
+;   border stays open, and rasters 48-50, above the display window, show picture
+;   lines 0-2. The rest of the screen is black: invalid mode, idle state (no
+;   colours), or the black sprites.
+screens = [$18, $28, $38, $08]  ; $D018 for pixel rows 0-1, 2-3, 4-5, 6-7
 bank_ops := []                  ; addresses of the bank operands of steps 0-199
         .for n = 0, n < 201, n += 1
         .if n < 200
@@ -92,14 +92,12 @@ bank_ops ..= [* + 1]
         .endif
         #store cia2_pa          ; 4, NTSC 5
         .if n < 200
-        lda #((n & 7) >> 1) * $10 + $08 ; 2
+        lda #screens[(n & 7) >> 1] ; 2
         .else
         lda #$08
         .endif
         #store vic_mem          ; 4, NTSC 5   screen for the line's pixel rows
-        .if n < 2
-        lda #$78 + n            ; 2   black, but a bad line all the same
-        .elsif n < 200
+        .if n < 200
         lda #$38 + (n & 7)
         .else
         lda #$70                ;     black, RSEL clear: the border stays open
