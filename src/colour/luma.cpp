@@ -14,7 +14,8 @@ uint16_t luma(int r, int g, int b) {
 }
 
 uint16_t lumaOfRgb(uint32_t rgb) {
-  return luma(static_cast<int>(red(rgb)), static_cast<int>(green(rgb)), static_cast<int>(blue(rgb)));
+  return luma(static_cast<int>(red(rgb)), static_cast<int>(green(rgb)),
+              static_cast<int>(blue(rgb)));
 }
 
 }  // namespace peltrix

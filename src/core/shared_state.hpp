@@ -54,7 +54,7 @@ struct SharedState {
   std::vector<uint32_t> sourceRgb = std::vector<uint32_t>(kPixels, 0);
   std::vector<uint16_t> sourceLuma = std::vector<uint16_t>(kPixels, 16);
   int ditherLevel = kDefaultDitherLevel;
-  Tone tone;  // brightness, contrast, saturation, gamma, before the dither
+  Tone tone;                         // brightness, contrast, saturation, gamma, before the dither
   bool preparationDeferred = false;  // a dither change arrived while a job ran
 
   // Working tables, filled by "Process" and read-only while a job runs.
@@ -82,7 +82,7 @@ struct SharedState {
   std::array<uint8_t, kOutputBufferSize> outputBuffer{};
   DataForm outputForm = DataForm::NonFli;
   Palette outputPalette = kPalette;  // the palette it was made with
-  bool resultReady = false;  // "Save Raw" and "Save Prg" need it
+  bool resultReady = false;          // "Save Raw" and "Save Prg" need it
 };
 
 }  // namespace peltrix

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "frontends/gtk/main_window.hpp"
 #include "core/shared_state.hpp"
+#include "frontends/gtk/main_window.hpp"
 #include "frontends/window/window_commands.hpp"
 #include "xvfb_display.hpp"
 

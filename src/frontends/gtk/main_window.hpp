@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "frontends/gtk/control_layout.hpp"
 #include "core/shared_state.hpp"
+#include "frontends/gtk/control_layout.hpp"
 #include "frontends/window/window_dialogs.hpp"
 
 namespace peltrix::gui {
