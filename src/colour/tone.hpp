@@ -9,6 +9,16 @@
 
 namespace peltrix {
 
+// The ranges every face offers, in whole steps.
+struct ToneRange {
+  int low, high;
+  constexpr bool holds(int v) const { return v >= low && v <= high; }
+};
+inline constexpr ToneRange kBrightnessRange{-100, 100};
+inline constexpr ToneRange kContrastRange{-100, 100};
+inline constexpr ToneRange kSaturationRange{0, 200};
+inline constexpr ToneRange kGammaRange{20, 500};  // hundredths
+
 struct Tone {
   int brightness = 0;         // -100..100: percent of full scale added to each channel
   int contrast = 0;           // -100..100: percent steeper (or flatter) around mid-grey
@@ -17,6 +27,10 @@ struct Tone {
 
   bool neutral() const {
     return brightness == 0 && contrast == 0 && saturation == 100 && gammaHundredths == 100;
+  }
+  bool withinRanges() const {
+    return kBrightnessRange.holds(brightness) && kContrastRange.holds(contrast) &&
+           kSaturationRange.holds(saturation) && kGammaRange.holds(gammaHundredths);
   }
   bool operator==(const Tone&) const = default;
 };

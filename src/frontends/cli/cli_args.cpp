@@ -121,7 +121,8 @@ int parseDither(const std::string& text) {
 }
 
 // A whole number from `low` to `high`, with an optional sign, for a tone option.
-int parseToneValue(const std::string& option, const std::string& text, int low, int high) {
+int parseToneValue(const std::string& option, const std::string& text, ToneRange range) {
+  const int low = range.low, high = range.high;
   std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
   const bool digits = i < text.size() && text.size() - i <= 4 &&
                       std::all_of(text.begin() + static_cast<long>(i), text.end(),
@@ -148,7 +149,7 @@ int parseGamma(const std::string& text) {
     hundredths =
         std::stoi(whole) * 100 + (part.empty() ? 0 : std::stoi(part) * (part.size() == 1 ? 10 : 1));
   }
-  if (hundredths < 20 || hundredths > 500) {
+  if (!kGammaRange.holds(hundredths)) {
     throw UsageError("--gamma must be a number from 0.2 to 5 (at most two decimals), not '" + text +
                      "'");
   }
@@ -403,13 +404,13 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       r.lumaOnly = true;
       return true;
     case kBrightness:
-      r.tone.brightness = parseToneValue("brightness", value, -100, 100);
+      r.tone.brightness = parseToneValue("brightness", value, kBrightnessRange);
       return true;
     case kContrast:
-      r.tone.contrast = parseToneValue("contrast", value, -100, 100);
+      r.tone.contrast = parseToneValue("contrast", value, kContrastRange);
       return true;
     case kSaturation:
-      r.tone.saturation = parseToneValue("saturation", value, 0, 200);
+      r.tone.saturation = parseToneValue("saturation", value, kSaturationRange);
       return true;
     case kGamma:
       r.tone.gammaHundredths = parseGamma(value);

@@ -141,9 +141,7 @@ int peltrix_set_look(PageSession* s, int palette, int brightness, int contrast, 
   if (peltrix::jobRunning(s->state)) return kStatusRefused;
   const auto palettes = peltrix::builtinPalettes();
   const peltrix::Tone tone{brightness, contrast, saturation, gammaHundredths};
-  if (palette < 0 || palette >= static_cast<int>(palettes.size()) || tone.brightness < -100 ||
-      tone.brightness > 100 || tone.contrast < -100 || tone.contrast > 100 || tone.saturation < 0 ||
-      tone.saturation > 200 || tone.gammaHundredths < 20 || tone.gammaHundredths > 500) {
+  if (palette < 0 || palette >= static_cast<int>(palettes.size()) || !tone.withinRanges()) {
     s->message = "palette or tone out of range";
     return kStatusFailed;
   }
