@@ -8,6 +8,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -92,6 +93,11 @@ class WindowCommands : public ::testing::Test {
     };
     window.dialogs.showMessage = [this](const std::string& m) { messages.push_back(m); };
     window.dialogs.showAbout = [this] { ++aboutShown; };
+    window.dialogs.adjustTone = [this](const Tone& start,
+                                       const std::function<void(const Tone&)>& changed) {
+      toneAtStart = start;
+      for (const Tone& tone : toneMoves) changed(tone);
+    };
     applyInitialStates(window);
   }
 
@@ -132,6 +138,8 @@ class WindowCommands : public ::testing::Test {
   const fs::path folder = makeScratchFolder("peltrix-window-commands");
   std::string openAnswer, saveAnswer;
   int openAsked = 0, aboutShown = 0;
+  Tone toneAtStart{.brightness = 99};
+  std::vector<Tone> toneMoves;
   std::vector<SaveForm> saveAsked;
   std::vector<std::string> messages;
 };
@@ -280,6 +288,26 @@ TEST_F(WindowCommands, ADroppedFileOpensLikeOpenBitmapButNotDuringAJob) {
   onPictureDropped(window, png);
   EXPECT_EQ(window.sourceShown, 1);
   EXPECT_EQ(openAsked, 0) << "no dialog for a dropped file";
+}
+
+TEST_F(WindowCommands, PicturePaletteAndToneReachTheStateAndTheToneShowsAtOnce) {
+  onPaletteChosen(window, 1);
+  EXPECT_EQ(state.palette, builtinPalettes()[1].colours);
+  onPaletteChosen(window, kBuiltinPaletteCount);  // no such item
+  EXPECT_EQ(state.palette, builtinPalettes()[1].colours);
+
+  const Tone moved{.brightness = 10, .contrast = 20, .saturation = 90, .gammaHundredths = 150};
+  toneMoves = {moved, moved, Tone{.saturation = 201}};  // a repeat and an out-of-range tone
+  onAdjust(window);
+  EXPECT_TRUE(toneAtStart.neutral());
+  EXPECT_EQ(state.tone, moved);
+  EXPECT_EQ(window.sourceShown, 1);  // once per real change
+
+  toneMoves = {Tone{}};  // "Reset"
+  onAdjust(window);
+  EXPECT_EQ(toneAtStart, moved);
+  EXPECT_TRUE(state.tone.neutral());
+  EXPECT_EQ(window.sourceShown, 2);
 }
 
 TEST(WindowStartArguments, APictureTheOptionsAndWhatIsRefused) {

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "frontends/window/tone_sliders.hpp"
 #include "frontends/window/window_layout.hpp"
 
 namespace peltrix::testing {
@@ -53,6 +54,12 @@ TEST(WindowTable, OptionsSitInsideTheirGroupFramesInBothSkins) {
           << option << " in " << frame << (skin == Skin::Win32 ? " (Win32)" : " (GTK)");
     }
   }
+}
+
+TEST(WindowTable, ToneSlidersShowWholeStepsAndTheGammaWithTwoDecimals) {
+  EXPECT_EQ(toneValueText(kToneSliders[0], -5), "-5");
+  EXPECT_EQ(toneValueText(kToneSliders[3], 20), "0.20");
+  EXPECT_EQ(toneValueText(kToneSliders[3], 500), "5.00");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 // The values of the palette files Debian's vice package (3.7) ships in /usr/share/vice/C64;
 // pepto-pal's are the converter's own table, byte for byte.
-const std::array<NamedPalette, 3> kPalettes = {{
+const std::array<NamedPalette, kBuiltinPaletteCount> kPalettes = {{
     {"pepto-pal", "the converter's own table: pepto-pal.vpl, after Pepto's measurements", kPalette},
     {"colodore",
      "colodore.vpl, after colodore.com",

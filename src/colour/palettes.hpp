@@ -23,6 +23,7 @@ struct NamedPalette {
 };
 
 // The built-in palettes, the default (the converter's own table) first.
+inline constexpr int kBuiltinPaletteCount = 3;
 std::span<const NamedPalette> builtinPalettes();
 const NamedPalette* findPalette(std::string_view name);
 

@@ -67,4 +67,12 @@ uint32_t ToneMap::operator()(uint32_t rgb) const {
   return packRgb(static_cast<uint32_t>(r), static_cast<uint32_t>(g), static_cast<uint32_t>(b));
 }
 
+std::vector<uint32_t> tonedPixels(std::span<const uint32_t> rgb, const Tone& tone) {
+  if (tone.neutral()) return {rgb.begin(), rgb.end()};
+  const ToneMap map(tone);
+  std::vector<uint32_t> out(rgb.size());
+  std::transform(rgb.begin(), rgb.end(), out.begin(), map);
+  return out;
+}
+
 }  // namespace peltrix

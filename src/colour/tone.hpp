@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace peltrix {
 
@@ -46,5 +48,8 @@ class ToneMap {
   std::array<uint8_t, 256> channel_{};
   int saturation_ = 100;
 };
+
+// A picture's pixels with the tone applied, as the source views show them.
+std::vector<uint32_t> tonedPixels(std::span<const uint32_t> rgb, const Tone& tone);
 
 }  // namespace peltrix

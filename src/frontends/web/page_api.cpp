@@ -236,11 +236,8 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
   const peltrix::SharedState& state = s->state;
   if (view == kViewSource) {
     // The framed picture with the tone, before the dither.
-    const peltrix::ToneMap tone(state.tone);
-    const bool toned = !state.tone.neutral();
-    peltrix::web::toRgba(s->bytes, [&](int i) {
-      return toned ? tone(state.sourceImage.rgb[i]) : state.sourceImage.rgb[i];
-    });
+    const std::vector<uint32_t> shown = peltrix::tonedPixels(state.sourceImage.rgb, state.tone);
+    peltrix::web::toRgba(s->bytes, [&shown](int i) { return shown[i]; });
   } else if (view == kViewBlend) {
     peltrix::web::planeToRgba(s->bytes, state.preview.blend);
   } else if (view >= kViewFrame1 && view < kViewC64Frame1) {

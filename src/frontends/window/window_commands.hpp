@@ -31,7 +31,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, 
   setEnabled(w, id, on);  // greys a control out, or back
   setProgress(w, n);      // 0..25; larger values show a full bar
   refreshPreviews(w);     // the four preview arrays into their views
-  showSourcePicture(w);   // the source picture's top-left 320 x 200, undithered
+  showSourcePicture(w);   // the source picture's top-left 320 x 200 with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
 };
@@ -127,6 +127,30 @@ template <WindowSkin W>
 template <WindowSkin W>
 void onAbout(W& main) {
   main.dialogs.showAbout();
+}
+
+// A palette of the "Picture" menu chosen: the next "Process" aims at its colours; a running
+// job keeps the palette it started with.
+template <WindowSkin W>
+void onPaletteChosen(W& main, int palette) {
+  if (palette < 0 || palette >= kBuiltinPaletteCount) return;
+  main.state.palette = builtinPalettes()[palette].colours;
+}
+
+// A tone from the "Adjust…" dialog: the source view shows it at once, and the next
+// "Process" prepares the picture with it (a running job keeps the tone it started with).
+template <WindowSkin W>
+void onToneChanged(W& main, const Tone& tone) {
+  if (!tone.withinRanges() || tone == main.state.tone) return;
+  main.state.tone = tone;
+  showSourcePicture(main);
+}
+
+// "Adjust…": the tone dialog, starting at the current tone.
+template <WindowSkin W>
+void onAdjust(W& main) {
+  main.dialogs.adjustTone(main.state.tone,
+                          [&main](const Tone& tone) { onToneChanged(main, tone); });
 }
 
 // "Process": starts a job with the options shown now and the refresh timer; ignored while a

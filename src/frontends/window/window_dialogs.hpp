@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "colour/tone.hpp"
+
 namespace peltrix {
 
 // Which file a save command writes.
@@ -16,6 +18,10 @@ struct DialogHooks {
   std::function<std::string(SaveForm)> chooseSavePath;  // "" when cancelled
   std::function<void(const std::string&)> showMessage;  // a failure the user must know of
   std::function<void()> showAbout;
+  // "Adjust…": the tone sliders, starting at `start`; `changed` hears every move and
+  // "Reset", so the source view follows at once. Returns when the dialog is closed.
+  std::function<void(const Tone& start, const std::function<void(const Tone&)>& changed)>
+      adjustTone;
 };
 
 }  // namespace peltrix

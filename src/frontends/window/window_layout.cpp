@@ -100,13 +100,24 @@ const ControlRow& controlRow(ControlId id) {
   throw std::out_of_range("no control with this identifier");
 }
 
-const std::array<MenuSpec, kMenuItemCount> kMenuLayout = {{
-    {kOpenBitmapItem, "File", "Open Bitmap"},
-    {kSaveRawItem, "File", "Save Raw"},
-    {kSavePrgItem, "File", "Save Prg"},
-    {kExitItem, "File", "Exit"},
-    {kAboutItem, "About", "About"},
-}};
+const std::array<MenuSpec, kMenuItemCount>& menuLayout() {
+  static const std::array<MenuSpec, kMenuItemCount> layout = [] {
+    std::array<MenuSpec, kMenuItemCount> items{{
+        {kOpenBitmapItem, "File", "Open Bitmap"},
+        {kSaveRawItem, "File", "Save Raw"},
+        {kSavePrgItem, "File", "Save Prg"},
+        {kExitItem, "File", "Exit"},
+    }};
+    int n = 4;
+    for (int p = 0; p < kBuiltinPaletteCount; ++p) {
+      items[n++] = {paletteItem(p), "Picture", builtinPalettes()[p].name, true};
+    }
+    items[n++] = {kAdjustItem, "Picture", "Adjust\u2026", false, true};
+    items[n++] = {kAboutItem, "About", "About"};
+    return items;
+  }();
+  return layout;
+}
 
 const char* const kWindowTitle = "Peltrix Converter - written by the peltrix authors";
 

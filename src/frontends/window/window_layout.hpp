@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "colour/palettes.hpp"
+
 namespace peltrix {
 
 enum ControlId : int {
@@ -41,14 +43,26 @@ enum ControlId : int {
 };
 constexpr int kControlCount = 27;
 
+// The menu bar's items: "File" and "About" hold items 0-4; the "Picture" menu between them
+// holds one radio item per built-in palette, then "Adjust…".
 enum MenuItemId : int {
   kOpenBitmapItem = 0,
   kSaveRawItem = 1,
   kSavePrgItem = 2,
   kExitItem = 3,
   kAboutItem = 4,
+  kFirstPaletteItem = 5,  // item 5 + i chooses built-in palette i
+  kAdjustItem = kFirstPaletteItem + kBuiltinPaletteCount,
 };
-constexpr int kMenuItemCount = 5;
+constexpr int kMenuItemCount = kAdjustItem + 1;
+
+constexpr MenuItemId paletteItem(int palette) {
+  return static_cast<MenuItemId>(kFirstPaletteItem + palette);
+}
+// The built-in palette an item chooses, or -1.
+constexpr int paletteOfItem(int item) {
+  return item >= kFirstPaletteItem && item < kAdjustItem ? item - kFirstPaletteItem : -1;
+}
 
 enum class ControlKind {
   SunkenPictureView,
@@ -103,9 +117,11 @@ struct MenuSpec {
   MenuItemId id;
   const char* menuTitle;
   const char* itemText;
+  bool radio = false;            // one of a group of which exactly one is chosen
+  bool separatorBefore = false;  // a line above it
 };
-// The menu bar's items in order, grouped under their titles; no shortcuts, no separators.
-extern const std::array<MenuSpec, kMenuItemCount> kMenuLayout;
+// The menu bar's items in order, grouped under their titles; no shortcuts.
+const std::array<MenuSpec, kMenuItemCount>& menuLayout();
 
 constexpr int kClientWidth = 994;
 constexpr int kClientHeight = 580;
