@@ -195,6 +195,30 @@ TEST_F(DialogTest, AboutBoxIsModalWithOneOkButtonAndOneLine) {
   EXPECT_TRUE(answered);
 }
 
+TEST_F(DialogTest, AdjustDialogTellsEveryMoveResetsAndClosesWithOk) {
+  std::vector<Tone> told;
+  bool answered = false;
+  answerWhenShown([&](GtkWidget* dialog) {
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Adjust");
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+    EXPECT_EQ(gtk_range_get_value(adjustSlider(dialog, 0)), 30);  // where it started
+    gtk_range_set_value(adjustSlider(dialog, 3), 180);
+    EXPECT_STREQ(gtk_label_get_text(adjustValueLabel(dialog, 3)), "1.80");
+    gtk_dialog_response(GTK_DIALOG(dialog), kResetResponse);  // it stays open, reset
+    answerWhenShown([&](GtkWidget* same) {
+      EXPECT_EQ(gtk_range_get_value(adjustSlider(same, 0)), 0);
+      EXPECT_STREQ(gtk_label_get_text(adjustValueLabel(same, 3)), "1.00");
+      answered = true;
+      gtk_dialog_response(GTK_DIALOG(same), GTK_RESPONSE_OK);
+    });
+  });
+  runAdjustDialog(nullptr, Tone{.brightness = 30}, [&](const Tone& t) { told.push_back(t); });
+  ASSERT_TRUE(answered);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.front(), (Tone{.brightness = 30, .gammaHundredths = 180}));
+  EXPECT_TRUE(told.back().neutral());
+}
+
 TEST_F(DialogTest, MessageBoxShowsTheTextModally) {
   GtkWidget* box = createMessageBox(nullptr, "photo.jpg: not a picture");
   EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(box)));

@@ -5,10 +5,12 @@
 #include <gtk/gtk.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
 #include "core/job.hpp"
+#include "frontends/gtk/dialogs.hpp"
 #include "output/writers.hpp"
 #include "window_fixture.hpp"
 
@@ -121,6 +123,32 @@ TEST_F(WindowTest, OpeningAPictureShowsItUndithered) {
   }
   // The dithered arrays differ from what the view shows (level 2 darkens most pixels).
   EXPECT_NE(state->sourceRgb, state->sourceImage.rgb);
+}
+
+TEST_F(WindowTest, ThePictureMenuChoosesThePaletteAndAdjustShowsTheToneAtOnce) {
+  choose(paletteItem(2));
+  EXPECT_EQ(state->palette, builtinPalettes()[2].colours);
+  EXPECT_FALSE(
+      gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window->menuItems[paletteItem(0)])));
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(window->menuItems[paletteItem(0)]), TRUE);
+  EXPECT_EQ(state->palette, kPalette);
+
+  const fs::path png = writePatternPng(scratchDir());
+  ASSERT_TRUE(openPictureFromPath(*window, png.string()));
+  // The real dialog, its contrast slider moved as a drag would.
+  window->dialogs.adjustTone = [&](const Tone& start,
+                                   const std::function<void(const Tone&)>& changed) {
+    GtkWidget* dialog = gui::createAdjustDialog(GTK_WINDOW(window->window), start, changed);
+    gtk_range_set_value(gui::adjustSlider(dialog, 1), 40);
+    gtk_widget_destroy(dialog);
+  };
+  choose(kAdjustItem);
+  EXPECT_EQ(state->tone, (Tone{.contrast = 40}));
+  const ToneMap toned(state->tone);
+  GdkPixbuf* source = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kSourceView]));
+  for (int x : {0, 5, 160, 319}) {
+    EXPECT_EQ(shownAt(source, x, 7), toned(kPalette[(x * 7 + 7) % 16])) << x;
+  }
 }
 
 TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {

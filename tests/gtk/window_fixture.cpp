@@ -28,6 +28,7 @@ void WindowTest::SetUp() {
           },
       .showMessage = [this](const std::string& text) { dialogs.messages.push_back(text); },
       .showAbout = [this] { ++dialogs.aboutShown; },
+      .adjustTone = [](const Tone&, const std::function<void(const Tone&)>&) {},
   };
   ASSERT_TRUE(pumpUntil([&] { return GTK_WIDGET_MAPPED(window->window); }, 20))
       << "the main window was never mapped";

@@ -113,12 +113,14 @@ TEST_F(WindowTest, ResizingTheWindowMovesNoControl) {
   }
 }
 
-TEST_F(WindowTest, MenuHoldsItsFiveItemsWithoutShortcutsOrSeparators) {
+TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   GList* titles = gtk_container_get_children(GTK_CONTAINER(window->menuBar));
-  ASSERT_EQ(g_list_length(titles), 2u);
-  const char* expectedTitles[] = {"File", "About"};
+  ASSERT_EQ(g_list_length(titles), 3u);
+  const char* expectedTitles[] = {"File", "Picture", "About"};
   const std::vector<std::vector<std::string>> expectedItems = {
-      {"Open Bitmap", "Save Raw", "Save Prg", "Exit"}, {"About"}};
+      {"Open Bitmap", "Save Raw", "Save Prg", "Exit"},
+      {"pepto-pal", "colodore", "community-colors", "-", "Adjust\u2026"},
+      {"About"}};
   int n = 0;
   for (GList* t = titles; t != nullptr; t = t->next, ++n) {
     GtkMenuItem* title = GTK_MENU_ITEM(t->data);
@@ -130,7 +132,10 @@ TEST_F(WindowTest, MenuHoldsItsFiveItemsWithoutShortcutsOrSeparators) {
     GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
     std::vector<std::string> texts;
     for (GList* i = items; i != nullptr; i = i->next) {
-      EXPECT_FALSE(GTK_IS_SEPARATOR_MENU_ITEM(i->data));
+      if (GTK_IS_SEPARATOR_MENU_ITEM(i->data)) {
+        texts.push_back("-");
+        continue;
+      }
       GtkWidget* label = gtk_bin_get_child(GTK_BIN(i->data));
       texts.push_back(gtk_label_get_text(GTK_LABEL(label)));
       // No key is bound to the item.
@@ -140,11 +145,18 @@ TEST_F(WindowTest, MenuHoldsItsFiveItemsWithoutShortcutsOrSeparators) {
     g_list_free(items);
   }
   g_list_free(titles);
-  // The items are reachable by identifier in the same order.
-  const char* byId[] = {"Open Bitmap", "Save Raw", "Save Prg", "Exit", "About"};
+  // The items are reachable by identifier.
+  const char* byId[] = {"Open Bitmap", "Save Raw", "Save Prg",         "Exit",        "About",
+                        "pepto-pal",   "colodore", "community-colors", "Adjust\u2026"};
   for (int id = 0; id < kMenuItemCount; ++id) {
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);
+  }
+  // The palettes are one radio group, the default chosen.
+  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
+    GtkWidget* item = window->menuItems[paletteItem(p)];
+    ASSERT_TRUE(GTK_IS_RADIO_MENU_ITEM(item));
+    EXPECT_EQ(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)), p == 0) << p;
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <glib.h>
 
+#include <array>
+
+#include "frontends/window/tone_sliders.hpp"
+
 namespace peltrix::gui {
 
 namespace {
@@ -42,6 +46,27 @@ std::string runChooser(GtkWidget* chooser) {
   }
   finish(chooser);
   return path;
+}
+
+// What the tone dialog keeps beside its widgets.
+struct AdjustParts {
+  std::array<GtkWidget*, kToneSliders.size()> sliders{}, values{};
+  std::function<void(const Tone&)> changed;
+};
+
+AdjustParts& partsOf(GtkWidget* dialog) {
+  return *static_cast<AdjustParts*>(g_object_get_data(G_OBJECT(dialog), "peltrix-adjust"));
+}
+
+void sliderMoved(GtkRange*, gpointer data) {
+  auto& parts = *static_cast<AdjustParts*>(data);
+  Tone tone;
+  for (size_t i = 0; i < kToneSliders.size(); ++i) {
+    const int value = static_cast<int>(gtk_range_get_value(GTK_RANGE(parts.sliders[i])));
+    tone.*kToneSliders[i].field = value;
+    gtk_label_set_text(GTK_LABEL(parts.values[i]), toneValueText(kToneSliders[i], value).c_str());
+  }
+  parts.changed(tone);
 }
 
 }  // namespace
@@ -85,6 +110,57 @@ GtkWidget* createAboutBox(GtkWindow* parent) {
   return box;
 }
 
+GtkWidget* createAdjustDialog(GtkWindow* parent, const Tone& start,
+                              std::function<void(const Tone&)> changed) {
+  GtkWidget* dialog =
+      gtk_dialog_new_with_buttons("Adjust", parent, GTK_DIALOG_MODAL, "Reset", kResetResponse,
+                                  GTK_STOCK_OK, GTK_RESPONSE_OK, nullptr);
+  gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+  auto* parts = new AdjustParts{.changed = std::move(changed)};
+  g_object_set_data_full(
+      G_OBJECT(dialog), "peltrix-adjust", parts,
+      +[](gpointer p) { delete static_cast<AdjustParts*>(p); });
+
+  GtkWidget* table = gtk_table_new(kToneSliders.size(), 3, FALSE);
+  gtk_container_set_border_width(GTK_CONTAINER(table), 8);
+  gtk_table_set_col_spacings(GTK_TABLE(table), 8);
+  for (guint i = 0; i < kToneSliders.size(); ++i) {
+    const ToneSlider& s = kToneSliders[i];
+    GtkWidget* label = gtk_label_new(s.label);
+    gtk_misc_set_alignment(GTK_MISC(label), 0, 0.5);
+    GtkWidget* slider = gtk_hscale_new_with_range(s.range.low, s.range.high, 1);
+    gtk_scale_set_draw_value(GTK_SCALE(slider), FALSE);
+    gtk_range_set_value(GTK_RANGE(slider), start.*s.field);
+    gtk_widget_set_size_request(slider, 240, -1);
+    const int value = start.*s.field;
+    GtkWidget* text = gtk_label_new(toneValueText(s, value).c_str());
+    gtk_label_set_width_chars(GTK_LABEL(text), 5);
+    gtk_misc_set_alignment(GTK_MISC(text), 1, 0.5);
+    gtk_table_attach(GTK_TABLE(table), label, 0, 1, i, i + 1, GTK_FILL, GTK_FILL, 0, 2);
+    gtk_table_attach(GTK_TABLE(table), slider, 1, 2, i, i + 1,
+                     GtkAttachOptions(GTK_EXPAND | GTK_FILL), GTK_FILL, 0, 2);
+    gtk_table_attach(GTK_TABLE(table), text, 2, 3, i, i + 1, GTK_FILL, GTK_FILL, 0, 2);
+    parts->sliders[i] = slider;
+    parts->values[i] = text;
+  }
+  // Connected once every slider exists: each move reads all four.
+  for (GtkWidget* slider : parts->sliders) {
+    g_signal_connect(slider, "value-changed", G_CALLBACK(sliderMoved), parts);
+  }
+  gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), table, TRUE, TRUE,
+                     0);
+  gtk_widget_show_all(table);
+  return dialog;
+}
+
+GtkRange* adjustSlider(GtkWidget* adjustDialog, int slider) {
+  return GTK_RANGE(partsOf(adjustDialog).sliders.at(slider));
+}
+
+GtkLabel* adjustValueLabel(GtkWidget* adjustDialog, int slider) {
+  return GTK_LABEL(partsOf(adjustDialog).values.at(slider));
+}
+
 std::string runOpenDialog(GtkWindow* parent) {
   return runChooser(createOpenDialog(parent));
 }
@@ -103,6 +179,20 @@ void runAboutBox(GtkWindow* parent) {
   GtkWidget* box = createAboutBox(parent);
   runModal(box);
   finish(box);
+}
+
+void runAdjustDialog(GtkWindow* parent, const Tone& start,
+                     const std::function<void(const Tone&)>& changed, const GdkPoint* at) {
+  GtkWidget* dialog = createAdjustDialog(parent, start, changed);
+  if (at != nullptr) gtk_window_move(GTK_WINDOW(dialog), at->x, at->y);
+  while (runModal(dialog) == kResetResponse) {
+    g_object_unref(dialog);  // runModal's reference, taken again on the next round
+    const Tone neutral;
+    for (size_t i = 0; i < kToneSliders.size(); ++i) {
+      gtk_range_set_value(adjustSlider(dialog, i), neutral.*kToneSliders[i].field);
+    }
+  }
+  finish(dialog);
 }
 
 }  // namespace peltrix::gui

@@ -198,7 +198,7 @@ void refreshPreviews(MainWindow& main) {
 }
 
 void showSourcePicture(MainWindow& main) {
-  drawRgbPicture(main.state.sourceImage.rgb, main.sourcePicture);
+  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.tone), main.sourcePicture);
   gtk_widget_queue_draw(main.controls[kSourceView]);
 }
 

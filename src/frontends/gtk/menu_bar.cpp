@@ -8,7 +8,8 @@ GtkWidget* buildMenuBar(MainWindow& main) {
   GtkWidget* bar = gtk_menu_bar_new();
   GtkWidget* currentMenu = nullptr;
   const char* currentTitle = nullptr;
-  for (const MenuSpec& item : kMenuLayout) {
+  GSList* radioGroup = nullptr;
+  for (const MenuSpec& item : menuLayout()) {
     if (currentTitle == nullptr || std::strcmp(currentTitle, item.menuTitle) != 0) {
       GtkWidget* title = gtk_menu_item_new_with_label(item.menuTitle);
       currentMenu = gtk_menu_new();
@@ -16,7 +17,17 @@ GtkWidget* buildMenuBar(MainWindow& main) {
       gtk_menu_shell_append(GTK_MENU_SHELL(bar), title);
       currentTitle = item.menuTitle;
     }
-    GtkWidget* entry = gtk_menu_item_new_with_label(item.itemText);
+    if (item.separatorBefore) {
+      gtk_menu_shell_append(GTK_MENU_SHELL(currentMenu), gtk_separator_menu_item_new());
+    }
+    GtkWidget* entry = nullptr;
+    if (item.radio) {
+      // The first of the group starts chosen, as the default palette is first.
+      entry = gtk_radio_menu_item_new_with_label(radioGroup, item.itemText);
+      radioGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(entry));
+    } else {
+      entry = gtk_menu_item_new_with_label(item.itemText);
+    }
     gtk_menu_shell_append(GTK_MENU_SHELL(currentMenu), entry);
     main.menuItems[item.id] = entry;
   }

@@ -32,6 +32,15 @@ void exitItem(MainWindow& main) {
   onExit(main);
 }
 
+// A radio item reports both the palette it leaves and the one chosen; only the chosen counts.
+void paletteToggled(GtkCheckMenuItem* item, gpointer data) {
+  if (!gtk_check_menu_item_get_active(item)) return;
+  auto& main = *static_cast<MainWindow*>(data);
+  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
+    if (main.menuItems[paletteItem(p)] == GTK_WIDGET(item)) onPaletteChosen(main, p);
+  }
+}
+
 // A dropped file opens once the drop is over: a message about a broken picture must not
 // hold up the program the file was dragged from.
 struct Drop {
@@ -66,6 +75,10 @@ void connectSignals(MainWindow& main) {
   connect<savePrgItem>(main, main.menuItems[kSavePrgItem], "activate");
   connect<exitItem>(main, main.menuItems[kExitItem], "activate");
   connect<onAbout<MainWindow>>(main, main.menuItems[kAboutItem], "activate");
+  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
+    g_signal_connect(main.menuItems[paletteItem(p)], "toggled", G_CALLBACK(paletteToggled), &main);
+  }
+  connect<onAdjust<MainWindow>>(main, main.menuItems[kAdjustItem], "activate");
 
   connect<onProcess<MainWindow>>(main, main.controls[kProcessButton], "clicked");
   connect<onStop<MainWindow>>(main, main.controls[kStopButton], "clicked");
@@ -97,6 +110,17 @@ DialogHooks realDialogs(MainWindow& main) {
           },
       .showMessage = [parent](const std::string& text) { runMessageBox(parent, text); },
       .showAbout = [parent] { runAboutBox(parent); },
+      .adjustTone =
+          [&main, parent](const Tone& start, const std::function<void(const Tone&)>& changed) {
+            // Over the blend view, which changes only at "Process", so the source view shows.
+            GtkWidget* view = main.controls[kBlendView];
+            GdkPoint at{view->allocation.x, view->allocation.y};
+            gint x = 0, y = 0;
+            gdk_window_get_origin(gtk_widget_get_parent_window(view), &x, &y);
+            at.x += x;
+            at.y += y;
+            runAdjustDialog(parent, start, changed, &at);
+          },
   };
 }
 

@@ -5,8 +5,9 @@
 
 namespace peltrix::gui {
 
-// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit") and "About" ("About"); no
-// shortcuts, no separators. Fills main.menuItems.
+// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes as radio
+// items, the default chosen, then "Adjust…") and "About" ("About"); no shortcuts. Fills
+// main.menuItems.
 GtkWidget* buildMenuBar(MainWindow& main);
 
 // Connects the menu items, the controls with commands and the close box to their handlers.
