@@ -14,9 +14,11 @@
 #include <memory>
 
 #include "colour/picture.hpp"
+#include "colour/tone.hpp"
 #include "core/shared_state.hpp"
 #include "driven_window.hpp"
 #include "frontends/win32/main_window.hpp"
+#include "frontends/win32/resource_ids.h"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::testing {
@@ -194,6 +196,43 @@ TEST_F(WindowCommandsTest, OptionsAndNonAsciiFoldersReachTheSavedFiles) {
   EXPECT_EQ(fileBytes(folder / L"Stra\u00dfe.raw").size(), 27648u);
   EXPECT_TRUE(fileBytes(folder / L"Stra\u00dfe.raw") == fileBytes(folder / L"cli.raw"));
   EXPECT_TRUE(fileBytes(folder / L"Stra\u00dfe.prg") == fileBytes(folder / L"cli.prg"));
+}
+
+TEST_F(WindowCommandsTest, ThePaletteAndTheAdjustedToneReachTheSourceViewAndTheSavedFiles) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  convert({L"--palette", L"colodore", L"--contrast", L"40"}, photo,
+          {scratch / "cli.raw", scratch / "cli.prg"}, scratch.path());
+  start(scratch.path(), {photo.wstring()});
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+  ASSERT_TRUE(peltrix->choose(paletteItem(1)));
+
+  EXPECT_FALSE(peltrix->choose(kAdjustItem, 1)) << "no dialog was opened";
+  HWND adjust = peltrix->waitForDialog(L"Adjust");
+  ASSERT_NE(adjust, nullptr);
+  EXPECT_EQ(textOf(GetDlgItem(adjust, PELTRIX_TONE_LABEL + 1)), L"Contrast");
+  EXPECT_EQ(textOf(GetDlgItem(adjust, PELTRIX_TONE_VALUE + 3)), L"1.00");
+  HWND brightness = GetDlgItem(adjust, PELTRIX_TONE_SLIDER);
+  EXPECT_EQ(SendMessageW(brightness, TBM_GETRANGEMIN, 0, 0), -100);
+  EXPECT_EQ(SendMessageW(brightness, TBM_GETRANGEMAX, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(brightness, TBM_GETPOS, 0, 0), 0);
+  HWND contrast = GetDlgItem(adjust, PELTRIX_TONE_SLIDER + 1);
+  SendMessageW(contrast, TBM_SETPOS, TRUE, 39);
+  SendMessageW(contrast, WM_KEYDOWN, VK_RIGHT, 0);  // one step up, as the arrow key moves it
+  EXPECT_TRUE(
+      eventually([&] { return textOf(GetDlgItem(adjust, PELTRIX_TONE_VALUE + 1)) == L"40"; }, 5));
+  ASSERT_TRUE(shows(kSourceView, tonedPixels(pictureOf(photo), Tone{.contrast = 40})));
+  peltrix->pressButton(adjust, IDOK);
+
+  peltrix->click(kProcessButton);
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr) << "the result never became saveable";
+  peltrix->answerFileDialog(save, (scratch / "window.raw").wstring());
+  peltrix->answerFileDialog(fileDialog(kSavePrgItem, L"Select file to save"),
+                            (scratch / "window.prg").wstring());
+  ASSERT_TRUE(eventually([&] { return fs::exists(scratch / "window.prg"); }, 20));
+  EXPECT_TRUE(fileBytes(scratch / "window.raw") == fileBytes(scratch / "cli.raw"));
+  EXPECT_TRUE(fileBytes(scratch / "window.prg") == fileBytes(scratch / "cli.prg"));
 }
 
 TEST_F(WindowCommandsTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {

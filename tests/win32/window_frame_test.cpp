@@ -11,6 +11,8 @@
 #include <cwctype>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "colour/picture.hpp"
 #include "driven_window.hpp"
@@ -393,36 +395,50 @@ TEST_F(WindowFrameTest, TheProgramAndItsWindowCarryTheFiftyPixelIcon) {
       << "the title bar does not show the program's icon";
 }
 
-TEST(WindowMenu, HoldsItsFiveItemsWithoutShortcutsOrSeparators) {
+TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksTheChosenPalette) {
   // The menu the window is built with, inspected in this process: Windows keeps a menu's
   // items with the process that made it.
   HMENU bar = win32::buildMenu();
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 2);
-  const wchar_t* titles[] = {L"File", L"About"};
-  const std::vector<std::vector<std::wstring>> items = {
-      {L"Open Bitmap", L"Save Raw", L"Save Prg", L"Exit"}, {L"About"}};
-  int id = 0;
-  for (int t = 0; t < 2; ++t) {
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
+  const wchar_t* titles[] = {L"File", L"Picture", L"About"};
+  // Identifier and text of each item; a separator is 0 and "-".
+  const std::vector<std::vector<std::pair<UINT, std::wstring>>> items = {
+      {{0, L"Open Bitmap"}, {1, L"Save Raw"}, {2, L"Save Prg"}, {3, L"Exit"}},
+      {{5, L"pepto-pal"},
+       {6, L"colodore"},
+       {7, L"community-colors"},
+       {0, L"-"},
+       {8, L"Adjust\u2026"}},
+      {{4, L"About"}}};
+  for (int t = 0; t < 3; ++t) {
     wchar_t text[64] = L"";
     GetMenuStringW(bar, t, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, titles[t]);
     HMENU menu = GetSubMenu(bar, t);
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu), int(items[t].size()));
-    for (int i = 0; i < GetMenuItemCount(menu); ++i, ++id) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
       MENUITEMINFOW info{};
       info.cbSize = sizeof info;
-      info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+      info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
+      text[0] = L'\0';
       info.dwTypeData = text;
       info.cch = 64;
       ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &info));
-      EXPECT_FALSE(info.fType & MFT_SEPARATOR);
-      EXPECT_EQ(info.wID, UINT(id));
+      const std::wstring shown = (info.fType & MFT_SEPARATOR) ? L"-" : text;
+      EXPECT_EQ(info.wID, items[t][i].first);
       // No accelerator text after a tab, no mnemonic.
-      EXPECT_EQ(std::wstring(text), items[t][i]);
+      EXPECT_EQ(shown, items[t][i].second);
+      if (t == 1 && i < kBuiltinPaletteCount) {
+        EXPECT_TRUE(info.fType & MFT_RADIOCHECK) << i;
+        EXPECT_EQ((info.fState & MFS_CHECKED) != 0, i == 0) << i;
+      }
     }
   }
+  win32::markPalette(bar, 2);
+  EXPECT_EQ(GetMenuState(bar, paletteItem(0), MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(GetMenuState(bar, paletteItem(2), MF_BYCOMMAND) & MF_CHECKED, 0u);
   DestroyMenu(bar);
 }
 

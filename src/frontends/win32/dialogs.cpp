@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "frontends/win32/adjust_dialog.hpp"
 #include "frontends/win32/window_parts.hpp"
 #include "frontends/window/window_layout.hpp"
 #include "platform/text_windows.hpp"
@@ -81,6 +82,7 @@ void runAboutBox(HWND owner) {
 
 DialogHooks realDialogs(MainWindow& main) {
   HWND owner = main.window;
+  HINSTANCE instance = main.instance;
   return DialogHooks{
       .chooseOpenPath = [owner] { return runOpenDialog(owner); },
       .chooseSavePath =
@@ -89,6 +91,10 @@ DialogHooks realDialogs(MainWindow& main) {
           },
       .showMessage = [owner](const std::string& text) { runMessageBox(owner, text); },
       .showAbout = [owner] { runAboutBox(owner); },
+      .adjustTone =
+          [instance, owner](const Tone& start, const std::function<void(const Tone&)>& changed) {
+            runAdjustDialog(instance, owner, start, changed);
+          },
   };
 }
 

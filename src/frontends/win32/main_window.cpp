@@ -313,7 +313,7 @@ void refreshPreviews(MainWindow& main) {
 }
 
 void showSourcePicture(MainWindow& main) {
-  drawRgbPicture(main.state.sourceImage.rgb, main.sourcePicture);
+  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.tone), main.sourcePicture);
   InvalidateRect(main.controls[kSourceView], nullptr, FALSE);
 }
 

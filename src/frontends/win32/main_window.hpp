@@ -87,7 +87,8 @@ void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a f
 
 // Copies the four preview arrays into the blend and frame pictures and shows them.
 void refreshPreviews(MainWindow& main);
-// Shows the top-left 320 x 200 of the source picture, undithered, in the source view.
+// Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
+// view.
 void showSourcePicture(MainWindow& main);
 // Timer 1 at the window's period (4000 ms): false (and the reason) if Windows refuses.
 // Stopping it is allowed from inside its own tick.

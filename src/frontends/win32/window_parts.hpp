@@ -10,9 +10,12 @@ namespace peltrix::win32 {
 // items, control notifications, the refresh timer and the close box to the handlers.
 void registerWindowClass(HINSTANCE instance);
 
-// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit") and "About" ("About"), each item's
-// identifier its menu item identifier; no shortcuts, no separators. nullptr on failure.
+// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes as radio
+// items, the default marked, then "Adjust…") and "About" ("About"), each item's identifier
+// its menu item identifier; no shortcuts. nullptr on failure.
 HMENU buildMenu();
+// Moves the radio mark of the "Picture" menu to built-in palette `palette`.
+void markPalette(HMENU bar, int palette);
 
 // The real modal dialogs, owned by the main window.
 DialogHooks realDialogs(MainWindow& main);

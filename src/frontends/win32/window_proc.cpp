@@ -46,6 +46,15 @@ void onMenuItem(MainWindow& main, int item) {
     case kAboutItem:
       onAbout(main);
       break;
+    case kAdjustItem:
+      onAdjust(main);
+      break;
+    default:
+      if (const int palette = paletteOfItem(item); palette >= 0) {
+        onPaletteChosen(main, palette);
+        markPalette(main.menu, palette);
+      }
+      break;
   }
 }
 
