@@ -8,6 +8,7 @@
 // which the command line keeps within 5 ms in every mode. Both run on one worker, so that
 // load on the machine's other core (these machines are shared) does not blur the comparison;
 // what the command line adds around the job does not depend on the number of workers.
+// "fli_colodore_toned" is "fli" with another palette and a tone, which must cost no more.
 // "batch/five_photos": the five shared photos converted by one batch, one SharedState.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -36,12 +37,18 @@ const std::string kPhotos = std::string(PELTRIX_SHARED_DIR) + "/testdata/";
 struct Mode {
   const char* name;
   bool fli, superFlicker, luma;
+  const char* palette = "pepto-pal";
+  Tone tone{};
 };
 
 const Mode kModes[] = {
-    {"standard", false, false, false},     {"fli", true, false, false},
-    {"superflicker", false, true, false},  {"fli_superflicker", true, true, false},
-    {"standard_luma", false, false, true}, {"fli_luma", true, false, true},
+    {"standard", false, false, false},
+    {"fli", true, false, false},
+    {"superflicker", false, true, false},
+    {"fli_superflicker", true, true, false},
+    {"standard_luma", false, false, true},
+    {"fli_luma", true, false, true},
+    {"fli_colodore_toned", true, false, false, "colodore", {-5, 25, 130, 120}},
 };
 
 // A scratch folder of the benchmark's own.
@@ -59,6 +66,8 @@ Request requestFor(const Mode& mode) {
   r.job.fli = mode.fli;
   r.job.superFlicker = mode.superFlicker;
   r.lumaOnly = mode.luma;
+  r.palette = loadPalette(mode.palette);
+  r.tone = mode.tone;
   return r;
 }
 
@@ -82,6 +91,8 @@ void singleRun(benchmark::State& st, const Mode* mode) {
     // The engine alone, on the picture the previous whole run loaded.
     if (!openPicture(*state, photo).ok()) st.SkipWithError("cannot load the photo");
     state->lumaOnly.store(r.lumaOnly);
+    state->palette = r.palette;
+    state->tone = r.tone;
     Clock::time_point start = Clock::now();
     startJob(*state, r.job);
     while (!waitForJob(*state, rowsDone(*state), std::chrono::seconds(10))) {
