@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli_fixture.hpp"
+#include "colour/palettes.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
 

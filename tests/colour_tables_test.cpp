@@ -6,6 +6,7 @@
 #include <set>
 
 #include "colour/luma.hpp"
+#include "colour/palettes.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
 

@@ -207,11 +207,16 @@ inline Bytes encodePng(const PngOptions& o, const std::function<Bytes(int y)>& r
                  nullptr);
   if (o.greyTransparent) png_set_tRNS(png, info, nullptr, 0, &o.transparent);
   png_write_info(png, info);
-  std::vector<Bytes> rows;
-  for (int y = 0; y < o.height; ++y) rows.push_back(row(y));
-  std::vector<png_bytep> pointers;
-  for (auto& r : rows) pointers.push_back(r.data());
-  png_write_image(png, pointers.data());
+  if (o.interlaced) {
+    std::vector<Bytes> rows;
+    for (int y = 0; y < o.height; ++y) rows.push_back(row(y));
+    std::vector<png_bytep> pointers;
+    for (auto& r : rows) pointers.push_back(r.data());
+    png_write_image(png, pointers.data());
+  } else {
+    // A row at a time, none of the picture held whole: the largest test pictures need it.
+    for (int y = 0; y < o.height; ++y) png_write_row(png, row(y).data());
+  }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return out;
@@ -317,6 +322,29 @@ inline Bytes bmpRows(int width, int height, int bitsPerPixel, bool topDown,
       }
     }
   }
+  return out;
+}
+
+struct LosslessPicture {
+  const char* label;
+  Bytes bytes;
+};
+
+// The same 700 x 500 picture in the lossless layouts every decoder path reads: PNG, interlaced
+// PNG, and 24-bit BMP stored bottom-up and top-down.
+inline std::vector<LosslessPicture> losslessPictures(const PixelFn& f) {
+  constexpr int w = 700, h = 500;
+  std::vector<LosslessPicture> out;
+  out.push_back({"png", encodeRgbPng(w, h, f)});
+  out.push_back({"interlaced png", encodeRgbPng(w, h, f, true)});
+  BmpBuilder bottomUp;
+  bottomUp.width = w, bottomUp.height = h;
+  bottomUp.pixels = bmpRows(w, h, 24, false, f);  // stored blue, green, red: an RGB value
+  out.push_back({"bmp bottom-up", bottomUp.build()});
+  BmpBuilder topDown = bottomUp;
+  topDown.height = -h;
+  topDown.pixels = bmpRows(w, h, 24, true, f);
+  out.push_back({"bmp top-down", topDown.build()});
   return out;
 }
 

@@ -49,28 +49,6 @@ Bytes rle8Rows(int width, int height, const std::function<uint8_t(int x, int y)>
   return out;
 }
 
-struct LosslessPicture {
-  const char* label;
-  Bytes bytes;
-};
-
-// The same 700 x 500 picture in every lossless layout the decoders handle differently.
-std::vector<LosslessPicture> losslessPictures(const PixelFn& f) {
-  constexpr int w = 700, h = 500;
-  std::vector<LosslessPicture> out;
-  out.push_back({"png", encodeRgbPng(w, h, f)});
-  out.push_back({"interlaced png", encodeRgbPng(w, h, f, true)});
-  BmpBuilder bottomUp;
-  bottomUp.width = w, bottomUp.height = h;
-  bottomUp.pixels = bmpRows(w, h, 24, false, f);  // stored blue, green, red: an RGB value
-  out.push_back({"bmp bottom-up", bottomUp.build()});
-  BmpBuilder topDown = bottomUp;
-  topDown.height = -h;
-  topDown.pixels = bmpRows(w, h, 24, true, f);
-  out.push_back({"bmp top-down", topDown.build()});
-  return out;
-}
-
 TEST(PictureKeep, AWindowAnywhereHoldsThePicturesOwnPixelsAndBlackPastItsEdges) {
   struct Window {
     uint32_t left, top;

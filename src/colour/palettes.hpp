@@ -42,6 +42,6 @@ Palette parseVpl(std::string_view text);
 Palette loadPalette(const std::string& nameOrPath);
 
 // C64 colour index of an RGB value that is an entry of `palette`, or -1.
-int paletteIndex(uint32_t rgb, const Palette& palette);
+int paletteIndex(uint32_t rgb, const Palette& palette = kPalette);
 
 }  // namespace peltrix

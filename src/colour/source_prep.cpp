@@ -16,12 +16,11 @@ constexpr int kDitherShift[4] = {8, 2, 1, 0};
 void prepareSource(const SourcePicture& picture, int ditherLevel, uint32_t* rgb, uint16_t* luma,
                    const Tone& tone) {
   const int shift = kDitherShift[std::clamp(ditherLevel, 0, 3)];
-  const bool toned = !tone.neutral();
-  const ToneMap map(tone);
+  const ToneMap map(tone);  // neutral: every value as it is
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       const int i = y * kWidth + x;
-      const uint32_t c = toned ? map(picture.rgb[i]) : picture.rgb[i];
+      const uint32_t c = map(picture.rgb[i]);
       // The dither only darkens: one value off all three channels, clamped at 0.
       const int d = static_cast<int>(kDitherMatrix[(y & 7) * 8 + (x & 7)] >> shift);
       const int r = std::max(static_cast<int>(red(c)) - d, 0);

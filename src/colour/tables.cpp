@@ -65,11 +65,4 @@ const std::array<uint32_t, 64> kDitherMatrix = {
     63, 31, 55, 23, 61, 29, 53, 21,  //
 };
 
-int paletteIndex(uint32_t rgb) {
-  for (int i = 0; i < kPaletteSize; ++i) {
-    if (kPalette[i] == rgb) return i;
-  }
-  return -1;
-}
-
 }  // namespace peltrix

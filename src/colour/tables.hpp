@@ -34,7 +34,4 @@ extern const std::array<uint8_t, kExclusionCount> kOverloadExclusions;
 // 8x8 Bayer matrix, row-major, values 0..63.
 extern const std::array<uint32_t, 64> kDitherMatrix;
 
-// C64 colour index of an RGB value that is a palette entry, or -1.
-int paletteIndex(uint32_t rgb);
-
 }  // namespace peltrix

@@ -68,7 +68,6 @@ uint32_t ToneMap::operator()(uint32_t rgb) const {
 }
 
 std::vector<uint32_t> tonedPixels(std::span<const uint32_t> rgb, const Tone& tone) {
-  if (tone.neutral()) return {rgb.begin(), rgb.end()};
   const ToneMap map(tone);
   std::vector<uint32_t> out(rgb.size());
   std::transform(rgb.begin(), rgb.end(), out.begin(), map);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "colour/geometry.hpp"
+#include "colour/palettes.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
 #include "frontends/gtk/banner.hpp"

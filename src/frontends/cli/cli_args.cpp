@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/files.hpp"
 
@@ -121,12 +122,15 @@ int parseDither(const std::string& text) {
 }
 
 // A whole number from `low` to `high`, with an optional sign, for a tone option.
+bool allDigits(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 int parseToneValue(const std::string& option, const std::string& text, ToneRange range) {
   const int low = range.low, high = range.high;
-  std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-  const bool digits = i < text.size() && text.size() - i <= 4 &&
-                      std::all_of(text.begin() + static_cast<long>(i), text.end(),
-                                  [](char c) { return c >= '0' && c <= '9'; });
+  const std::size_t i = text.size() > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  const bool digits =
+      i < text.size() && text.size() - i <= 4 && allDigits(std::string_view(text).substr(i));
   const int value = digits ? std::stoi(text) : low - 1;
   if (value < low || value > high) {
     throw UsageError("--" + option + " must be a whole number from " + std::to_string(low) +
@@ -140,9 +144,6 @@ int parseGamma(const std::string& text) {
   const std::size_t dot = text.find('.');
   const std::string whole = text.substr(0, dot);
   const std::string part = dot == std::string::npos ? "" : text.substr(dot + 1);
-  const auto allDigits = [](const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
   int hundredths = -1;
   if (!whole.empty() && whole.size() <= 2 && part.size() <= 2 && allDigits(whole) &&
       allDigits(part) && (dot == std::string::npos || !part.empty())) {

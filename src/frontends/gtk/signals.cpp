@@ -105,9 +105,7 @@ DialogHooks realDialogs(MainWindow& main) {
   return DialogHooks{
       .chooseOpenPath = [parent] { return runOpenDialog(parent); },
       .chooseSavePath =
-          [parent](SaveForm form) {
-            return runSaveDialog(parent, form == SaveForm::Raw ? "RAW (*.raw)" : "PRG (*.prg)");
-          },
+          [parent](SaveForm form) { return runSaveDialog(parent, saveDescription(form)); },
       .showMessage = [parent](const std::string& text) { runMessageBox(parent, text); },
       .showAbout = [parent] { runAboutBox(parent); },
       .adjustTone =

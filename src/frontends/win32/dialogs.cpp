@@ -86,9 +86,7 @@ DialogHooks realDialogs(MainWindow& main) {
   return DialogHooks{
       .chooseOpenPath = [owner] { return runOpenDialog(owner); },
       .chooseSavePath =
-          [owner](SaveForm form) {
-            return runSaveDialog(owner, form == SaveForm::Raw ? "RAW (*.raw)" : "PRG (*.prg)");
-          },
+          [owner](SaveForm form) { return runSaveDialog(owner, saveDescription(form)); },
       .showMessage = [owner](const std::string& text) { runMessageBox(owner, text); },
       .showAbout = [owner] { runAboutBox(owner); },
       .adjustTone =

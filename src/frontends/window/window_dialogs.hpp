@@ -11,6 +11,11 @@ namespace peltrix {
 // Which file a save command writes.
 enum class SaveForm { Raw, Program };
 
+// The one entry of the save dialog's type list for each form.
+inline const char* saveDescription(SaveForm form) {
+  return form == SaveForm::Raw ? "RAW (*.raw)" : "PRG (*.prg)";
+}
+
 // The dialogs the commands show. Each window fills them with its real modal dialogs; tests
 // replace them to answer without a person at the screen.
 struct DialogHooks {
