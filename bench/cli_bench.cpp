@@ -85,16 +85,12 @@ void singleRun(benchmark::State& st, const Mode* mode) {
   const Request r = requestFor(*mode);
   const PlannedPicture picture{photo, {{(folder / "fruits.prg").string(), OutputKind::Program}}};
   auto state = std::make_unique<SharedState>();
-  setDitherLevel(*state, r.ditherLevel);
   double engine = 1e30, whole = 1e30;
   for (auto _ : st) {
     // The engine alone, on the picture the previous whole run loaded.
     if (!openPicture(*state, photo).ok()) st.SkipWithError("cannot load the photo");
-    state->lumaOnly.store(r.lumaOnly);
-    state->palette = r.palette;
-    state->tone = r.tone;
     Clock::time_point start = Clock::now();
-    startJob(*state, r.job);
+    startJob(*state, r.settings());
     while (!waitForJob(*state, rowsDone(*state), std::chrono::seconds(10))) {
     }
     engine = std::min(engine, millisecondsSince(start));

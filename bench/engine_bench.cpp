@@ -21,8 +21,8 @@
 #include "colour/picture.hpp"
 #include "colour/source_prep.hpp"
 #include "colour/tables.hpp"
+#include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
-#include "output/preview_arrays.hpp"
 
 namespace peltrix {
 namespace {
@@ -62,8 +62,12 @@ void convert(engine::Searcher& s, Mode mode, Metric m) {
   for (int cy = 0; cy < kCellRows; ++cy) {
     for (int cx = 0; cx < kCellColumns; ++cx) {
       switch (mode) {
-        case Mode::Standard: s.standardCell(cx, cy, m, out); break;
-        case Mode::SuperFlicker: s.superFlickerCell(cx, cy, m, out); break;
+        case Mode::Standard:
+          s.standardCell(cx, cy, m, out);
+          break;
+        case Mode::SuperFlicker:
+          s.superFlickerCell(cx, cy, m, out);
+          break;
         case Mode::Fli:
           for (int b = 0; b < 8; b += 2) s.fliBand(cx, cy, b, m, out);
           break;
@@ -83,10 +87,18 @@ void convertLiteral(oracle::LiteralSearch& s, Mode mode, Metric m, int sample) {
   const int cx = cell % kCellColumns, cy = cell / kCellColumns, band = (sample % 4) * 2;
   const bool luma = m == Metric::Luma;
   switch (mode) {
-    case Mode::Standard: s.standardCell(cx, cy, luma, out); break;
-    case Mode::SuperFlicker: s.superFlickerCell(cx, cy, luma, out); break;
-    case Mode::Fli: s.fliBand(cx, cy, band, luma, out); break;
-    case Mode::FliSuperFlicker: s.fliSuperFlickerBand(cx, cy, band, luma, out); break;
+    case Mode::Standard:
+      s.standardCell(cx, cy, luma, out);
+      break;
+    case Mode::SuperFlicker:
+      s.superFlickerCell(cx, cy, luma, out);
+      break;
+    case Mode::Fli:
+      s.fliBand(cx, cy, band, luma, out);
+      break;
+    case Mode::FliSuperFlicker:
+      s.fliSuperFlickerBand(cx, cy, band, luma, out);
+      break;
   }
   benchmark::DoNotOptimize(out);
 }
@@ -132,9 +144,9 @@ void runMode(benchmark::State& state, const Picture* pic, Mode mode, Metric m, i
 }
 
 void runPostPass(benchmark::State& state, bool full) {
-  PreviewArrays pictures;
+  engine::FramePlanes pictures;
   for (int i = 0; i < kPixels; ++i) {
-    for (int k = 0; k < 3; ++k) pictures.frames[k].store(i, static_cast<uint32_t>(i * 3 + k));
+    for (int k = 0; k < 3; ++k) pictures.frames[k].store(i, static_cast<uint8_t>((i * 3 + k) & 15));
   }
   for (auto _ : state) {
     if (full) {

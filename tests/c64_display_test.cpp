@@ -16,10 +16,10 @@
 namespace peltrix {
 namespace {
 
-// Frame pictures with two colours (1..15, never black) in each 8 x `rows` region, as the
+// Frame planes with two colours (1..15, never black) in each 8 x `rows` region, as the
 // searches produce them, and their C64 colour indices.
 struct Frames {
-  std::unique_ptr<PreviewArrays> pictures = std::make_unique<PreviewArrays>();
+  std::unique_ptr<engine::FramePlanes> planes = std::make_unique<engine::FramePlanes>();
   std::vector<uint8_t> index[3];
 };
 
@@ -35,7 +35,7 @@ Frames randomFrames(int rows, unsigned seed) {
           for (int x = x0; x < x0 + 8; ++x) {
             const int c = rng() & 1 ? a : b;
             out.index[f][y * kWidth + x] = static_cast<uint8_t>(c);
-            out.pictures->frames[f].store(y * kWidth + x, kPalette[c]);
+            out.planes->frames[f].store(y * kWidth + x, static_cast<uint8_t>(c));
           }
         }
       }
@@ -45,9 +45,7 @@ Frames randomFrames(int rows, unsigned seed) {
 }
 
 std::vector<uint8_t> assembled(const Frames& frames, DataForm form) {
-  std::vector<uint8_t> data(kFliDataSize);
-  assembleC64Data(*frames.pictures, form, data);
-  return data;
+  return assembleC64Data(*frames.planes, form);
 }
 
 TEST(C64Display, DecodingGivesBackTheAssembledFramesInBothLayouts) {
@@ -131,14 +129,6 @@ TEST(C64Display, EachViewerHidesItsColumnOrTheCheckerboard) {
   EXPECT_EQ(viewerDisplay(Viewer::FliNtsc).firstRaster, 48);
   EXPECT_EQ(viewerDisplay(Viewer::StandardPal).firstRaster, 48);
   EXPECT_EQ(viewerDisplay(Viewer::WholeFrame).firstRaster, 51);
-}
-
-TEST(C64Display, PixelPlaneHoldsThePaletteColours) {
-  C64Picture p(kPixels, 0);
-  for (int i = 0; i < kPaletteSize; ++i) p[i] = static_cast<uint8_t>(i);
-  const PixelPlane plane = pixelPlane(p);
-  for (int i = 0; i < kPaletteSize; ++i) EXPECT_EQ(plane.load(i), kPalette[i]) << i;
-  EXPECT_EQ(plane.load(kPixels - 1), 0u);
 }
 
 }  // namespace

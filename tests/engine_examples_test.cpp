@@ -9,6 +9,7 @@
 #include "engine/blend_table.hpp"
 #include "oracle/engine_harness.hpp"
 #include "oracle/photo_cells.hpp"
+#include "output/pictures.hpp"
 
 namespace peltrix::testing {
 namespace {
@@ -18,8 +19,7 @@ using engine::KernelChoice;
 using engine::Metric;
 using engine::Searcher;
 
-constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kDarkGrey = 0x444444, kGrey = 0x6C6C6C,
-                   kLightGrey = 0x959595, kCyan = 0x70A4B2;
+constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kCyan = 0x70A4B2;
 
 class EngineExamples : public ::testing::TestWithParam<KernelChoice> {
  protected:
@@ -32,10 +32,16 @@ class EngineExamples : public ::testing::TestWithParam<KernelChoice> {
   }
 };
 
-void expectEveryPixel(const CellBuffers& b, uint32_t blend, uint32_t f1, uint32_t f2, uint32_t f3,
-                      int firstRow = 0, int rows = 8) {
+// C64 colour indices of the colours above.
+constexpr uint8_t kBlackIndex = 0, kWhiteIndex = 1, kDarkGreyIndex = 11, kGreyIndex = 12,
+                  kLightGreyIndex = 15;
+
+// Every pixel of the rows shows frame colours f1, f2, f3, which the blend picture shows as
+// `blend` with the lists' exclusions.
+void expectEveryPixel(const CellBuffers& b, const JobLists& lists, uint32_t blend, uint8_t f1,
+                      uint8_t f2, uint8_t f3, int firstRow = 0, int rows = 8) {
+  ASSERT_EQ(BlendColours(lists.palette, lists.exclusions).of(f1, f2, f3), blend);
   for (int i = firstRow * 8; i < (firstRow + rows) * 8; ++i) {
-    ASSERT_EQ(b.blend[i], blend) << "pixel " << i;
     ASSERT_EQ(b.frames[0][i], f1) << "pixel " << i;
     ASSERT_EQ(b.frames[1][i], f2) << "pixel " << i;
     ASSERT_EQ(b.frames[2][i], f3) << "pixel " << i;
@@ -48,12 +54,13 @@ TEST_P(EngineExamples, MidGreyNeedsThreeDifferentPairs) {
   CellBuffers out;
   // Black, black, white would blend to 0x555555, but 0x01 is excluded: slot 3 of
   // (0x00, 0x0C, 0x0F) shows black, grey, light grey: (0 + 108 + 149) / 3 = 85.
-  const auto r = run(src, JobLists(true, false), Search::Standard, Metric::Colour, out);
+  const JobLists lists(true, false);
+  const auto r = run(src, lists, Search::Standard, Metric::Colour, out);
   EXPECT_EQ(r.j, 0);
   EXPECT_EQ(r.k, 12);
   EXPECT_EQ(r.l, 15);
   EXPECT_EQ(r.error, 0);
-  expectEveryPixel(out, 0x555555, kBlack, kGrey, kLightGrey);
+  expectEveryPixel(out, lists, 0x555555, kBlackIndex, kGreyIndex, kLightGreyIndex);
 }
 
 TEST_P(EngineExamples, MidGreyWithSuperFlicker) {
@@ -61,29 +68,31 @@ TEST_P(EngineExamples, MidGreyWithSuperFlicker) {
   src.fillCell(0, 0, 0x555555);
   CellBuffers out;
   // Entry 111 is 0xBC; slots 1, 2 and 4 blend alike and slot 1 wins the tie.
-  const auto r = run(src, JobLists(true, false), Search::SuperFlicker, Metric::Colour, out);
+  const JobLists lists(true, false);
+  const auto r = run(src, lists, Search::SuperFlicker, Metric::Colour, out);
   EXPECT_EQ(r.j, 111);
   EXPECT_EQ(r.k, 111);
   EXPECT_EQ(r.l, 111);
   EXPECT_EQ(r.error, 768);  // 64 pixels x 3 channels x (85 - 81)
-  expectEveryPixel(out, 0x515151, kDarkGrey, kDarkGrey, kGrey);
+  expectEveryPixel(out, lists, 0x515151, kDarkGreyIndex, kDarkGreyIndex, kGreyIndex);
 }
 
 TEST_P(EngineExamples, UniformWhiteTakesTheFirstPairWithWhite) {
   SourceArrays src;
   src.fillCell(0, 0, kWhite);
   CellBuffers out;
-  auto r = run(src, JobLists(true, false), Search::Standard, Metric::Colour, out);
+  const JobLists full(true, false), reduced(false, false);
+  auto r = run(src, full, Search::Standard, Metric::Colour, out);
   EXPECT_EQ(r.j, 1);  // entry 0x01, slot 7: white in all frames
   EXPECT_EQ(r.k, 1);
   EXPECT_EQ(r.l, 1);
   EXPECT_EQ(r.error, 0);
-  expectEveryPixel(out, kWhite, kWhite, kWhite, kWhite);
-  r = run(src, JobLists(false, false), Search::Standard, Metric::Colour, out);
+  expectEveryPixel(out, full, kWhite, kWhiteIndex, kWhiteIndex, kWhiteIndex);
+  r = run(src, reduced, Search::Standard, Metric::Colour, out);
   EXPECT_EQ(r.j, 56);  // entry 0x13, slot 0
   EXPECT_EQ(r.k, 56);
   EXPECT_EQ(r.l, 56);
-  expectEveryPixel(out, kWhite, kWhite, kWhite, kWhite);
+  expectEveryPixel(out, reduced, kWhite, kWhiteIndex, kWhiteIndex, kWhiteIndex);
 }
 
 TEST_P(EngineExamples, UniformBlackIsTheFirstTriple) {
@@ -91,10 +100,11 @@ TEST_P(EngineExamples, UniformBlackIsTheFirstTriple) {
   for (bool bruteForce : {true, false}) {
     for (Metric m : {Metric::Colour, Metric::Luma}) {
       CellBuffers out;
-      const auto r = run(src, JobLists(bruteForce, true), Search::Standard, m, out);
+      const JobLists lists(bruteForce, true);
+      const auto r = run(src, lists, Search::Standard, m, out);
       EXPECT_EQ(r.j + r.k + r.l, 0);
       EXPECT_EQ(r.error, 0);
-      expectEveryPixel(out, kBlack, kBlack, kBlack, kBlack);
+      expectEveryPixel(out, lists, kBlack, kBlackIndex, kBlackIndex, kBlackIndex);
     }
   }
 }
@@ -105,29 +115,29 @@ TEST_P(EngineExamples, BlackOverWhiteFliCell) {
     for (int x = 0; x < 8; ++x) src.set(x, y, kWhite);
   }
   CellBuffers out;
+  const JobLists lists(true, false);
   for (int band = 0; band < 8; band += 2) {
-    const auto r = run(src, JobLists(true, false), Search::FliBand, Metric::Colour, out, band);
+    const auto r = run(src, lists, Search::FliBand, Metric::Colour, out, band);
     const int want = band < 4 ? 0 : 1;
     EXPECT_EQ(r.j, want);
     EXPECT_EQ(r.k, want);
     EXPECT_EQ(r.l, want);
     EXPECT_EQ(r.error, 0);
   }
-  expectEveryPixel(out, kBlack, kBlack, kBlack, kBlack, 0, 4);
-  expectEveryPixel(out, kWhite, kWhite, kWhite, kWhite, 4, 4);  // slot 7 of 0x01
+  expectEveryPixel(out, lists, kBlack, kBlackIndex, kBlackIndex, kBlackIndex, 0, 4);
+  expectEveryPixel(out, lists, kWhite, kWhiteIndex, kWhiteIndex, kWhiteIndex, 4, 4);
 }
 
-TEST_P(EngineExamples, LumaOnlyStillWritesRgbBlends) {
+TEST_P(EngineExamples, LumaOnlyMatchesLumaWithAColouredBlend) {
   SourceArrays src;
   src.fillCell(0, 0, 0x555555);
   src.set(3, 3, 0x70A4B2);
   CellBuffers out;
-  run(src, JobLists(true, false), Search::Standard, Metric::Luma, out);
-  for (int i = 0; i < 64; ++i) {
-    ASSERT_EQ(out.blend[i], engine::blendRgb(out.frames[0][i], out.frames[1][i], out.frames[2][i]));
-  }
+  const JobLists lists(true, false);
+  run(src, lists, Search::Standard, Metric::Luma, out);
   // The uniform 0x555555 cell (luma 101) in luma mode is matched by a coloured blend.
-  const uint32_t b = out.blend[0];
+  const uint32_t b = BlendColours(lists.palette, lists.exclusions)
+                         .of(out.frames[0][0], out.frames[1][0], out.frames[2][0]);
   EXPECT_FALSE(((b >> 16) & 0xFF) == (b & 0xFF) && ((b >> 8) & 0xFF) == (b & 0xFF))
       << std::hex << b;
 }
@@ -147,7 +157,6 @@ TEST_P(EngineExamples, OnlyTheFirst75PairsAreRead) {
     EXPECT_EQ(ra.j, rb.j);
     EXPECT_EQ(ra.k, rb.k);
     EXPECT_EQ(ra.l, rb.l);
-    EXPECT_EQ(a.blend, b.blend);
     EXPECT_EQ(a.frames, b.frames);
   }
 }
@@ -170,7 +179,9 @@ TEST_P(EngineExamples, ABandDependsOnlyOnItsOwnPixels) {
   EXPECT_EQ(r1.k, r2.k);
   EXPECT_EQ(r1.l, r2.l);
   EXPECT_EQ(r1.error, r2.error);
-  for (int i = 16; i < 32; ++i) EXPECT_EQ(before.blend[i], after.blend[i]);
+  for (int i = 16; i < 32; ++i) {
+    for (int f = 0; f < 3; ++f) EXPECT_EQ(before.frames[f][i], after.frames[f][i]);
+  }
 }
 
 TEST_P(EngineExamples, RefusesCallsOutsideThePicture) {
@@ -202,8 +213,7 @@ INSTANTIATE_TEST_SUITE_P(BothKernels, EngineExamples,
                            return info.param == KernelChoice::Fastest ? "Fastest" : "Portable";
                          });
 
-// Whole photos through every search: every frame value is a colour of that frame's pair,
-// the blend is the blend of the three frames, and the marker never shows up.
+// Whole photos through every search: every frame value is a colour of that frame's pair.
 TEST(EngineOnPhotos, EveryPixelShowsItsPairsColours) {
   std::string why;
   const std::vector<SourceArrays> photos = loadPhotos(&why);
@@ -224,11 +234,9 @@ TEST(EngineOnPhotos, EveryPixelShowsItsPairsColours) {
                i < (isBandSearch(search) ? band * 8 + 16 : 64); ++i) {
             for (int f = 0; f < 3; ++f) {
               const uint8_t pair = lists.pairs[entries[f]];
-              const uint32_t v = out.frames[f][i];
-              ASSERT_TRUE(v == kPalette[pair >> 4] || v == kPalette[pair & 15]);
+              const int v = out.frames[f][i];
+              ASSERT_TRUE(v == pair >> 4 || v == (pair & 15));
             }
-            ASSERT_EQ(out.blend[i],
-                      engine::blendRgb(out.frames[0][i], out.frames[1][i], out.frames[2][i]));
           }
         }
       }

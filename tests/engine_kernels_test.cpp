@@ -28,7 +28,6 @@ void expectSame(const SearchResult& a, const CellBuffers& bufA, const SearchResu
   EXPECT_EQ(a.k, b.k) << where;
   EXPECT_EQ(a.l, b.l) << where;
   EXPECT_EQ(a.error, b.error) << where;
-  EXPECT_EQ(bufA.blend, bufB.blend) << where;
   EXPECT_EQ(bufA.frames, bufB.frames) << where;
 }
 

@@ -6,36 +6,34 @@
 #include <set>
 #include <vector>
 
-#include "colour/rgb.hpp"
+#include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
 #include "oracle/engine_harness.hpp"
 #include "oracle/photo_cells.hpp"
-#include "output/preview_arrays.hpp"
 
 namespace peltrix::testing {
 namespace {
 
-using Frames = std::vector<std::vector<uint32_t>>;  // [frame][pixel]
+using Frames = std::vector<std::vector<uint8_t>>;  // [frame][pixel]
 
-Frames framesOf(const PreviewArrays& p) {
-  Frames f(3, std::vector<uint32_t>(kPixels));
+Frames framesOf(const engine::FramePlanes& p) {
+  Frames f(3, std::vector<uint8_t>(kPixels));
   for (int k = 0; k < 3; ++k) {
     for (int i = 0; i < kPixels; ++i) f[k][i] = p.frames[k].load(i);
   }
   return f;
 }
 
-void randomise(PreviewArrays& p, unsigned seed) {
+void randomise(engine::FramePlanes& p, unsigned seed) {
   std::mt19937 rng(seed);
   for (int i = 0; i < kPixels; ++i) {
-    p.blend.store(i, rng() & 0xFFFFFF);
-    for (int k = 0; k < 3; ++k) p.frames[k].store(i, rng() & 0xFFFFFF);
+    for (int k = 0; k < 3; ++k) p.frames[k].store(i, static_cast<uint8_t>(rng() & 15));
   }
 }
 
 // Horizontal rotation into scratch pictures in groups of three columns, then copy back.
 void literalHorizontal(Frames& f) {
-  Frames s(3, std::vector<uint32_t>(kPixels));
+  Frames s(3, std::vector<uint8_t>(kPixels));
   for (int y = 0; y < 200; ++y) {
     for (int x = 0; x <= 318; x += 3) {
       for (int d = 0; d < 3 && x + d < 320; ++d) {
@@ -62,7 +60,7 @@ void literalSuperFlicker(Frames& f) {
 }
 
 TEST(PostPass, SuperFlickerMatchesItsSteps) {
-  PreviewArrays p;
+  engine::FramePlanes p;
   randomise(p, 1);
   Frames want = framesOf(p);
   literalSuperFlicker(want);
@@ -71,7 +69,7 @@ TEST(PostPass, SuperFlickerMatchesItsSteps) {
 }
 
 TEST(PostPass, HorizontalRotationMatchesItsSteps) {
-  PreviewArrays p;
+  engine::FramePlanes p;
   randomise(p, 2);
   Frames want = framesOf(p);
   literalHorizontal(want);
@@ -80,7 +78,7 @@ TEST(PostPass, HorizontalRotationMatchesItsSteps) {
 }
 
 TEST(PostPass, NetEffectExamples) {
-  PreviewArrays p;
+  engine::FramePlanes p;
   randomise(p, 3);
   const Frames old = framesOf(p);
   engine::superFlickerPostPass(p);
@@ -102,7 +100,7 @@ TEST(PostPass, NetEffectExamples) {
 }
 
 TEST(PostPass, HorizontalRotationIgnoresTheRow) {
-  PreviewArrays p;
+  engine::FramePlanes p;
   randomise(p, 4);
   const Frames old = framesOf(p);
   engine::horizontalFrameRotation(p);
@@ -118,8 +116,8 @@ TEST(PostPass, HorizontalRotationIgnoresTheRow) {
 
 TEST(PostPass, OddColourOfSlotOneMovesAcrossFrames) {
   for (bool full : {true, false}) {
-    PreviewArrays p;
-    const uint32_t h = 0x444444, o = 0x6C6C6C;  // slot 1: h, h, o everywhere
+    engine::FramePlanes p;
+    const uint8_t h = 11, o = 12;  // slot 1: h, h, o everywhere
     for (int i = 0; i < kPixels; ++i) {
       p.frames[0].store(i, h), p.frames[1].store(i, h), p.frames[2].store(i, o);
     }
@@ -132,21 +130,16 @@ TEST(PostPass, OddColourOfSlotOneMovesAcrossFrames) {
   }
 }
 
-TEST(PostPass, BlendPictureAndSingleColourPixelsUntouched) {
+TEST(PostPass, SingleColourPixelsUntouched) {
   for (bool full : {true, false}) {
-    PreviewArrays p;
+    engine::FramePlanes p;
     randomise(p, 5);
     for (int i = 0; i < kPixels; i += 7) {
-      for (int k = 0; k < 3; ++k) p.frames[k].store(i, 0x123456);
+      for (int k = 0; k < 3; ++k) p.frames[k].store(i, 9);
     }
-    std::vector<uint32_t> blend(kPixels);
-    for (int i = 0; i < kPixels; ++i) blend[i] = p.blend.load(i);
     full ? engine::superFlickerPostPass(p) : engine::horizontalFrameRotation(p);
-    for (int i = 0; i < kPixels; ++i) {
-      ASSERT_EQ(p.blend.load(i), blend[i]);
-      if (i % 7 == 0) {
-        for (int k = 0; k < 3; ++k) ASSERT_EQ(p.frames[k].load(i), 0x123456u);
-      }
+    for (int i = 0; i < kPixels; i += 7) {
+      for (int k = 0; k < 3; ++k) ASSERT_EQ(p.frames[k].load(i), 9);
     }
   }
 }
@@ -161,7 +154,7 @@ TEST(PostPass, CellsKeepTheirPairAfterTheWholeConversion) {
     JobLists lists(true, true);
     engine::Searcher s;
     s.prepare(engineInputs(photos[fli ? 3 : 0], lists));
-    PreviewArrays p;
+    engine::FramePlanes p;
     std::vector<uint8_t> chosen(1000 * 4);
     for (int cy = 0; cy < kCellRows; ++cy) {
       for (int cx = 0; cx < kCellColumns; ++cx) {
@@ -171,11 +164,7 @@ TEST(PostPass, CellsKeepTheirPairAfterTheWholeConversion) {
                              : s.superFlickerCell(cx, cy, engine::Metric::Colour, out);
           chosen[(cy * 40 + cx) * 4 + band / 2] = lists.pairs[r.j];
         }
-        for (int i = 0; i < 64; ++i) {  // the cell render
-          const int at = (cy * 8 + i / 8) * kWidth + cx * 8 + i % 8;
-          p.blend.store(at, out.blend[i]);
-          for (int k = 0; k < 3; ++k) p.frames[k].store(at, out.frames[k][i]);
-        }
+        p.storeRows(cx, cy, 0, 8, out);
       }
     }
     const Frames before = framesOf(p);
@@ -185,7 +174,7 @@ TEST(PostPass, CellsKeepTheirPairAfterTheWholeConversion) {
     for (int i = 0; i < kPixels; ++i) {
       const int x = i % kWidth, y = i / kWidth;
       const uint8_t pair = chosen[((y / 8) * 40 + x / 8) * 4 + (fli ? (y % 8) / 2 : 0)];
-      const std::set<uint32_t> allowed = {kPalette[pair >> 4], kPalette[pair & 15]};
+      const std::set<int> allowed = {pair >> 4, pair & 15};
       for (int k = 0; k < 3; ++k) ASSERT_TRUE(allowed.count(after[k][i])) << x << "," << y;
     }
   }

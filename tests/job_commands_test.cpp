@@ -38,17 +38,12 @@ class CommandsTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(CommandsTest, OpeningAPictureReplacesTheSourceAndPreparesIt) {
-  auto plane = std::make_unique<PixelPlane>();
-  for (int i = 0; i < kPixels; ++i) plane->store(i, 0x204060);
+TEST_F(CommandsTest, OpeningAPictureReplacesTheSource) {
   const std::string file = path("grey.png");
-  writeFile(file, pngFileBytes(*plane));
-
-  setDitherLevel(*state, 0);
+  writeFile(file, pngFileBytes(RgbPicture(kPixels, 0x204060)));
   const CommandResult result = openPicture(*state, file);
   ASSERT_TRUE(result.ok()) << result.message;
   EXPECT_EQ(state->sourceImage.rgb[123], 0x204060u);
-  EXPECT_EQ(state->sourceRgb[123], 0x204060u);
 }
 
 TEST_F(CommandsTest, APictureThatCannotBeLoadedChangesNothing) {
@@ -61,7 +56,6 @@ TEST_F(CommandsTest, APictureThatCannotBeLoadedChangesNothing) {
     EXPECT_EQ(result.outcome, Outcome::Failed);
     EXPECT_NE(result.message.find(file), std::string::npos) << result.message;
     EXPECT_EQ(state->sourceImage.rgb[0], 0x123456u);
-    EXPECT_EQ(state->sourceRgb[0], 0x123456u);
   }
 }
 
@@ -70,7 +64,7 @@ TEST_F(CommandsTest, OpenIsRefusedWhileAJobRuns) {
   Gate gate;
   a.onSearch = [&](int) { gate.wait(); };
   const JobSeams seams = testing::seamsFor(a, b);
-  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
+  ASSERT_EQ(startJob(*state, JobSettings{}, nullptr, &seams), StartResult::Started);
   EXPECT_EQ(openPicture(*state, path("missing.png")).outcome, Outcome::Refused);
   EXPECT_EQ(saveRaw(*state, path("x.raw")).outcome, Outcome::Refused);
   gate.open();
@@ -78,16 +72,15 @@ TEST_F(CommandsTest, OpenIsRefusedWhileAJobRuns) {
   EXPECT_FALSE(fs::exists(path("x.raw")));
 }
 
-TEST_F(CommandsTest, DitherLevelPreparesAtOnceWhenIdleAndIsClamped) {
+TEST_F(CommandsTest, DitherLevelIsClampedAndTakenByTheNextJob) {
   state->sourceImage.rgb.assign(kPixels, 0xFFFFFF);
-  setDitherLevel(*state, 3);
-  EXPECT_EQ(state->sourceRgb[kWidth * 7], 0xC0C0C0u);  // matrix entry 63 off each channel
   setDitherLevel(*state, 9);
-  EXPECT_EQ(state->ditherLevel, 3);
+  EXPECT_EQ(state->chosen.ditherLevel, 3);
   setDitherLevel(*state, -1);
-  EXPECT_EQ(state->ditherLevel, 0);
-  EXPECT_EQ(state->sourceRgb[kWidth * 7], 0xFFFFFFu);
-  EXPECT_FALSE(state->preparationDeferred);
+  EXPECT_EQ(state->chosen.ditherLevel, 0);
+  setDitherLevel(*state, 3);
+  runJob(false);
+  EXPECT_EQ(state->sourceRgb[kWidth * 7], 0xC0C0C0u);  // matrix entry 63 off each channel
 }
 
 TEST_F(CommandsTest, SavingNeedsAFinishedResult) {
@@ -114,7 +107,7 @@ TEST_F(CommandsTest, SavesWriteTheFormTheResultWasAssembledIn) {
 
   std::ifstream in(path("f.raw"), std::ios::binary);
   const std::vector<uint8_t> raw{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_TRUE(std::equal(raw.begin(), raw.end(), state->outputBuffer.begin()));
+  EXPECT_EQ(raw, state->result.c64Data);
 }
 
 TEST_F(CommandsTest, FailedSaveIsReportedWithPathAndReason) {
@@ -128,11 +121,11 @@ TEST_F(CommandsTest, FailedSaveIsReportedWithPathAndReason) {
 
 TEST_F(CommandsTest, OpeningANewPictureKeepsTheOldResultSaveable) {
   runJob(false);
-  const std::vector<uint8_t> before(state->outputBuffer.begin(), state->outputBuffer.end());
+  const std::vector<uint8_t> before = state->result.c64Data;
   EXPECT_EQ(openPicture(*state, path("missing.png")).outcome, Outcome::Failed);
   EXPECT_TRUE(state->resultReady);
   EXPECT_TRUE(saveRaw(*state, path("old.raw")).ok());
-  EXPECT_TRUE(std::equal(before.begin(), before.end(), state->outputBuffer.begin()));
+  EXPECT_EQ(before, state->result.c64Data);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "colour/tables.hpp"
 #include "core/job.hpp"
 #include "core/worker.hpp"
-#include "output/preview_render.hpp"
+#include "engine/frame_planes.hpp"
 
 namespace peltrix::testing {
 
@@ -28,27 +28,27 @@ struct Record {
 
 // Records the calls of one worker. Only that worker touches it while the job runs.
 // `onSearch` runs inside every search with the number of searches made so far (0-based).
-// With `pictures` set, renders write a colour derived from the cell into the preview arrays
-// through the real cell and band renders.
+// With `planes` set, renders write colour indices derived from the cell into the frame planes
+// as the real cell and band renders do.
 class RecordingWork : public CellWork {
  public:
   std::vector<Record> records;
   std::function<void(int searchIndex)> onSearch;
-  PreviewArrays* pictures = nullptr;
+  engine::FramePlanes* planes = nullptr;
 
   void searchCell(SearchVariant v, int cx, int cy, engine::Metric m) override {
     search({Call::SearchCell, v, cx, cy, -1, m});
   }
   void renderCell(int cx, int cy) override {
     records.push_back({Call::RenderCell, SearchVariant::Standard, cx, cy});
-    if (pictures) peltrix::renderCell(*pictures, cx, cy, buffersFor(cx, cy));
+    if (planes) planes->storeRows(cx, cy, 0, 8, buffersFor(cx, cy));
   }
   void searchBand(SearchVariant v, int cx, int cy, int s, engine::Metric m) override {
     search({Call::SearchBand, v, cx, cy, s, m});
   }
   void renderBand(int cx, int cy, int s) override {
     records.push_back({Call::RenderBand, SearchVariant::Standard, cx, cy, s});
-    if (pictures) peltrix::renderBand(*pictures, cx, cy, s, buffersFor(cx, cy));
+    if (planes) planes->storeRows(cx, cy, s, 2, buffersFor(cx, cy));
   }
   void postPass(SearchVariant v) override { records.push_back({Call::PostPass, v}); }
 
@@ -60,9 +60,8 @@ class RecordingWork : public CellWork {
     return out;
   }
 
-  // The colour the renders give cell (cx, cy): a palette colour per frame, blend by cell.
-  static uint32_t blendOf(int cx, int cy) { return 0x010000u * cx + 0x000100u * cy + 0x55u; }
-  static uint32_t frameOf(int cx, int cy, int f) { return kPalette[(cx + cy + f) % 16]; }
+  // The colour index the renders give frame f of cell (cx, cy).
+  static uint8_t frameOf(int cx, int cy, int f) { return static_cast<uint8_t>((cx + cy + f) % 16); }
 
  private:
   void search(const Record& r) {
@@ -72,7 +71,6 @@ class RecordingWork : public CellWork {
   }
   static engine::CellBuffers buffersFor(int cx, int cy) {
     engine::CellBuffers b;
-    b.blend.fill(blendOf(cx, cy));
     for (int f = 0; f < 3; ++f) b.frames[f].fill(frameOf(cx, cy, f));
     return b;
   }
@@ -96,13 +94,13 @@ inline void finishJob(SharedState& state) {
   ASSERT_FALSE(state.job.busy.load());
 }
 
-// Runs a whole job with "Per 2 line FLI" as given on two recorders that render a known
-// pattern, and completes it.
+// Runs a whole job with the state's chosen settings and "Per 2 line FLI" as given on two
+// recorders that render a known pattern, and completes it.
 inline void runRecordedJob(SharedState& state, bool fli) {
   RecordingWork a, b;
-  a.pictures = b.pictures = &state.preview;
+  a.planes = b.planes = &state.planes;
   const JobSeams seams = seamsFor(a, b);
-  JobOptions options;
+  JobSettings options = state.chosen;
   options.fli = fli;
   ASSERT_EQ(startJob(state, options, nullptr, &seams), StartResult::Started);
   finishJob(state);

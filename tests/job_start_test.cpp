@@ -25,8 +25,8 @@ std::unique_ptr<SharedState> newState() {
   return std::make_unique<SharedState>();
 }
 
-JobOptions standardTwoWorkers() {
-  JobOptions o;
+JobSettings standardTwoWorkers() {
+  JobSettings o;
   o.fli = false;
   return o;
 }
@@ -34,14 +34,14 @@ JobOptions standardTwoWorkers() {
 TEST(JobStart, TwoWorkersCoverAllCellsExactlyOnceByColumnParity) {
   auto state = newState();
   RecordingWork a, b;
-  a.pictures = b.pictures = &state->preview;
+  a.planes = b.planes = &state->planes;
   const JobSeams seams = testing::seamsFor(a, b);
-  // A reader polls the preview arrays the whole time, as the window's refresh does.
+  // A reader polls the planes the whole time, as the window's refresh does.
   std::atomic<bool> stopReading{false};
   std::thread reader([&] {
-    uint32_t sink = 0;
+    unsigned sink = 0;
     while (!stopReading.load()) {
-      for (int i = 0; i < kPixels; i += 7) sink ^= state->preview.frames[i % 3].load(i);
+      for (int i = 0; i < kPixels; i += 7) sink += state->planes.frames[i % 3].load(i);
     }
     EXPECT_NE(sink, 0xFFFFFFFFu);  // keeps the loads
   });
@@ -61,11 +61,12 @@ TEST(JobStart, TwoWorkersCoverAllCellsExactlyOnceByColumnParity) {
     EXPECT_TRUE(seen.insert({r.cx, r.cy}).second) << "cell converted twice";
   }
   EXPECT_EQ(seen.size(), 1000u);
-  // Every pixel of all four pictures came through its own cell's render.
+  // Every pixel of the three planes came through its own cell's render.
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      ASSERT_EQ(state->preview.blend.at(x, y), RecordingWork::blendOf(x / 8, y / 8));
-      ASSERT_EQ(state->preview.frames[2].at(x, y), RecordingWork::frameOf(x / 8, y / 8, 2));
+      for (int f = 0; f < 3; ++f) {
+        ASSERT_EQ(state->planes.frames[f].at(x, y), RecordingWork::frameOf(x / 8, y / 8, f));
+      }
     }
   }
   EXPECT_TRUE(state->resultReady);
@@ -76,7 +77,7 @@ TEST(JobStart, SuperFlickerRunsOneWorkerEvenWithMultithreadOn) {
     auto state = newState();
     RecordingWork a, b;
     const JobSeams seams = testing::seamsFor(a, b);
-    JobOptions o;
+    JobSettings o;
     o.multithread = true;
     o.superFlicker = true;
     o.fli = fli;
@@ -96,7 +97,7 @@ TEST(JobStart, MultithreadOffRunsOneWorkerOverAllColumns) {
   auto state = newState();
   RecordingWork a, b;
   const JobSeams seams = testing::seamsFor(a, b);
-  JobOptions o;
+  JobSettings o;
   o.multithread = false;
   ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
   finishJob(*state);
@@ -111,21 +112,20 @@ TEST(JobStart, SecondProcessWhileBusyIsIgnoredWithoutPreparingTheSource) {
   Gate gate;
   a.onSearch = [&](int) { gate.wait(); };
   const JobSeams seams = testing::seamsFor(a, b);
-  JobOptions first;
+  JobSettings first;
   first.bruteForce = true;
   first.lumaOverload = true;
   ASSERT_EQ(startJob(*state, first, nullptr, &seams), StartResult::Started);
 
   // While it runs: a new picture is in the source image and the options change.
   state->sourceImage.rgb.assign(kPixels, 0xFFFFFF);
-  JobOptions second;
+  JobSettings second;
   second.bruteForce = false;
   second.lumaOverload = false;
   second.superFlicker = true;
   EXPECT_EQ(startJob(*state, second, nullptr, &seams), StartResult::Busy);
   EXPECT_EQ(state->sourceRgb[0], 0u) << "a refused Process must not prepare the source";
-  EXPECT_EQ(state->pairListMode, PairListMode::Full);
-  EXPECT_EQ(state->exclusionList, kOverloadExclusions);
+  EXPECT_EQ(state->jobSettings, first);
   EXPECT_EQ(state->job.workerCount.load(), 2);
 
   gate.open();
@@ -134,26 +134,15 @@ TEST(JobStart, SecondProcessWhileBusyIsIgnoredWithoutPreparingTheSource) {
   for (const auto& r : a.searches()) EXPECT_EQ(r.variant, SearchVariant::Fli);
 }
 
-TEST(JobStart, ReducedPairsFillOnlyTheFirst75EntriesAndBasicExclusionsAreCopied) {
-  auto state = newState();
-  state->pairList.fill(0xEE);
-  RecordingWork a, b;
-  const JobSeams seams = testing::seamsFor(a, b);
-  JobOptions o;
+TEST(JobStart, TheListsFollowTheSettings) {
+  JobSettings o;
+  EXPECT_EQ(pairListOf(o).size(), 121u);
+  EXPECT_EQ(exclusionListOf(o).data(), kOverloadExclusions.data());
   o.bruteForce = false;
   o.lumaOverload = false;
-  ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
-  finishJob(*state);
-  EXPECT_EQ(state->pairListMode, PairListMode::Reduced);
-  for (int i = 0; i < kReducedPairCount; ++i) EXPECT_EQ(state->pairList[i], kReducedPairs[i]);
-  for (int i = kReducedPairCount; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], 0xEE);
-  EXPECT_EQ(state->exclusionList, kBasicExclusions);
-
-  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
-  finishJob(*state);
-  EXPECT_EQ(state->pairListMode, PairListMode::Full);
-  for (int i = 0; i < kFullPairCount; ++i) EXPECT_EQ(state->pairList[i], kFullPairs[i]);
-  EXPECT_EQ(state->exclusionList, kOverloadExclusions);
+  ASSERT_EQ(pairListOf(o).size(), 75u);
+  EXPECT_TRUE(std::equal(kReducedPairs.begin(), kReducedPairs.end(), pairListOf(o).begin()));
+  EXPECT_EQ(exclusionListOf(o).data(), kBasicExclusions.data());
 }
 
 TEST(JobStart, StopReachesBothWorkersAndIsIgnoredWhenIdle) {
@@ -203,7 +192,7 @@ TEST(JobStart, FailingToStartTheFirstWorkerLeavesTheJobIdle) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
   };
   std::string error;
-  EXPECT_EQ(startJob(*state, JobOptions{}, &error, &seams), StartResult::WorkerFailed);
+  EXPECT_EQ(startJob(*state, JobSettings{}, &error, &seams), StartResult::WorkerFailed);
   EXPECT_NE(error.find("worker"), std::string::npos) << error;
   EXPECT_FALSE(state->job.busy.load());
   EXPECT_FALSE(jobFinished(*state));
@@ -246,22 +235,30 @@ TEST(JobStart, FailingToStartWorkerBStopsWorkerAAndLeavesTheJobIdle) {
   EXPECT_EQ(a2.searches().size() + b2.searches().size(), 1000u);
 }
 
-TEST(JobStart, DitherChangeDuringAJobIsPreparedAtCompletion) {
+// Settings changed during a job wait for the next: the job keeps its copy, its source
+// arrays are not prepared again under the workers, and its result carries its own settings.
+TEST(JobStart, ChangesDuringAJobWaitForTheNext) {
   auto state = newState();
   state->sourceImage.rgb.assign(kPixels, 0xFFFFFF);
+  const Palette colodore = findPalette("colodore")->colours;
   RecordingWork a, b;
   Gate gate;
   a.onSearch = [&](int) { gate.wait(); };
   const JobSeams seams = testing::seamsFor(a, b);
-  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
+  ASSERT_EQ(startJob(*state, state->chosen, nullptr, &seams), StartResult::Started);
   const std::vector<uint32_t> duringJob = state->sourceRgb;  // prepared at level 2
 
   setDitherLevel(*state, 0);
-  EXPECT_EQ(state->ditherLevel, 0);
+  state->chosen.palette = colodore;
   EXPECT_EQ(state->sourceRgb, duringJob) << "the workers' source changed under them";
+  EXPECT_EQ(state->jobSettings.palette, kPalette);
   gate.open();
   finishJob(*state);
-  EXPECT_FALSE(state->preparationDeferred);
+  EXPECT_EQ(state->result.settings.palette, kPalette);
+  EXPECT_EQ(state->result.settings.ditherLevel, 2);
+
+  testing::runRecordedJob(*state, true);
+  EXPECT_EQ(state->result.settings.palette, colodore) << "the next job takes the new palette";
   EXPECT_EQ(state->sourceRgb, std::vector<uint32_t>(kPixels, 0xFFFFFF));  // level 0: no dither
 }
 
@@ -270,46 +267,22 @@ TEST(JobStart, ResultIsAssembledInTheFormTheJobRanIn) {
     auto state = newState();
     testing::runRecordedJob(*state, fli);
     const DataForm form = fli ? DataForm::Fli : DataForm::NonFli;
-    EXPECT_EQ(state->outputForm, form);
-    std::vector<uint8_t> expected(kOutputBufferSize, 0);
-    assembleC64Data(state->preview, form, expected);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + dataSize(form),
-                           state->outputBuffer.begin()));
+    EXPECT_EQ(state->result.form(), form);
+    EXPECT_EQ(state->result.c64Data, assembleC64Data(state->planes, form));
   }
-}
-
-// The palette a job aims at is the one "Process" saw: a change during the job (a window's
-// menu allows it) waits for the next, and the result names its colours by that palette.
-TEST(JobStart, APaletteChosenDuringAJobWaitsForTheNext) {
-  auto state = newState();
-  const Palette colodore = findPalette("colodore")->colours;
-  testing::RecordingWork a, b;
-  a.pictures = b.pictures = &state->preview;
-  const JobSeams seams = testing::seamsFor(a, b);
-  ASSERT_EQ(startJob(*state, JobOptions{}, nullptr, &seams), StartResult::Started);
-  state->palette = colodore;
-  testing::finishJob(*state);
-  EXPECT_EQ(state->outputPalette, kPalette);
-  std::vector<uint8_t> expected(kOutputBufferSize, 0);
-  assembleC64Data(state->preview, DataForm::Fli, expected, kPalette);
-  EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + dataSize(DataForm::Fli),
-                         state->outputBuffer.begin()));
-  EXPECT_EQ(state->jobPalette, kPalette);
-  testing::runRecordedJob(*state, true);
-  EXPECT_EQ(state->outputPalette, colodore) << "the next job takes the new palette";
 }
 
 // The real engine behind the job: two workers stopped at once end cleanly. Under the
 // ThreadSanitizer build this checks the real worker path for races.
 TEST(JobStart, RealEngineJobStoppedAtOnceEndsCleanly) {
   auto state = newState();
-  JobOptions o;
+  JobSettings o;
   o.fli = true;
   ASSERT_EQ(startJob(*state, o), StartResult::Started);
   requestStop(*state);
   finishJob(*state);
   EXPECT_TRUE(state->resultReady);
-  EXPECT_EQ(state->outputForm, DataForm::Fli);
+  EXPECT_EQ(state->result.form(), DataForm::Fli);
 }
 
 }  // namespace

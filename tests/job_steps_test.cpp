@@ -49,7 +49,7 @@ TEST(JobSteps, EachStepConvertsOneRowAndTheLastSetsTheDoneFlag) {
   auto state = std::make_unique<SharedState>();
   RecordingWork a, b;
   SteppedSeams stepped(&a, &b);
-  JobOptions options;
+  JobSettings options;
   options.fli = false;
   ASSERT_EQ(startJob(*state, options, nullptr, &stepped.seams), StartResult::Started);
   ASSERT_EQ(stepped.steps.size(), 2u);
@@ -81,7 +81,7 @@ TEST(JobSteps, StopBetweenStepsSkipsTheRestAndSuperFlickerStillRunsItsPostPass) 
   auto state = std::make_unique<SharedState>();
   RecordingWork a, b;
   SteppedSeams stepped(&a, &b);
-  JobOptions options;
+  JobSettings options;
   options.fli = true;
   options.superFlicker = true;
   ASSERT_EQ(startJob(*state, options, nullptr, &stepped.seams), StartResult::Started);
@@ -97,7 +97,7 @@ TEST(JobSteps, StopBetweenStepsSkipsTheRestAndSuperFlickerStillRunsItsPostPass) 
   ASSERT_TRUE(jobFinished(*state));
   completeJob(*state);
   EXPECT_TRUE(state->resultReady);
-  EXPECT_EQ(state->outputForm, DataForm::Fli);
+  EXPECT_EQ(state->result.form(), DataForm::Fli);
 }
 
 // A picture with some structure, so that every search has work to do.
@@ -115,7 +115,7 @@ TEST(JobSteps, RealEngineInStepsGivesTheThreadsPicturesAndData) {
   for (const bool fli : {false, true}) {
     for (const bool superFlicker : {false, true}) {
       SCOPED_TRACE(::testing::Message() << "fli " << fli << " super flicker " << superFlicker);
-      JobOptions options;
+      JobSettings options;
       options.fli = fli;
       options.superFlicker = superFlicker;
 
@@ -132,12 +132,11 @@ TEST(JobSteps, RealEngineInStepsGivesTheThreadsPicturesAndData) {
       ASSERT_TRUE(jobFinished(*stepped));
       completeJob(*stepped);
 
-      EXPECT_EQ(threaded->outputBuffer, stepped->outputBuffer);
+      EXPECT_EQ(threaded->result.c64Data, stepped->result.c64Data);
       int differing = 0;
       for (int i = 0; i < kPixels; ++i) {
-        differing += threaded->preview.blend.load(i) != stepped->preview.blend.load(i);
         for (int f = 0; f < 3; ++f) {
-          differing += threaded->preview.frames[f].load(i) != stepped->preview.frames[f].load(i);
+          differing += threaded->planes.frames[f].load(i) != stepped->planes.frames[f].load(i);
         }
       }
       EXPECT_EQ(differing, 0);

@@ -20,8 +20,8 @@ using testing::RecordingWork;
 
 constexpr auto kForever = std::chrono::hours(1);  // a missing wake-up hangs the test
 
-JobOptions oneWorker() {
-  JobOptions o;
+JobSettings oneWorker() {
+  JobSettings o;
   o.multithread = false;
   o.fli = false;
   return o;
@@ -61,7 +61,7 @@ TEST(JobWait, TwoWorkersFinishOnlyWhenBothAreDone) {
   b.onSearch = [&](int index) {
     if (index == 0) holdB.wait();
   };
-  JobOptions o = oneWorker();
+  JobSettings o = oneWorker();
   o.multithread = true;
   const JobSeams seams = testing::seamsFor(a, b);
   ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
@@ -82,7 +82,7 @@ TEST(JobWait, TheStateMayGoAsSoonAsTheWaiterSeesTheJobDone) {
     auto state = std::make_unique<SharedState>();
     RecordingWork a, b;
     const JobSeams seams = testing::seamsFor(a, b);
-    JobOptions o = oneWorker();
+    JobSettings o = oneWorker();
     o.multithread = round % 2 == 0;
     ASSERT_EQ(startJob(*state, o, nullptr, &seams), StartResult::Started);
     while (!waitForJob(*state, rowsDone(*state), kForever)) {

@@ -165,7 +165,7 @@ TEST_F(WindowCommands, TheSpinSetsItsTextAndTheDitherLevelAndLumaOnlyReachesTheW
     window.spin = level;
     onDitherChanged(window);
     EXPECT_EQ(window.spinText, level);
-    EXPECT_EQ(state.ditherLevel, level);
+    EXPECT_EQ(state.chosen.ditherLevel, level);
   }
   click(kLumaOnlyBox);
   EXPECT_TRUE(state.lumaOnly.load());
@@ -202,8 +202,8 @@ TEST_F(WindowCommands, ProcessTicksToCompletionAndTheSavesFollowTheBoxes) {
   EXPECT_EQ(saveAsked, asked);
   const auto pal = readFile(file("pal")), ntsc = readFile(file("ntsc"));
   EXPECT_EQ(pal.size(), 31746u);
-  EXPECT_EQ(pal, programFileBytes(state.outputBuffer, DataForm::NonFli, Viewer::StandardPal));
-  EXPECT_EQ(ntsc, programFileBytes(state.outputBuffer, DataForm::NonFli, Viewer::StandardNtsc));
+  EXPECT_EQ(pal, programFileBytes(state.result.c64Data, DataForm::NonFli, Viewer::StandardPal));
+  EXPECT_EQ(ntsc, programFileBytes(state.result.c64Data, DataForm::NonFli, Viewer::StandardNtsc));
   EXPECT_TRUE(messages.empty());
 }
 
@@ -251,8 +251,7 @@ TEST_F(WindowCommands, OpeningShowsTheNewPictureAndAFailureKeepsTheOldOneAndSays
   EXPECT_EQ(openAsked, 1);
   EXPECT_EQ(window.sourceShown, 0);
 
-  PixelPlane grey;
-  for (int i = 0; i < kPixels; ++i) grey.store(i, 0x204060);
+  const RgbPicture grey(kPixels, 0x204060);
   openAnswer = file("grey.png").string();
   writeFile(openAnswer, pngFileBytes(grey));
   onOpenBitmap(window);
@@ -277,7 +276,7 @@ TEST_F(WindowCommands, AFailedSaveIsShownAndWritesNothing) {
 }
 
 TEST_F(WindowCommands, ADroppedFileOpensLikeOpenBitmapButNotDuringAJob) {
-  PixelPlane grey;
+  const RgbPicture grey(kPixels, 0);
   const std::string png = file("grey.png").string();
   writeFile(png, pngFileBytes(grey));
   onProcess(window);
@@ -292,21 +291,21 @@ TEST_F(WindowCommands, ADroppedFileOpensLikeOpenBitmapButNotDuringAJob) {
 
 TEST_F(WindowCommands, PicturePaletteAndToneReachTheStateAndTheToneShowsAtOnce) {
   onPaletteChosen(window, 1);
-  EXPECT_EQ(state.palette, builtinPalettes()[1].colours);
+  EXPECT_EQ(state.chosen.palette, builtinPalettes()[1].colours);
   onPaletteChosen(window, kBuiltinPaletteCount);  // no such item
-  EXPECT_EQ(state.palette, builtinPalettes()[1].colours);
+  EXPECT_EQ(state.chosen.palette, builtinPalettes()[1].colours);
 
   const Tone moved{.brightness = 10, .contrast = 20, .saturation = 90, .gammaHundredths = 150};
   toneMoves = {moved, moved, Tone{.saturation = 201}};  // a repeat and an out-of-range tone
   onAdjust(window);
   EXPECT_TRUE(toneAtStart.neutral());
-  EXPECT_EQ(state.tone, moved);
+  EXPECT_EQ(state.chosen.tone, moved);
   EXPECT_EQ(window.sourceShown, 1);  // once per real change
 
   toneMoves = {Tone{}};  // "Reset"
   onAdjust(window);
   EXPECT_EQ(toneAtStart, moved);
-  EXPECT_TRUE(state.tone.neutral());
+  EXPECT_TRUE(state.chosen.tone.neutral());
   EXPECT_EQ(window.sourceShown, 2);
 }
 

@@ -126,9 +126,9 @@ TEST(ProgramFile, LoadAddressViewerThenDataOfTheAssembledForm) {
 }
 
 TEST(PngFile, DecodesBackToThePicture) {
-  auto plane = std::make_unique<PixelPlane>();
-  for (int i = 0; i < kPixels; ++i) plane->store(i, (i * 2654435761u) & 0xFFFFFF);
-  const std::vector<uint8_t> bytes = pngFileBytes(*plane);
+  RgbPicture picture(kPixels);
+  for (int i = 0; i < kPixels; ++i) picture[i] = (i * 2654435761u) & 0xFFFFFF;
+  const std::vector<uint8_t> bytes = pngFileBytes(picture);
 
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
@@ -139,7 +139,7 @@ TEST(PngFile, DecodesBackToThePicture) {
   std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
   for (int i = 0; i < kPixels; ++i) {
-    ASSERT_EQ(packRgb(rgb[i * 3 + 0], rgb[i * 3 + 1], rgb[i * 3 + 2]), plane->load(i)) << i;
+    ASSERT_EQ(packRgb(rgb[i * 3 + 0], rgb[i * 3 + 1], rgb[i * 3 + 2]), picture[i]) << i;
   }
 }
 

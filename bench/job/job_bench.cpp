@@ -39,11 +39,11 @@ constexpr Mode kModes[] = {
 
 // One job from "Process" to the completion step, in seconds.
 double runOnce(SharedState& state, const Mode& mode, bool multithread) {
-  JobOptions options;  // the window's start-up states: "Brute Force", "Luma overload reduction"
+  JobSettings options;  // the window's start-up states: "Brute Force", "Luma overload reduction"
   options.fli = mode.fli;
   options.superFlicker = mode.superFlicker;
   options.multithread = multithread;
-  state.lumaOnly.store(mode.luma);
+  options.lumaOnly = mode.luma;
   const auto t0 = std::chrono::steady_clock::now();
   std::string error;
   if (startJob(state, options, &error) != StartResult::Started) {

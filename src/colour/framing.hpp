@@ -25,6 +25,7 @@ struct Framing {
   uint32_t left = 0, top = 0;             // Region only
   PixelAspect aspect = PixelAspect::Pal;  // Fit and Fill only
   bool scales() const { return mode != Mode::Region; }
+  bool operator==(const Framing&) const = default;
 };
 
 // A C64 pixel's width over its height, as an exact fraction.

@@ -42,7 +42,6 @@ CommandResult openWith(SharedState& state, const std::string& path, Load load) {
   } catch (const std::bad_alloc&) {
     return failed(path + ": not enough memory to load the picture");
   }
-  prepareSourceArrays(state);
   return {};
 }
 
@@ -57,24 +56,20 @@ CommandResult openPicture(SharedState& state, const std::string& path, const Fra
 }
 
 void setDitherLevel(SharedState& state, int level) {
-  state.ditherLevel = std::clamp(level, 0, 3);
-  if (jobRunning(state)) {
-    state.preparationDeferred = true;
-  } else {
-    prepareSourceArrays(state);
-  }
+  state.chosen.ditherLevel = std::clamp(level, 0, 3);
 }
 
 CommandResult saveRaw(SharedState& state, const std::string& path) {
   if (!canSave(state)) return {Outcome::Refused, {}};
-  return writeOrReport(path, rawFileBytes(state.outputBuffer, state.outputForm));
+  return writeOrReport(path, rawFileBytes(state.result.c64Data, state.result.form()));
 }
 
 CommandResult saveProgram(SharedState& state, const std::string& path,
                           const ViewerOptions& options) {
   if (!canSave(state)) return {Outcome::Refused, {}};
-  const Viewer viewer = chooseViewer(state.outputForm == DataForm::Fli, options);
-  const std::vector<uint8_t> bytes = programFileBytes(state.outputBuffer, state.outputForm, viewer);
+  const Viewer viewer = chooseViewer(state.result.form() == DataForm::Fli, options);
+  const std::vector<uint8_t> bytes =
+      programFileBytes(state.result.c64Data, state.result.form(), viewer);
   return writeOrReport(path, bytes);
 }
 

@@ -23,26 +23,24 @@ struct CommandResult {
 };
 
 // "Open Bitmap" once a path was chosen. Refused while a job runs. Loads the file (JPEG, PNG
-// or BMP, recognised by content); on success replaces the source image and prepares the
-// source arrays at the current dither level. On failure the previous picture and the
-// source arrays stay exactly as they were. The result-ready flag and the output buffer are
+// or BMP, recognised by content); on success replaces the source image, which the next
+// "Process" prepares. On failure the previous picture stays exactly as it was. The result is
 // never touched: the previous result stays saveable.
 CommandResult openPicture(SharedState& state, const std::string& path);
 // The same with the picture framed before the preparation (the command line's --fit, --fill
 // and --offset); the window always uses the top-left 320 x 200 as above.
 CommandResult openPicture(SharedState& state, const std::string& path, const Framing& framing);
 
-// The "Dithering" spin changed to `level` (clamped to 0..3). Prepares the source arrays at
-// once when no job runs; while one runs, the workers are reading them, so the preparation
-// is deferred to completeJob() (or the next "Process", which prepares anyway).
+// The "Dithering" spin changed to `level` (clamped to 0..3): the next "Process" prepares the
+// source with it; a running job keeps the level it started with.
 void setDitherLevel(SharedState& state, int level);
 
 // Whether "Save Raw" and "Save Prg" may act: a finished result exists and no job runs.
 // The window asks before it shows the save dialog.
 bool canSave(const SharedState& state);
 
-// "Save Raw" once a path was chosen: the assembled C64 data, 27,648 bytes (non-FLI result)
-// or 36,864 bytes (FLI result) — the form the result was assembled in, whatever "Per 2 line
+// "Save Raw" once a path was chosen: the result's C64 data, 27,648 bytes (non-FLI result)
+// or 36,864 bytes (FLI result) — the form the result was made in, whatever "Per 2 line
 // FLI" says now. Refused without a finished result or while a job runs. The file is written
 // beside the target and renamed over it, so a failure never leaves a truncated file.
 CommandResult saveRaw(SharedState& state, const std::string& path);

@@ -11,34 +11,23 @@ namespace peltrix {
 
 namespace {
 
-SearchVariant variantFor(const JobOptions& options) {
-  if (options.superFlicker) {
-    return options.fli ? SearchVariant::FliSuperFlicker : SearchVariant::SuperFlicker;
+SearchVariant variantFor(const JobSettings& settings) {
+  if (settings.superFlicker) {
+    return settings.fli ? SearchVariant::FliSuperFlicker : SearchVariant::SuperFlicker;
   }
-  return options.fli ? SearchVariant::Fli : SearchVariant::Standard;
+  return settings.fli ? SearchVariant::Fli : SearchVariant::Standard;
 }
 
-void copyWorkingTables(SharedState& state, const JobOptions& options) {
-  if (options.bruteForce) {
-    state.pairListMode = PairListMode::Full;
-    std::copy(kFullPairs.begin(), kFullPairs.end(), state.pairList.begin());
-  } else {
-    // Entries 75..120 keep what they held; the searches read only the first 75.
-    state.pairListMode = PairListMode::Reduced;
-    std::copy(kReducedPairs.begin(), kReducedPairs.end(), state.pairList.begin());
-  }
-  const auto& exclusions = options.lumaOverload ? kOverloadExclusions : kBasicExclusions;
-  std::copy(exclusions.begin(), exclusions.end(), state.exclusionList.begin());
-}
-
+// What the searches read: the source arrays and the job's own copy of its settings.
 engine::SearchInputs searchInputs(const SharedState& state) {
+  const std::span<const uint8_t> pairs = pairListOf(state.jobSettings);
   engine::SearchInputs inputs;
   inputs.sourceRgb = state.sourceRgb.data();
   inputs.sourceLuma = state.sourceLuma.data();
-  inputs.pairs = state.pairList.data();
-  inputs.pairCount = state.pairListMode == PairListMode::Full ? kFullPairCount : kReducedPairCount;
-  inputs.exclusions = state.exclusionList.data();
-  inputs.palette = &state.jobPalette;
+  inputs.pairs = pairs.data();
+  inputs.pairCount = static_cast<int>(pairs.size());
+  inputs.exclusions = exclusionListOf(state.jobSettings).data();
+  inputs.palette = &state.jobSettings.palette;
   return inputs;
 }
 
@@ -52,7 +41,7 @@ std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int
       runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, *substitute);
       return;
     }
-    EngineCellWork work(state.workers[worker], state.preview);
+    EngineCellWork work(state.workers[worker], state.planes);
     runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, work);
   };
 }
@@ -68,7 +57,7 @@ std::function<bool()> workerSteps(SharedState& state, const WorkerPlan& plan, in
   auto held = std::make_shared<Held>();
   CellWork* work = substitute;
   if (work == nullptr) {
-    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.preview);
+    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.planes);
     work = held->engine.get();
   }
   held->steps = std::make_unique<WorkerSteps>(plan, state.job.workers[worker], &state.job.wakeUp,
@@ -94,25 +83,29 @@ void resetJobFlags(JobFlags& job) {
 
 }  // namespace
 
-void prepareSourceArrays(SharedState& state) {
-  prepareSource(state.sourceImage, state.ditherLevel, state.sourceRgb.data(),
-                state.sourceLuma.data(), state.tone);
-  state.preparationDeferred = false;
+std::span<const uint8_t> pairListOf(const JobSettings& settings) {
+  if (settings.bruteForce) return kFullPairs;
+  return kReducedPairs;
 }
 
-StartResult startJob(SharedState& state, const JobOptions& options, std::string* error,
+std::span<const uint8_t> exclusionListOf(const JobSettings& settings) {
+  if (settings.lumaOverload) return kOverloadExclusions;
+  return kBasicExclusions;
+}
+
+StartResult startJob(SharedState& state, const JobSettings& settings, std::string* error,
                      const JobSeams* seams) {
   JobFlags& job = state.job;
   if (jobRunning(state)) return StartResult::Busy;
 
-  prepareSourceArrays(state);
-  copyWorkingTables(state, options);
-  state.jobPalette = state.palette;
+  state.jobSettings = settings;
+  prepareSource(state.sourceImage, settings.ditherLevel, state.sourceRgb.data(),
+                state.sourceLuma.data(), settings.tone);
+  state.lumaOnly.store(settings.lumaOnly);
 
-  const SearchVariant variant = variantFor(options);
-  state.jobForm = options.fli ? DataForm::Fli : DataForm::NonFli;
+  const SearchVariant variant = variantFor(settings);
   // Super flicker always runs on one worker: its post-pass needs the whole picture.
-  const int workerCount = (options.multithread && !isSuperFlicker(variant)) ? 2 : 1;
+  const int workerCount = (settings.multithread && !isSuperFlicker(variant)) ? 2 : 1;
 
   const bool realEngine = seams == nullptr || !seams->work;
   if (realEngine) {
@@ -186,11 +179,9 @@ void completeJob(SharedState& state) {
   JobFlags& job = state.job;
   if (!jobRunning(state) || !jobFinished(state)) return;
   resetJobFlags(job);
+  state.result.settings = state.jobSettings;
+  state.result.c64Data = assembleC64Data(state.planes, state.result.form());
   state.resultReady = true;
-  assembleC64Data(state.preview, state.jobForm, state.outputBuffer, state.jobPalette);
-  state.outputForm = state.jobForm;
-  state.outputPalette = state.jobPalette;
-  if (state.preparationDeferred) prepareSourceArrays(state);
 }
 
 bool jobRunning(const SharedState& state) {

@@ -1,25 +1,18 @@
 // The conversion job: "Process" starts one or two worker threads that convert every cell
-// into the preview arrays; the GUI thread (or the command line) polls for completion and
+// into the frame planes; the GUI thread (or the command line) polls for completion and
 // then assembles the C64 data. No locks: flags and counters in SharedState::job.
 #pragma once
 
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 
+#include "core/job_settings.hpp"
 #include "core/shared_state.hpp"
 #include "core/worker.hpp"
 
 namespace peltrix {
-
-// Option states read when "Process" starts a job.
-struct JobOptions {
-  bool multithread = true;    // "Multithread"
-  bool bruteForce = true;     // "Brute Force": 121 pairs instead of 75
-  bool lumaOverload = true;   // "Luma overload reduction": the overload exclusion list
-  bool fli = true;            // "Per 2 line FLI"
-  bool superFlicker = false;  // "Super Flicker reduction"
-};
 
 enum class StartResult { Started, Busy, WorkerFailed };
 
@@ -35,19 +28,19 @@ struct JobSeams {
   std::function<void(std::function<bool()> step)> startSteps;
 };
 
-// "Process": ignored while a job runs (not even a source preparation). Otherwise prepares
-// the source, copies the pair and exclusion lists, captures the job's search and data form
-// from `options` and starts one worker (super flicker, or "Multithread" off) or two (worker A
-// on the even columns, B on the odd ones). If a worker cannot be started, returns
-// WorkerFailed with the reason in `error` and leaves the job idle: a worker A that did start
-// is stopped and waited for (it ends after its current cell), and no result is marked ready.
+// "Process": ignored while a job runs (not even a source preparation). Otherwise keeps a copy
+// of `settings` as the job's own, prepares the source arrays with its tone and dither, sets
+// "Luma only mode" to its start state and starts one worker (super flicker, or "Multithread"
+// off) or two (worker A on the even columns, B on the odd ones). If a worker cannot be started,
+// returns WorkerFailed with the reason in `error` and leaves the job idle: a worker A that did
+// start is stopped and waited for (it ends after its current cell), and no result is marked ready.
 // The caller starts its refresh timer only on Started.
-StartResult startJob(SharedState& state, const JobOptions& options, std::string* error = nullptr,
+StartResult startJob(SharedState& state, const JobSettings& settings, std::string* error = nullptr,
                      const JobSeams* seams = nullptr);
 
-// Source preparation from the source image at the current dither level; clears a deferred
-// preparation. Call only while no job runs (the workers read the source arrays).
-void prepareSourceArrays(SharedState& state);
+// The pair list and exclusion list a job with these settings searches with.
+std::span<const uint8_t> pairListOf(const JobSettings& settings);
+std::span<const uint8_t> exclusionListOf(const JobSettings& settings);
 
 // "Stop": both workers skip their remaining cells (a super flicker job still runs its
 // post-pass). Does nothing while idle.
@@ -69,10 +62,9 @@ int rowsDone(const SharedState& state);
 // keeps its timer.
 bool waitForJob(SharedState& state, int seenRows, std::chrono::milliseconds timeout);
 
-// The completion step: resets the job flags, marks a result ready, assembles the C64 data
-// in the layout of the job's own mode (captured by startJob) into outputBuffer, records
-// that layout in outputForm, and runs a source preparation deferred by a dither change
-// during the job. Does nothing unless jobFinished() is true.
+// The completion step: resets the job flags, assembles the C64 data from the planes in the
+// layout of the job's own mode and keeps it, with the job's settings, as the result ready to
+// save. Does nothing unless jobFinished() is true.
 void completeJob(SharedState& state);
 
 }  // namespace peltrix

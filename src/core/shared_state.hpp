@@ -10,23 +10,19 @@
 #include <vector>
 
 #include "colour/geometry.hpp"
-#include "colour/palettes.hpp"
 #include "colour/picture.hpp"
-#include "colour/source_prep.hpp"
-#include "colour/tables.hpp"
+#include "core/job_settings.hpp"
 #include "core/job_wake_up.hpp"
 #include "core/worker.hpp"
+#include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
 #include "output/c64data.hpp"
-#include "output/preview_arrays.hpp"
 
 namespace peltrix {
 
-constexpr int kOutputBufferSize = 40961;
-
 // Flags and counters through which the GUI thread and the workers talk. Each has a single
 // writer at a time; the done flags are stored with release and loaded with acquire, so a
-// worker's result arrays are complete once the GUI has seen its done flag.
+// worker's planes are complete once the GUI has seen its done flag.
 struct JobFlags {
   std::atomic<bool> busy{false};  // from "Process" until the completion step
   std::atomic<int> workerCount{0};
@@ -34,13 +30,18 @@ struct JobFlags {
   JobWakeUp wakeUp;                      // rings when a worker's row advances and when it is done
 };
 
-// Which pair list "Process" copied: all 121 pairs ("Brute Force") or the first 75.
-enum class PairListMode { Full, Reduced };
-
 // What one worker owns: its search engine (with its scratch) and its cell buffer set.
 struct WorkerScratch {
   engine::Searcher searcher;
   engine::CellBuffers cell;
+};
+
+// A finished conversion: its C64 data, assembled from the planes by the completion step, and
+// the settings it was made with (its palette for its pictures, its mode for its viewer).
+struct ConversionResult {
+  std::vector<uint8_t> c64Data;
+  JobSettings settings;
+  DataForm form() const { return settings.fli ? DataForm::Fli : DataForm::NonFli; }
 };
 
 // Set by the command line's SIGINT and SIGTERM handler and read while it waits for a job:
@@ -48,41 +49,31 @@ struct WorkerScratch {
 inline volatile std::sig_atomic_t interruptRequested = 0;
 
 struct SharedState {
-  // The picture "Open Bitmap" loaded (black 320 x 200 before any), and the arrays that
-  // source preparation makes of it; the searches read only the arrays.
+  // The picture "Open Bitmap" loaded (black 320 x 200 before any).
   SourcePicture sourceImage;
+  // What the user chose so far for the next conversion: the palette and tone of the menus,
+  // the dither level; a face fills in the options it reads when the job starts.
+  JobSettings chosen;
+
+  // The running (or last) job's copy of its settings, and the source arrays it prepared from
+  // the source image with them: the searches read only these while it runs.
+  JobSettings jobSettings;
   std::vector<uint32_t> sourceRgb = std::vector<uint32_t>(kPixels, 0);
   std::vector<uint16_t> sourceLuma = std::vector<uint16_t>(kPixels, 16);
-  int ditherLevel = kDefaultDitherLevel;
-  Tone tone;                         // brightness, contrast, saturation, gamma, before the dither
-  bool preparationDeferred = false;  // a dither change arrived while a job ran
-
-  // Working tables, filled by "Process" and read-only while a job runs.
-  std::array<uint8_t, kFullPairCount> pairList{};
-  std::array<uint8_t, kExclusionCount> exclusionList{};
-  PairListMode pairListMode = PairListMode::Full;
-  // The colours the next job aims at; "Process" copies them into jobPalette, which the
-  // workers and the completion step read, so a change during a job waits for the next.
-  Palette palette = kPalette;
-  Palette jobPalette = kPalette;
 
   // "Luma only mode", kept current by the window and read by the workers before every cell.
   std::atomic<bool> lumaOnly{false};
 
   JobFlags job;
-  // The layout of the running (or last) job's frames, captured by "Process": the completion
-  // step assembles in this form whatever "Per 2 line FLI" says by then.
-  DataForm jobForm = DataForm::NonFli;
   std::array<WorkerScratch, 2> workers;  // worker A, worker B
 
-  // Blend picture and frame pictures (RGB), written by the workers.
-  PreviewArrays preview;
+  // What the workers write: the colour indices of the three frames, cell by cell. The
+  // pictures are made from them with jobSettings' palette.
+  engine::FramePlanes planes;
 
-  // The last finished job's C64 data and the layout it was assembled in.
-  std::array<uint8_t, kOutputBufferSize> outputBuffer{};
-  DataForm outputForm = DataForm::NonFli;
-  Palette outputPalette = kPalette;  // the palette it was made with
-  bool resultReady = false;          // "Save Raw" and "Save Prg" need it
+  // The last finished job; "Save Raw" and "Save Prg" need it.
+  ConversionResult result;
+  bool resultReady = false;
 };
 
 }  // namespace peltrix

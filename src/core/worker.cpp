@@ -2,7 +2,6 @@
 
 #include "core/job_wake_up.hpp"
 #include "core/shared_state.hpp"
-#include "output/preview_render.hpp"
 
 namespace peltrix {
 
@@ -15,7 +14,7 @@ void EngineCellWork::searchCell(SearchVariant variant, int cx, int cy, engine::M
 }
 
 void EngineCellWork::renderCell(int cx, int cy) {
-  peltrix::renderCell(pictures_, cx, cy, scratch_.cell);
+  planes_.storeRows(cx, cy, 0, 8, scratch_.cell);
 }
 
 void EngineCellWork::searchBand(SearchVariant variant, int cx, int cy, int bandStart,
@@ -28,14 +27,14 @@ void EngineCellWork::searchBand(SearchVariant variant, int cx, int cy, int bandS
 }
 
 void EngineCellWork::renderBand(int cx, int cy, int bandStart) {
-  peltrix::renderBand(pictures_, cx, cy, bandStart, scratch_.cell);
+  planes_.storeRows(cx, cy, bandStart, 2, scratch_.cell);
 }
 
 void EngineCellWork::postPass(SearchVariant variant) {
   if (variant == SearchVariant::FliSuperFlicker) {
-    engine::horizontalFrameRotation(pictures_);
+    engine::horizontalFrameRotation(planes_);
   } else if (variant == SearchVariant::SuperFlicker) {
-    engine::superFlickerPostPass(pictures_);
+    engine::superFlickerPostPass(planes_);
   }
 }
 

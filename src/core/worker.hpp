@@ -4,13 +4,13 @@
 
 #include <atomic>
 
+#include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
 
 namespace peltrix {
 
 class JobWakeUp;
 
-struct PreviewArrays;
 struct WorkerScratch;
 
 // Which search a job runs, fixed when "Process" starts it.
@@ -36,12 +36,12 @@ class CellWork {
   virtual void postPass(SearchVariant variant) = 0;
 };
 
-// The real thing: one worker's Searcher and cell buffer set, rendering into the preview
-// arrays. The Searcher must already be prepared with the job's inputs.
+// The real thing: one worker's Searcher and cell buffer set, storing into the frame planes.
+// The Searcher must already be prepared with the job's inputs.
 class EngineCellWork final : public CellWork {
  public:
-  EngineCellWork(WorkerScratch& scratch, PreviewArrays& pictures)
-      : scratch_(scratch), pictures_(pictures) {}
+  EngineCellWork(WorkerScratch& scratch, engine::FramePlanes& planes)
+      : scratch_(scratch), planes_(planes) {}
   void searchCell(SearchVariant variant, int cx, int cy, engine::Metric metric) override;
   void renderCell(int cx, int cy) override;
   void searchBand(SearchVariant variant, int cx, int cy, int bandStart,
@@ -51,7 +51,7 @@ class EngineCellWork final : public CellWork {
 
  private:
   WorkerScratch& scratch_;
-  PreviewArrays& pictures_;
+  engine::FramePlanes& planes_;
 };
 
 // A worker's share of the job: its search and its columns (first, first + step, ... < 40).

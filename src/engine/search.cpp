@@ -94,8 +94,7 @@ struct Searcher::Impl {
       }
       error += least;
       const int i = firstRow * 8 + p;
-      out.blend[i] = static_cast<uint32_t>(blend[slot]);
-      for (int f = 0; f < 3; ++f) out.frames[f][i] = palette[frame[slot][f]];
+      for (int f = 0; f < 3; ++f) out.frames[f][i] = static_cast<uint8_t>(frame[slot][f]);
     }
     return {w.j, w.k, w.l, static_cast<int32_t>(error)};
   }

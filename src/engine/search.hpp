@@ -9,10 +9,6 @@
 
 #include "colour/palettes.hpp"
 
-namespace peltrix {
-struct PreviewArrays;
-}  // namespace peltrix
-
 namespace peltrix::engine {
 
 enum class Metric { Colour, Luma };
@@ -27,10 +23,10 @@ struct SearchInputs {
   const Palette* palette = nullptr;      // the colours aimed at; null: the converter's own
 };
 
-// One cell (or band) as a search leaves it: RGB values at element row * 8 + col.
+// One cell (or band) as a search leaves it: the C64 colour index each frame shows at element
+// row * 8 + col.
 struct CellBuffers {
-  std::array<uint32_t, 64> blend{};
-  std::array<std::array<uint32_t, 64>, 3> frames{};  // frame 1, frame 2, frame 3
+  std::array<std::array<uint8_t, 64>, 3> frames{};  // frame 1, frame 2, frame 3
 };
 
 // The winning candidate: pair-list entries for frames 1, 2, 3 and its error.
@@ -76,9 +72,11 @@ class Searcher {
   std::unique_ptr<Impl> impl_;
 };
 
+struct FramePlanes;
+
 // Frame rotations after a super flicker job. They only permute each pixel's three frame
-// colours, so the blend picture is neither read nor written.
-void superFlickerPostPass(PreviewArrays& pictures);
-void horizontalFrameRotation(PreviewArrays& pictures);
+// colours, so every blend stays as it was.
+void superFlickerPostPass(FramePlanes& planes);
+void horizontalFrameRotation(FramePlanes& planes);
 
 }  // namespace peltrix::engine

@@ -74,10 +74,4 @@ std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, Data
   return frames;
 }
 
-PixelPlane pixelPlane(const C64Picture& picture, const Palette& palette) {
-  PixelPlane plane;
-  for (int i = 0; i < kPixels; ++i) plane.store(i, palette[picture[i] & 0x0F]);
-  return plane;
-}
-
 }  // namespace peltrix

@@ -8,9 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "colour/palettes.hpp"
 #include "output/c64data.hpp"
-#include "output/preview_arrays.hpp"
 #include "output/viewers/viewers.hpp"
 
 namespace peltrix {
@@ -44,8 +42,5 @@ C64Picture decodeC64Frame(std::span<const uint8_t> data, DataForm form, int fram
 // video frame while the frames rotate in threes, so every frame shows under both phases in turn.
 std::array<C64Picture, 3> c64DisplayedFrames(std::span<const uint8_t> data, DataForm form,
                                              Viewer viewer);
-
-// The picture as a pixel plane of its palette colours, for the PNG writer.
-PixelPlane pixelPlane(const C64Picture& picture, const Palette& palette = kPalette);
 
 }  // namespace peltrix

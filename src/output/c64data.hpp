@@ -1,12 +1,11 @@
-// C64 frame data assembly: the three frame pictures become three hires bitmaps with their
-// screen (colour) memories, in the byte layout the viewer programs read.
+// C64 frame data assembly: the three planes of colour indices become three hires bitmaps with
+// their screen (colour) memories, in the byte layout the viewer programs read.
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <vector>
 
-#include "colour/palettes.hpp"
-#include "output/preview_arrays.hpp"
+#include "engine/frame_planes.hpp"
 
 namespace peltrix {
 
@@ -28,11 +27,8 @@ constexpr int dataSize(DataForm form) {
   return form == DataForm::Fli ? kFliDataSize : kNonFliDataSize;
 }
 
-// Clears the first dataSize(form) bytes of `out` and assembles the frame 1, 2 and 3
-// pictures of `pictures` into them, each colour as its index in `palette` (the one the job
-// aimed at). `out` must hold at least dataSize(form) bytes; bytes beyond that are left as
-// they are.
-void assembleC64Data(const PreviewArrays& pictures, DataForm form, std::span<uint8_t> out,
-                     const Palette& palette = kPalette);
+// The frame 1, 2 and 3 planes assembled into dataSize(form) bytes. The indices are written
+// as the search chose them, so a palette with two equal colours keeps both apart.
+std::vector<uint8_t> assembleC64Data(const engine::FramePlanes& planes, DataForm form);
 
 }  // namespace peltrix

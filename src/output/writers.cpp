@@ -15,16 +15,16 @@ void writeFile(const std::string& path, std::span<const uint8_t> bytes) {
   file.commit();
 }
 
-std::span<const uint8_t> rawFileBytes(std::span<const uint8_t> outputBuffer, DataForm form) {
-  assert(outputBuffer.size() >= static_cast<size_t>(dataSize(form)));
-  return outputBuffer.first(static_cast<size_t>(dataSize(form)));
+std::span<const uint8_t> rawFileBytes(std::span<const uint8_t> c64Data, DataForm form) {
+  assert(c64Data.size() >= static_cast<size_t>(dataSize(form)));
+  return c64Data.first(static_cast<size_t>(dataSize(form)));
 }
 
-std::vector<uint8_t> programFileBytes(std::span<const uint8_t> outputBuffer, DataForm form,
+std::vector<uint8_t> programFileBytes(std::span<const uint8_t> c64Data, DataForm form,
                                       Viewer chosen) {
   assert(showsFliData(chosen) == (form == DataForm::Fli));
   const std::span<const uint8_t> viewer = viewerProgram(chosen);
-  const std::span<const uint8_t> data = rawFileBytes(outputBuffer, form);
+  const std::span<const uint8_t> data = rawFileBytes(c64Data, form);
   std::vector<uint8_t> bytes{0x00, 0x08};  // load address $0800, low byte first
   bytes.reserve(2 + viewer.size() + data.size());
   bytes.insert(bytes.end(), viewer.begin(), viewer.end());
@@ -41,11 +41,11 @@ void appendToVector(png_structp png, png_bytep data, png_size_t length) {
 
 }  // namespace
 
-std::vector<uint8_t> pngFileBytes(const PixelPlane& picture) {
+std::vector<uint8_t> pngFileBytes(const RgbPicture& picture) {
   // Rows are converted up front so that nothing below needs cleaning up after a longjmp.
   std::vector<uint8_t> pixels(static_cast<size_t>(kPixels) * 3);
   for (int i = 0; i < kPixels; ++i) {
-    const uint32_t v = picture.load(i);
+    const uint32_t v = picture[i];
     pixels[i * 3 + 0] = static_cast<uint8_t>(red(v));
     pixels[i * 3 + 1] = static_cast<uint8_t>(green(v));
     pixels[i * 3 + 2] = static_cast<uint8_t>(blue(v));

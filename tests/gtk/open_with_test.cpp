@@ -25,10 +25,8 @@ namespace fs = std::filesystem;
 constexpr uint32_t kMarker = 0x12AB34;  // a colour nothing else on the screen shows
 
 fs::path writeMarkerPng(const fs::path& folder) {
-  PixelPlane plane;
-  for (int i = 0; i < kPixels; ++i) plane.store(i, kMarker);
   const fs::path path = folder / "marker picture.png";
-  writeFile(path, pngFileBytes(plane));
+  writeFile(path, pngFileBytes(RgbPicture(kPixels, kMarker)));
   return path;
 }
 

@@ -19,27 +19,6 @@ const guchar* pixelAt(GdkPixbuf* picture, int x, int y) {
          x * gdk_pixbuf_get_n_channels(picture);
 }
 
-TEST(PictureDraw, PreviewPlaneBecomesRedGreenBlueBytes) {
-  PixelPlane plane;
-  plane.store(0, kPalette[2]);  // 0x68372B
-  plane.store(kWidth * 199 + 319, kPalette[13]);
-  plane.store(kWidth + 2, 0xFF000000u | kPalette[1]);  // stray high bits
-  GdkPixbuf* picture = newBlackPicture();
-  gdk_pixbuf_fill(picture, 0x123456FF);  // every pixel must be overwritten
-  drawPreviewPlane(plane, picture);
-  const guchar* first = pixelAt(picture, 0, 0);
-  EXPECT_EQ(first[0], 0x68);
-  EXPECT_EQ(first[1], 0x37);
-  EXPECT_EQ(first[2], 0x2B);
-  const guchar* last = pixelAt(picture, 319, 199);
-  EXPECT_EQ(packRgb(last[0], last[1], last[2]), kPalette[13]);
-  const guchar* white = pixelAt(picture, 2, 1);
-  EXPECT_EQ(packRgb(white[0], white[1], white[2]), 0xFFFFFFu);
-  const guchar* untouched = pixelAt(picture, 100, 100);
-  EXPECT_EQ(packRgb(untouched[0], untouched[1], untouched[2]), 0u);
-  g_object_unref(picture);
-}
-
 TEST(PictureDraw, SourceRgbValuesAreCopiedAsTheyAre) {
   std::vector<uint32_t> rgb(kPixels);
   for (int i = 0; i < kPixels; ++i) rgb[i] = packRgb(i % 256, (i / 320) % 256, 255 - i % 256);

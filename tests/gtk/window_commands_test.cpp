@@ -35,10 +35,8 @@ uint32_t shownAt(GdkPixbuf* picture, int x, int y) {
 
 // Writes a 320 x 200 PNG whose pixel (x, y) is colour (x * 7 + y) % 16 of the palette.
 fs::path writePatternPng(const fs::path& folder) {
-  PixelPlane plane;
-  for (int i = 0; i < kPixels; ++i) {
-    plane.store(i, kPalette[((i % kWidth) * 7 + i / kWidth) % 16]);
-  }
+  RgbPicture plane(kPixels);
+  for (int i = 0; i < kPixels; ++i) plane[i] = kPalette[((i % kWidth) * 7 + i / kWidth) % 16];
   const fs::path path = folder / "pattern.png";
   writeFile(path, pngFileBytes(plane));
   return path;
@@ -58,12 +56,12 @@ TEST_F(WindowTest, SpinTextAndDitherLevelFollowTheSpin) {
   for (int level : {3, 0, 1, 2}) {
     gtk_spin_button_set_value(spin, level);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(spin)), std::to_string(level).c_str());
-    EXPECT_EQ(state->ditherLevel, level);
+    EXPECT_EQ(state->chosen.ditherLevel, level);
   }
   gtk_spin_button_spin(spin, GTK_SPIN_STEP_FORWARD, 1);
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(spin)), "3");
   gtk_spin_button_spin(spin, GTK_SPIN_STEP_FORWARD, 1);  // stays at the top of 0..3
-  EXPECT_EQ(state->ditherLevel, 3);
+  EXPECT_EQ(state->chosen.ditherLevel, 3);
 }
 
 TEST_F(WindowTest, AboutItemShowsTheAboutBox) {
@@ -97,10 +95,10 @@ TEST_F(WindowTest, ProcessOnTheBlackStartPictureCompletesAndEnablesSaving) {
 }
 
 TEST_F(WindowTest, TheStopButtonStopsTheJob) {
-  // Mark the frame pictures, so cells the stopped job never reached can be told apart.
+  // Mark the frame planes, so cells the stopped job never reached can be told apart.
   const uint32_t marker = kPalette[1];
-  for (auto& frame : state->preview.frames) {
-    for (int i = 0; i < kPixels; ++i) frame.store(i, marker);
+  for (auto& frame : state->planes.frames) {
+    for (int i = 0; i < kPixels; ++i) frame.store(i, 1);
   }
   click(kProcessButton);
   click(kStopButton);
@@ -121,17 +119,15 @@ TEST_F(WindowTest, OpeningAPictureShowsItUndithered) {
       EXPECT_EQ(shownAt(source, x, y), kPalette[(x * 7 + y) % 16]) << x << "," << y;
     }
   }
-  // The dithered arrays differ from what the view shows (level 2 darkens most pixels).
-  EXPECT_NE(state->sourceRgb, state->sourceImage.rgb);
 }
 
 TEST_F(WindowTest, ThePictureMenuChoosesThePaletteAndAdjustShowsTheToneAtOnce) {
   choose(paletteItem(2));
-  EXPECT_EQ(state->palette, builtinPalettes()[2].colours);
+  EXPECT_EQ(state->chosen.palette, builtinPalettes()[2].colours);
   EXPECT_FALSE(
       gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window->menuItems[paletteItem(0)])));
   gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(window->menuItems[paletteItem(0)]), TRUE);
-  EXPECT_EQ(state->palette, kPalette);
+  EXPECT_EQ(state->chosen.palette, kPalette);
 
   const fs::path png = writePatternPng(scratchDir());
   ASSERT_TRUE(openPictureFromPath(*window, png.string()));
@@ -143,8 +139,8 @@ TEST_F(WindowTest, ThePictureMenuChoosesThePaletteAndAdjustShowsTheToneAtOnce) {
     gtk_widget_destroy(dialog);
   };
   choose(kAdjustItem);
-  EXPECT_EQ(state->tone, (Tone{.contrast = 40}));
-  const ToneMap toned(state->tone);
+  EXPECT_EQ(state->chosen.tone, (Tone{.contrast = 40}));
+  const ToneMap toned(state->chosen.tone);
   GdkPixbuf* source = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kSourceView]));
   for (int x : {0, 5, 160, 319}) {
     EXPECT_EQ(shownAt(source, x, 7), toned(kPalette[(x * 7 + 7) % 16])) << x;
@@ -152,8 +148,8 @@ TEST_F(WindowTest, ThePictureMenuChoosesThePaletteAndAdjustShowsTheToneAtOnce) {
 }
 
 TEST_F(WindowTest, RefreshTickShowsTheProgressAndThePreviewArrays) {
-  state->preview.blend.store(0, kPalette[2]);
-  state->preview.frames[2].store(kPixels - 1, kPalette[7]);
+  for (auto& frame : state->planes.frames) frame.store(0, 2);  // blends to colour 2 itself
+  state->planes.frames[2].store(kPixels - 1, 7);
   state->job.workers[0].rowsDone.store(12);
   state->job.busy.store(true);  // a job whose worker is still busy on row 12
   state->job.workerCount.store(1);

@@ -163,7 +163,7 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
 TEST_F(WindowTest, StartsInItsInitialStates) {
   EXPECT_EQ(spinValue(*window), 2);
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(window->controls[kDitherSpin])), "2");
-  EXPECT_EQ(state->ditherLevel, 2);
+  EXPECT_EQ(state->chosen.ditherLevel, 2);
   for (ControlId on : {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox}) {
     EXPECT_TRUE(isOn(*window, on)) << on;
   }

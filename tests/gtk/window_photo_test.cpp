@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "colour/rgb.hpp"
+#include "core/result_views.hpp"
 #include "window_fixture.hpp"
 
 namespace peltrix::testing {
@@ -75,7 +76,7 @@ TEST_P(PhotoTest, SavedFilesMatchTheCommandLineConverter) {
   // The views show the finished arrays.
   GdkPixbuf* blend = gtk_image_get_pixbuf(GTK_IMAGE(window->controls[kBlendView]));
   const guchar* p = gdk_pixbuf_get_pixels(blend) + 123 * gdk_pixbuf_get_rowstride(blend) + 45 * 3;
-  EXPECT_EQ(packRgb(p[0], p[1], p[2]), state->preview.blend.at(45, 123));
+  EXPECT_EQ(packRgb(p[0], p[1], p[2]), blendView(*state)[123 * kWidth + 45]);
   if (mode.flipped.empty() && mode.palette == 0) {
     // The screenshot software centres show (the package's metadata names it).
     while (gtk_events_pending()) gtk_main_iteration();

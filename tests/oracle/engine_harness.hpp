@@ -15,6 +15,7 @@
 #include "colour/tables.hpp"
 #include "engine/search.hpp"
 #include "oracle/literal_search.hpp"
+#include "output/pictures.hpp"
 
 namespace peltrix::testing {
 
@@ -125,7 +126,8 @@ inline bool isBandSearch(Search s) {
 }
 
 // Runs the literal search and both engine builds on one cell (band < 0) or band and
-// expects the same triple, error and cell buffers; rows outside a band stay untouched.
+// expects the same triple, error and colour indices, and the blend picture's colour made of
+// those indices to be the literal blend; rows outside a band stay untouched.
 class Differential {
  public:
   // Keeps its own copy of the lists; `src` must outlive it.
@@ -148,8 +150,7 @@ class Differential {
     for (engine::Searcher* s : {&fast_, &portable_}) {
       SCOPED_TRACE(std::string(s->kernelName()) + " kernels");
       engine::CellBuffers got;
-      got.blend.fill(0xEEEEEEEE);
-      for (auto& f : got.frames) f.fill(0xEEEEEEEE);
+      for (auto& f : got.frames) f.fill(0xEE);
       const engine::SearchResult r = runEngine(*s, search, cx, cy, band, metric, got);
       ASSERT_EQ(r.j, expected.j);
       ASSERT_EQ(r.k, expected.k);
@@ -157,16 +158,21 @@ class Differential {
       ASSERT_EQ(r.error, expected.error);
       for (int i = 0; i < 64; ++i) {
         const bool written = i / 8 >= first && i / 8 < first + rows;
-        ASSERT_EQ(got.blend[i], written ? want.blend[i] : 0xEEEEEEEE) << "element " << i;
-        ASSERT_EQ(got.frames[0][i], written ? want.frame1[i] : 0xEEEEEEEE) << "element " << i;
-        ASSERT_EQ(got.frames[1][i], written ? want.frame2[i] : 0xEEEEEEEE) << "element " << i;
-        ASSERT_EQ(got.frames[2][i], written ? want.frame3[i] : 0xEEEEEEEE) << "element " << i;
+        ASSERT_EQ(got.frames[0][i], written ? want.frame1[i] : 0xEE) << "element " << i;
+        ASSERT_EQ(got.frames[1][i], written ? want.frame2[i] : 0xEE) << "element " << i;
+        ASSERT_EQ(got.frames[2][i], written ? want.frame3[i] : 0xEE) << "element " << i;
+        if (written) {
+          ASSERT_EQ(blends_.of(got.frames[0][i], got.frames[1][i], got.frames[2][i]),
+                    want.blend[i] & 0xFFFFFF)
+              << "element " << i;
+        }
       }
     }
   }
 
  private:
   JobLists lists_;
+  BlendColours blends_{lists_.palette, lists_.exclusions};
   std::unique_ptr<oracle::LiteralSearch> literal_;
   engine::Searcher fast_{engine::KernelChoice::Fastest};
   engine::Searcher portable_{engine::KernelChoice::Portable};

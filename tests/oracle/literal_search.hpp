@@ -22,9 +22,10 @@ struct LiteralInputs {
   const uint32_t* palette = kPalette.data();  // the 16 colours aimed at
 };
 
+// The blend colour and the C64 colour index of each frame, per pixel of the cell.
 struct LiteralBuffers {
   uint32_t blend[65] = {};
-  uint32_t frame1[65] = {}, frame2[65] = {}, frame3[65] = {};
+  uint8_t frame1[65] = {}, frame2[65] = {}, frame3[65] = {};
 };
 
 struct LiteralResult {
@@ -153,9 +154,9 @@ class LiteralSearch {
         }
         const int e = row * 8 + col;
         out.blend[e] = static_cast<uint32_t>(blendColours_[slot]);
-        out.frame1[e] = in_.palette[(slot & 4) ? winner[3] : winner[2]];
-        out.frame2[e] = in_.palette[(slot & 2) ? winner[5] : winner[4]];
-        out.frame3[e] = in_.palette[(slot & 1) ? winner[7] : winner[6]];
+        out.frame1[e] = static_cast<uint8_t>((slot & 4) ? winner[3] : winner[2]);
+        out.frame2[e] = static_cast<uint8_t>((slot & 2) ? winner[5] : winner[4]);
+        out.frame3[e] = static_cast<uint8_t>((slot & 1) ? winner[7] : winner[6]);
       }
     }
     // The entries behind the winning sequence number, for the caller's convenience.

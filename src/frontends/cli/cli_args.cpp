@@ -527,6 +527,23 @@ void placePositionals(const Seen& seen, Request& r) {
 
 }  // namespace
 
+JobSettings Request::settings() const {
+  JobSettings s;
+  s.multithread = job.multithread;
+  s.bruteForce = job.bruteForce;
+  s.lumaOverload = job.lumaOverload;
+  s.fli = job.fli;
+  s.superFlicker = job.superFlicker;
+  s.lumaOnly = lumaOnly;
+  s.ditherLevel = ditherLevel;
+  s.palette = palette;
+  s.tone = tone;
+  s.framing = framing;
+  s.ntsc = ntsc;
+  s.assLace = assLace;
+  return s;
+}
+
 Request parseArguments(const std::vector<std::string>& args) {
   Request r;
   Seen seen;

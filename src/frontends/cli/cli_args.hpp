@@ -8,7 +8,7 @@
 #include "colour/framing.hpp"
 #include "colour/palettes.hpp"
 #include "colour/tone.hpp"
-#include "core/job.hpp"
+#include "core/job_settings.hpp"
 
 namespace peltrix::cli {
 
@@ -18,6 +18,15 @@ enum class OutputKind { Raw, Program, Png };
 struct Output {
   std::string path;
   OutputKind kind;
+};
+
+// The window's options as the command line sets them.
+struct JobOptions {
+  bool multithread = true;
+  bool bruteForce = true;
+  bool lumaOverload = true;
+  bool fli = true;
+  bool superFlicker = false;
 };
 
 struct Request {
@@ -49,6 +58,8 @@ struct Request {
   // Whether anything shows the viewer's choice (a .prg, or --c64-frames pictures), so that
   // --ntsc and --ass-lace matter.
   bool showsViewer() const;
+  // Everything the conversions depend on, as the job takes it.
+  JobSettings settings() const;
 };
 
 // A command line that cannot be understood; what() says why in a few words.

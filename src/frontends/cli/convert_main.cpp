@@ -43,7 +43,6 @@ int convert(const Request& r) {
 
   // SharedState is large (the workers' scratch): it lives on the heap, one for all pictures.
   auto state = std::make_unique<SharedState>();
-  setDitherLevel(*state, r.ditherLevel);
   const bool onTerminal = isTerminal(stderr);
 
   if (r.batch()) {

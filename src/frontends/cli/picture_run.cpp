@@ -34,39 +34,47 @@ std::vector<uint8_t> asVector(std::span<const uint8_t> bytes) {
   return {bytes.begin(), bytes.end()};
 }
 
-// The viewer a program file carries for the finished result and the request's options.
-Viewer viewerFor(const SharedState& s, const Request& r) {
-  return chooseViewer(s.outputForm == DataForm::Fli, {r.job.superFlicker, r.ntsc, r.assLace});
+// The viewer a program file carries for the finished result, by the settings it was made with.
+Viewer viewerFor(const ConversionResult& result) {
+  return chooseViewer(result.form() == DataForm::Fli, result.settings.viewerOptions());
 }
 
-Content contentFor(const PlannedFile& f, const Request& r) {
+Content contentFor(const PlannedFile& f) {
   switch (f.kind) {
     case OutputKind::Raw:
-      return
-          [](const SharedState& s) { return asVector(rawFileBytes(s.outputBuffer, s.outputForm)); };
+      return [](const SharedState& s) {
+        return asVector(rawFileBytes(s.result.c64Data, s.result.form()));
+      };
     case OutputKind::Program:
-      return [&r](const SharedState& s) {
-        return programFileBytes(s.outputBuffer, s.outputForm, viewerFor(s, r));
+      return [](const SharedState& s) {
+        return programFileBytes(s.result.c64Data, s.result.form(), viewerFor(s.result));
       };
     case OutputKind::Png:
       break;
   }
-  if (f.frame == 0) return [](const SharedState& s) { return pngFileBytes(s.preview.blend); };
-  const int frame = f.frame - 1;
-  if (f.asC64Shows) {
-    return [frame, &r](const SharedState& s) {
-      const auto shown = c64DisplayedFrames(s.outputBuffer, s.outputForm, viewerFor(s, r));
-      return pngFileBytes(pixelPlane(shown[frame], s.outputPalette));
+  if (f.frame == 0) {
+    return [](const SharedState& s) {
+      const JobSettings& made = s.result.settings;
+      return pngFileBytes(blendPicture(s.planes, made.palette, exclusionListOf(made)));
     };
   }
-  return [frame](const SharedState& s) { return pngFileBytes(s.preview.frames[frame]); };
+  const int frame = f.frame - 1;
+  if (f.asC64Shows) {
+    return [frame](const SharedState& s) {
+      const auto shown = c64DisplayedFrames(s.result.c64Data, s.result.form(), viewerFor(s.result));
+      return pngFileBytes(palettePicture(shown[frame], s.result.settings.palette));
+    };
+  }
+  return [frame](const SharedState& s) {
+    return pngFileBytes(framePicture(s.planes, frame, s.result.settings.palette));
+  };
 }
 
 // Runs the job to its end, drawing the progress bar; an interrupt stops it early. Returns
 // false when it could not start (the reason in `error`).
 bool runJob(SharedState& state, const Request& r, const PictureReporting& reporting,
             std::string& error) {
-  if (startJob(state, r.job, &error) != StartResult::Started) return false;
+  if (startJob(state, r.settings(), &error) != StartResult::Started) return false;
   std::optional<ProgressBar> bar;
   if (reporting.progressBar) bar.emplace(stderr, reporting.barCounter, reporting.barName);
   // Woken by every row and by the done flags; the timeout keeps the bar's clock and an
@@ -106,7 +114,8 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
     return result;
   };
 
-  const CommandResult opened = openPicture(state, picture.input, r.framing);
+  const JobSettings settings = r.settings();
+  const CommandResult opened = openPicture(state, picture.input, settings.framing);
   if (!opened.ok()) return fail(opened.message);
   if (reporting.warnings) {
     for (const std::string& w : pictureWarnings(picture.input, state.sourceImage, r)) {
@@ -118,15 +127,12 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
   try {
     for (const PlannedFile& f : picture.files) {
       files.push_back(
-          std::unique_ptr<PendingFile>(new PendingFile{AtomicFile(f.path), contentFor(f, r)}));
+          std::unique_ptr<PendingFile>(new PendingFile{AtomicFile(f.path), contentFor(f)}));
     }
   } catch (const FileWriteError& e) {
     return fail(e.what());  // the temporaries made so far are removed on the way out
   }
 
-  state.lumaOnly.store(r.lumaOnly);
-  state.palette = r.palette;
-  state.tone = r.tone;
   std::string error;
   if (!runJob(state, r, reporting, error)) return fail(error);
   if (interruptRequested) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/commands.hpp"
+#include "core/result_views.hpp"
 #include "frontends/gtk/banner.hpp"
 #include "frontends/gtk/preview_draw.hpp"
 #include "frontends/gtk/window_parts.hpp"
@@ -188,17 +189,18 @@ void setProgress(MainWindow& main, int rows) {
 }
 
 void refreshPreviews(MainWindow& main) {
-  drawPreviewPlane(main.state.preview.blend, main.blendPicture);
+  drawRgbPicture(blendView(main.state), main.blendPicture);
   gtk_widget_queue_draw(main.controls[kBlendView]);
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {
-    drawPreviewPlane(main.state.preview.frames[f], main.framePictures[f]);
+    drawRgbPicture(frameView(main.state, f), main.framePictures[f]);
     gtk_widget_queue_draw(main.controls[frameViews[f]]);
   }
 }
 
 void showSourcePicture(MainWindow& main) {
-  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.tone), main.sourcePicture);
+  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.chosen.tone),
+                 main.sourcePicture);
   gtk_widget_queue_draw(main.controls[kSourceView]);
 }
 

@@ -61,7 +61,8 @@ void setSpinText(MainWindow& main, int level);  // the program writes the spin's
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
 void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
 
-// Copies the four preview arrays into the blend and frame views and shows them.
+// Draws the blend and the three frames of the running or last job into the blend and frame views
+// and shows them.
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.

@@ -44,10 +44,6 @@ GdkPixbuf* newBlackPicture() {
   return image;
 }
 
-void drawPreviewPlane(const PixelPlane& plane, GdkPixbuf* image) {
-  fillPicture(image, [&](int i) { return plane.load(i); });
-}
-
 void drawRgbPicture(std::span<const uint32_t> rgb, GdkPixbuf* image) {
   if (rgb.size() < static_cast<size_t>(kPixels)) {
     throw std::invalid_argument("RGB picture smaller than 320 x 200");

@@ -6,15 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "output/preview_arrays.hpp"
-
 namespace peltrix {
 
 // A black 320 x 200 24-bit image, as every picture view shows at start-up.
 GdkPixbuf* newBlackPicture();
-
-// Copies a preview array into a 320 x 200 image, every pixel.
-void drawPreviewPlane(const PixelPlane& plane, GdkPixbuf* image);
 
 // Copies 320 x 200 RGB values (red in bits 16-23) into a 320 x 200 image, every pixel.
 void drawRgbPicture(std::span<const uint32_t> rgb, GdkPixbuf* image);

@@ -13,6 +13,7 @@
 #include "colour/tone.hpp"
 #include "core/commands.hpp"
 #include "core/job.hpp"
+#include "core/result_views.hpp"
 #include "frontends/window/window_layout.hpp"
 #include "output/c64_display.hpp"
 #include "output/writers.hpp"
@@ -26,8 +27,6 @@ struct PageSession {
   SharedState state;
   // The job's workers as step functions, when jobs run without threads.
   std::vector<std::function<bool()>> steps;
-  // The options of the job under way or of the last result: its files are made with them.
-  ViewerOptions program;
   Clock::time_point started;
   double seconds = 0;
   std::string message;
@@ -64,16 +63,17 @@ void toRgba(std::vector<uint8_t>& out, PixelAt rgbAt) {
   }
 }
 
-void planeToRgba(std::vector<uint8_t>& out, const PixelPlane& plane) {
-  toRgba(out, [&plane](int i) { return plane.load(i); });
+void pictureToRgba(std::vector<uint8_t>& out, const RgbPicture& picture) {
+  toRgba(out, [&picture](int i) { return picture[i]; });
+}
+
+// The viewer a program file carries for the finished result, by the settings it was made with.
+Viewer resultViewer(const PageSession* s) {
+  const ConversionResult& result = s->state.result;
+  return chooseViewer(result.form() == DataForm::Fli, result.settings.viewerOptions());
 }
 
 // Runs the workers' steps in turn for about `milliseconds`; true once all are done.
-// The viewer a program file carries for the finished result and the job's options.
-Viewer resultViewer(const PageSession* s) {
-  return chooseViewer(s->state.outputForm == DataForm::Fli, s->program);
-}
-
 bool runSteps(PageSession& s, int milliseconds) {
   const Clock::time_point until = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
@@ -104,8 +104,9 @@ int peltrix_threads() {
 }
 
 int peltrix_open(PageSession* s, const char* path, int framing, int left, int top, int aspect) {
+  s->state.chosen.framing = peltrix::web::framingOf(framing, left, top, aspect);
   const peltrix::CommandResult result =
-      peltrix::openPicture(s->state, path, peltrix::web::framingOf(framing, left, top, aspect));
+      peltrix::openPicture(s->state, path, s->state.chosen.framing);
   s->message = result.message;
   if (result.outcome == peltrix::Outcome::Refused) return kStatusRefused;
   return result.ok() ? kStatusDone : kStatusFailed;
@@ -138,15 +139,15 @@ const char* peltrix_palette_name(int index) {
 
 int peltrix_set_look(PageSession* s, int palette, int brightness, int contrast, int saturation,
                      int gammaHundredths) {
-  if (peltrix::jobRunning(s->state)) return kStatusRefused;
+  // Taken during a job too: the job keeps the look it started with, the next one takes this.
   const auto palettes = peltrix::builtinPalettes();
   const peltrix::Tone tone{brightness, contrast, saturation, gammaHundredths};
   if (palette < 0 || palette >= static_cast<int>(palettes.size()) || !tone.withinRanges()) {
     s->message = "palette or tone out of range";
     return kStatusFailed;
   }
-  s->state.palette = palettes[palette].colours;
-  s->state.tone = tone;
+  s->state.chosen.palette = palettes[palette].colours;
+  s->state.chosen.tone = tone;
   return kStatusDone;
 }
 
@@ -157,13 +158,15 @@ void peltrix_set_luma_only(PageSession* s, int on) {
 int peltrix_process(PageSession* s, int dither, uint32_t options) {
   if (peltrix::jobRunning(s->state)) return kStatusRefused;
   peltrix::setDitherLevel(s->state, dither);
-  peltrix_set_luma_only(s, (options & kOptionLumaOnly) != 0);
-  peltrix::JobOptions job;
+  peltrix::JobSettings job = s->state.chosen;
+  job.lumaOnly = (options & kOptionLumaOnly) != 0;
   job.multithread = (options & kOptionMultithread) != 0;
   job.bruteForce = (options & kOptionBruteForce) != 0;
   job.lumaOverload = (options & kOptionLumaOverload) != 0;
   job.fli = (options & kOptionFli) != 0;
   job.superFlicker = (options & kOptionSuperFlicker) != 0;
+  job.ntsc = (options & kOptionNtsc) != 0;
+  job.assLace = (options & kOptionAssLace) != 0;
 
   peltrix::JobSeams seams;
   s->steps.clear();
@@ -178,7 +181,6 @@ int peltrix_process(PageSession* s, int dither, uint32_t options) {
     s->message = error;
     return kStatusFailed;
   }
-  s->program = {job.superFlicker, (options & kOptionNtsc) != 0, (options & kOptionAssLace) != 0};
   return kStatusDone;
 }
 
@@ -215,16 +217,16 @@ const uint8_t* peltrix_file(PageSession* s, int file) {
   if (!peltrix::canSave(state)) return nullptr;
   switch (file) {
     case kFilePrg:
-      s->bytes = peltrix::programFileBytes(state.outputBuffer, state.outputForm,
+      s->bytes = peltrix::programFileBytes(state.result.c64Data, state.result.form(),
                                            peltrix::web::resultViewer(s));
       break;
     case kFileRaw: {
-      const auto raw = peltrix::rawFileBytes(state.outputBuffer, state.outputForm);
+      const auto raw = peltrix::rawFileBytes(state.result.c64Data, state.result.form());
       s->bytes.assign(raw.begin(), raw.end());
       break;
     }
     case kFileBlendPng:
-      s->bytes = peltrix::pngFileBytes(state.preview.blend);
+      s->bytes = peltrix::pngFileBytes(peltrix::blendView(state));
       break;
     default:
       return nullptr;
@@ -236,21 +238,21 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
   const peltrix::SharedState& state = s->state;
   if (view == kViewSource) {
     // The framed picture with the tone, before the dither.
-    const std::vector<uint32_t> shown = peltrix::tonedPixels(state.sourceImage.rgb, state.tone);
+    const std::vector<uint32_t> shown =
+        peltrix::tonedPixels(state.sourceImage.rgb, state.chosen.tone);
     peltrix::web::toRgba(s->bytes, [&shown](int i) { return shown[i]; });
   } else if (view == kViewBlend) {
-    peltrix::web::planeToRgba(s->bytes, state.preview.blend);
+    peltrix::web::pictureToRgba(s->bytes, peltrix::blendView(state));
   } else if (view >= kViewFrame1 && view < kViewC64Frame1) {
-    peltrix::web::planeToRgba(s->bytes, state.preview.frames[view - kViewFrame1]);
+    peltrix::web::pictureToRgba(s->bytes, peltrix::frameView(state, view - kViewFrame1));
   } else if (view >= kViewC64Frame1 && view < kViewCount) {
     if (!peltrix::canSave(state)) {
       peltrix::web::toRgba(s->bytes, [](int) { return 0u; });
     } else {
-      const auto shown = peltrix::c64DisplayedFrames(state.outputBuffer, state.outputForm,
+      const auto shown = peltrix::c64DisplayedFrames(state.result.c64Data, state.result.form(),
                                                      peltrix::web::resultViewer(s));
-      const peltrix::PixelPlane plane =
-          peltrix::pixelPlane(shown[view - kViewC64Frame1], state.outputPalette);
-      peltrix::web::planeToRgba(s->bytes, plane);
+      peltrix::web::pictureToRgba(s->bytes, peltrix::palettePicture(shown[view - kViewC64Frame1],
+                                                                    state.result.settings.palette));
     }
   } else {
     s->bytes.clear();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/commands.hpp"
+#include "core/result_views.hpp"
 #include "frontends/win32/banner.hpp"
 #include "frontends/win32/dpi.hpp"
 #include "frontends/win32/resource_ids.h"
@@ -303,17 +304,18 @@ void setProgress(MainWindow& main, int rows) {
 }
 
 void refreshPreviews(MainWindow& main) {
-  drawPreviewPlane(main.state.preview.blend, main.blendPicture);
+  drawRgbPicture(blendView(main.state), main.blendPicture);
   InvalidateRect(main.controls[kBlendView], nullptr, FALSE);
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {
-    drawPreviewPlane(main.state.preview.frames[f], main.framePictures[f]);
+    drawRgbPicture(frameView(main.state, f), main.framePictures[f]);
     InvalidateRect(main.controls[frameViews[f]], nullptr, FALSE);
   }
 }
 
 void showSourcePicture(MainWindow& main) {
-  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.tone), main.sourcePicture);
+  drawRgbPicture(tonedPixels(main.state.sourceImage.rgb, main.state.chosen.tone),
+                 main.sourcePicture);
   InvalidateRect(main.controls[kSourceView], nullptr, FALSE);
 }
 

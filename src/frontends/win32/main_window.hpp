@@ -85,7 +85,8 @@ int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
 
-// Copies the four preview arrays into the blend and frame pictures and shows them.
+// Draws the blend and the three frames of the running or last job into the blend and frame pictures
+// and shows them.
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.

@@ -74,10 +74,6 @@ DibPicture newBlackPicture() {
   return DibPicture(kWidth, kHeight);
 }
 
-void drawPreviewPlane(const PixelPlane& plane, DibPicture& image) {
-  fillPicture(image, [&](int i) { return plane.load(i); });
-}
-
 void drawRgbPicture(std::span<const uint32_t> rgb, DibPicture& image) {
   if (rgb.size() < static_cast<size_t>(kPixels)) {
     throw std::invalid_argument("RGB picture smaller than 320 x 200");

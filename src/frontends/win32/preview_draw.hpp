@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <span>
 
-#include "output/preview_arrays.hpp"
-
 namespace peltrix {
 
 // A top-down 24-bit DIB section: each row holds blue, green, red per pixel and is padded to
@@ -41,9 +39,6 @@ class DibPicture {
 
 // A black 320 x 200 picture, as every picture view shows at start-up.
 DibPicture newBlackPicture();
-
-// Copies a preview array into a 320 x 200 picture, every pixel.
-void drawPreviewPlane(const PixelPlane& plane, DibPicture& image);
 
 // Copies 320 x 200 RGB values (red in bits 16-23) into a 320 x 200 picture, every pixel.
 void drawRgbPicture(std::span<const uint32_t> rgb, DibPicture& image);

@@ -134,22 +134,22 @@ void onAbout(W& main) {
 template <WindowSkin W>
 void onPaletteChosen(W& main, int palette) {
   if (palette < 0 || palette >= kBuiltinPaletteCount) return;
-  main.state.palette = builtinPalettes()[palette].colours;
+  main.state.chosen.palette = builtinPalettes()[palette].colours;
 }
 
 // A tone from the "Adjust…" dialog: the source view shows it at once, and the next
 // "Process" prepares the picture with it (a running job keeps the tone it started with).
 template <WindowSkin W>
 void onToneChanged(W& main, const Tone& tone) {
-  if (!tone.withinRanges() || tone == main.state.tone) return;
-  main.state.tone = tone;
+  if (!tone.withinRanges() || tone == main.state.chosen.tone) return;
+  main.state.chosen.tone = tone;
   showSourcePicture(main);
 }
 
 // "Adjust…": the tone dialog, starting at the current tone.
 template <WindowSkin W>
 void onAdjust(W& main) {
-  main.dialogs.adjustTone(main.state.tone,
+  main.dialogs.adjustTone(main.state.chosen.tone,
                           [&main](const Tone& tone) { onToneChanged(main, tone); });
 }
 
@@ -158,13 +158,17 @@ void onAdjust(W& main) {
 // its workers leave their loops (after the cell they are on), and it is completed at once.
 template <WindowSkin W>
 void onProcess(W& main) {
-  const JobOptions options{.multithread = isOn(main, kMultithreadBox),
-                           .bruteForce = isOn(main, kBruteForceBox),
-                           .lumaOverload = isOn(main, kLumaOverloadBox),
-                           .fli = isOn(main, kFliBox),
-                           .superFlicker = isOn(main, kSuperFlickerBox)};
+  JobSettings settings = main.state.chosen;
+  settings.multithread = isOn(main, kMultithreadBox);
+  settings.bruteForce = isOn(main, kBruteForceBox);
+  settings.lumaOverload = isOn(main, kLumaOverloadBox);
+  settings.fli = isOn(main, kFliBox);
+  settings.superFlicker = isOn(main, kSuperFlickerBox);
+  settings.lumaOnly = isOn(main, kLumaOnlyBox);
+  settings.ntsc = isOn(main, kNtscBox);
+  settings.assLace = isOn(main, kAssLaceBox);
   std::string error;
-  switch (startJob(main.state, options, &error)) {
+  switch (startJob(main.state, settings, &error)) {
     case StartResult::Started:
       if (!startRefreshTimer(main, error)) {
         requestStop(main.state);

@@ -1,0 +1,35 @@
+// Everything one conversion depends on, as one plain value: the search's options, the dither,
+// the palette and tone, the framing and the viewer's video choices. startJob takes a copy,
+// and a running conversion uses that copy to the end: a change made meanwhile waits for the
+// next one. Only "Luma only mode" stays live (the workers read it before every cell).
+#pragma once
+
+#include "colour/framing.hpp"
+#include "colour/palettes.hpp"
+#include "colour/source_prep.hpp"
+#include "colour/tone.hpp"
+#include "output/viewers/viewers.hpp"
+
+namespace peltrix {
+
+struct JobSettings {
+  bool multithread = true;    // "Multithread"
+  bool bruteForce = true;     // "Brute Force": 121 pairs instead of 75
+  bool lumaOverload = true;   // "Luma overload reduction": the overload exclusion list
+  bool fli = true;            // "Per 2 line FLI"
+  bool superFlicker = false;  // "Super Flicker reduction"
+  bool lumaOnly = false;      // "Luma only mode" when the job starts
+  int ditherLevel = kDefaultDitherLevel;
+  Palette palette = kPalette;  // the colours aimed at
+  Tone tone;                   // applied to the framed picture before the dither
+  // How the picture is framed into 320 x 200 when it is opened: a large picture is reduced
+  // while it is decoded, so framing happens there, not in the job.
+  Framing framing;
+  bool ntsc = false;     // "NTSC": the viewer a program file carries
+  bool assLace = false;  // "Ass Lace"
+
+  ViewerOptions viewerOptions() const { return {superFlicker, ntsc, assLace}; }
+  bool operator==(const JobSettings&) const = default;
+};
+
+}  // namespace peltrix
