@@ -1,9 +1,11 @@
 // The command line's parser on its own: every spelling getopt_long brings, --frames with and
-// without --outdir, the framing options and their defaults, and the exact usage messages.
+// without --outdir, the framing options and their defaults, and the exact usage messages; and
+// the palette it names, read only afterwards.
 #include "frontends/cli/cli_args.hpp"
 
 #include <gtest/gtest.h>
 
+#include "frontends/cli/requested_palette.hpp"
 #include "frontends/cli/warnings.hpp"
 
 namespace peltrix::cli {
@@ -118,9 +120,6 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
        "--gamma must be a number from 0.2 to 5 (at most two decimals), not '0.1'"},
       {{"--gamma", "2.", "i", "o.raw"},
        "--gamma must be a number from 0.2 to 5 (at most two decimals), not '2.'"},
-      {{"--palette", "/nonexistent.vpl", "i", "o.raw"},
-       "--palette: no palette '/nonexistent.vpl': neither a built-in one (pepto-pal, colodore, "
-       "community-colors) nor a readable .vpl file"},
       {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
       {{"--outdir", "d", "--to", "raw,", "i"},
        "--to takes prg, raw and png, separated by commas, not 'raw,'"},
@@ -130,6 +129,22 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
     for (const auto& a : args) line += a + " ";
     EXPECT_EQ(usageError(args), message) << line;
   }
+}
+
+TEST(CliArgs, PaletteFileIsReadOnlyByItsOwnStep) {
+  const Request r = parseArguments({"--palette", "/nonexistent.vpl", "i", "o.raw"});
+  EXPECT_EQ(r.paletteName, "/nonexistent.vpl");
+  try {
+    loadRequestedPalette(r);
+    ADD_FAILURE() << "loaded";
+  } catch (const UsageError& e) {
+    EXPECT_STREQ(e.what(),
+                 "--palette: no palette '/nonexistent.vpl': neither a built-in one (pepto-pal, "
+                 "colodore, community-colors) nor a readable .vpl file");
+  }
+  EXPECT_EQ(loadRequestedPalette(parseArguments({"--palette", "colodore", "i", "o.raw"})),
+            findPalette("colodore")->colours);
+  EXPECT_EQ(loadRequestedPalette(parseArguments({"i", "o.raw"})), kPalette);
 }
 
 TEST(CliWarnings, OnlyForOptionsTheModeIgnores) {

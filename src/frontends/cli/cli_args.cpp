@@ -417,11 +417,7 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       r.tone.gammaHundredths = parseGamma(value);
       return true;
     case kPaletteOption:
-      try {
-        r.palette = loadPalette(value);
-      } catch (const PaletteError& e) {
-        throw UsageError(std::string("--palette: ") + e.what());
-      }
+      r.paletteName = value;  // read by loadRequestedPalette, not here
       return true;
     case kSingleThread:
       r.job.multithread = false;

@@ -1,6 +1,7 @@
 // The command line of peltrix-convert, parsed into what the conversions need.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,7 +39,8 @@ struct Request {
   int ditherLevel = 2;
   JobOptions job;  // defaults: the window's start-up states
   bool lumaOnly = false;
-  Palette palette = kPalette;  // --palette
+  std::optional<std::string> paletteName;  // --palette as given: a built-in name or a .vpl file
+  Palette palette = kPalette;  // what paletteName names, once loadRequestedPalette has read it
   Tone tone;                   // --brightness, --contrast, --saturation, --gamma
   bool ntsc = false;
   bool assLace = false;
@@ -57,7 +59,8 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-Request parseArguments(const std::vector<std::string>& args);  // args without argv[0]
+// args without argv[0]; reads no file (--palette's is read by loadRequestedPalette).
+Request parseArguments(const std::vector<std::string>& args);
 
 // The kind an OUTPUT's extension asks for (.raw, .prg, .png, any case); throws UsageError.
 OutputKind kindOfPath(const std::string& path);
