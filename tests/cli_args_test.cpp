@@ -62,6 +62,22 @@ TEST(CliArgs, FramesTakesAPrefixForOnePictureAndNoneInABatch) {
             (std::vector<OutputKind>{OutputKind::Png, OutputKind::Program, OutputKind::Raw}));
 }
 
+// For one picture the argument after --frames is its PREFIX whatever it looks like; in a batch
+// it is read as usual, --outdir before or after.
+TEST(CliArgs, FramesPrefixIsTheNextArgumentOnlyForOnePicture) {
+  const Request one = parseArguments({"--frames", "-q", "--c64-frames=c", "in.jpg", "out.prg"});
+  EXPECT_EQ(one.framesPrefix, "-q");
+  EXPECT_FALSE(one.quiet);
+  EXPECT_EQ(one.c64FramesPrefix, "c");
+  const Request batch = parseArguments({"--frames", "--c64-frames", "-q", "--outdir", "d", "a"});
+  EXPECT_TRUE(batch.batchFrames);
+  EXPECT_TRUE(batch.batchC64Frames);
+  EXPECT_TRUE(batch.quiet);
+  EXPECT_EQ(batch.inputs, std::vector<std::string>{"a"});
+  EXPECT_EQ(usageError({"--frames=p", "--outdir", "d", "a"}), "option --frames takes no value");
+  EXPECT_EQ(usageError({"in.jpg", "out.prg", "--frames"}), "option --frames needs a value");
+}
+
 TEST(CliArgs, FramingOptionsAndTheAspectThatFollowsNtsc) {
   const Request plain = parseArguments({"in.jpg", "o.raw"});
   EXPECT_EQ(plain.framing.mode, Framing::Mode::Region);
