@@ -65,9 +65,9 @@ Request requestFor(const Mode& mode) {
   r.job.multithread = false;
   r.job.fli = mode.fli;
   r.job.superFlicker = mode.superFlicker;
-  r.lumaOnly = mode.luma;
-  r.palette = loadPalette(mode.palette);
-  r.tone = mode.tone;
+  r.job.lumaOnly = mode.luma;
+  r.job.palette = loadPalette(mode.palette);
+  r.job.tone = mode.tone;
   return r;
 }
 
@@ -90,7 +90,7 @@ void singleRun(benchmark::State& st, const Mode* mode) {
     // The engine alone, on the picture the previous whole run loaded.
     if (!openPicture(*state, photo).ok()) st.SkipWithError("cannot load the photo");
     Clock::time_point start = Clock::now();
-    startJob(*state, r.settings());
+    startJob(*state, r.job);
     while (!waitForJob(*state, rowsDone(*state), std::chrono::seconds(10))) {
     }
     engine = std::min(engine, millisecondsSince(start));
@@ -129,7 +129,7 @@ void batchRun(benchmark::State& st) {
         {kPhotos + name, {{(folder / (stem + ".prg")).string(), OutputKind::Program}}});
   }
   auto state = std::make_unique<SharedState>();
-  setDitherLevel(*state, r.ditherLevel);
+  setDitherLevel(*state, r.job.ditherLevel);
   double best = 1e30;
   for (auto _ : st) {
     const Clock::time_point start = Clock::now();

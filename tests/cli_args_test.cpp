@@ -1,9 +1,11 @@
 // The command line's parser on its own: every spelling getopt_long brings, --frames with and
-// without --outdir, the framing options and their defaults, and the exact usage messages.
+// without --outdir, the framing options and their defaults, and the exact usage messages; and
+// the palette it names, read only afterwards.
 #include "frontends/cli/cli_args.hpp"
 
 #include <gtest/gtest.h>
 
+#include "frontends/cli/requested_palette.hpp"
 #include "frontends/cli/warnings.hpp"
 
 namespace peltrix::cli {
@@ -26,7 +28,7 @@ TEST(CliArgs, OptionsMayBeSpeltEveryUsualWayAndStandAnywhere) {
            {"--dith", "1", "--qu", "--for", "in.jpg", "out.raw"},  // unambiguous abbreviations
        }) {
     const Request r = parseArguments(args);
-    EXPECT_EQ(r.ditherLevel, 1);
+    EXPECT_EQ(r.job.ditherLevel, 1);
     EXPECT_TRUE(r.quiet);
     EXPECT_TRUE(r.force);
     ASSERT_EQ(r.inputs, std::vector<std::string>{"in.jpg"});
@@ -60,28 +62,44 @@ TEST(CliArgs, FramesTakesAPrefixForOnePictureAndNoneInABatch) {
             (std::vector<OutputKind>{OutputKind::Png, OutputKind::Program, OutputKind::Raw}));
 }
 
+// For one picture the argument after --frames is its PREFIX whatever it looks like; in a batch
+// it is read as usual, --outdir before or after.
+TEST(CliArgs, FramesPrefixIsTheNextArgumentOnlyForOnePicture) {
+  const Request one = parseArguments({"--frames", "-q", "--c64-frames=c", "in.jpg", "out.prg"});
+  EXPECT_EQ(one.framesPrefix, "-q");
+  EXPECT_FALSE(one.quiet);
+  EXPECT_EQ(one.c64FramesPrefix, "c");
+  const Request batch = parseArguments({"--frames", "--c64-frames", "-q", "--outdir", "d", "a"});
+  EXPECT_TRUE(batch.batchFrames);
+  EXPECT_TRUE(batch.batchC64Frames);
+  EXPECT_TRUE(batch.quiet);
+  EXPECT_EQ(batch.inputs, std::vector<std::string>{"a"});
+  EXPECT_EQ(usageError({"--frames=p", "--outdir", "d", "a"}), "option --frames takes no value");
+  EXPECT_EQ(usageError({"in.jpg", "out.prg", "--frames"}), "option --frames needs a value");
+}
+
 TEST(CliArgs, FramingOptionsAndTheAspectThatFollowsNtsc) {
   const Request plain = parseArguments({"in.jpg", "o.raw"});
-  EXPECT_EQ(plain.framing.mode, Framing::Mode::Region);
-  EXPECT_EQ(plain.framing.left, 0u);
-  EXPECT_EQ(plain.framing.aspect, PixelAspect::Pal);
-  EXPECT_EQ(parseArguments({"--ntsc", "--fit", "in.jpg", "o.raw"}).framing.aspect,
+  EXPECT_EQ(plain.job.framing.mode, Framing::Mode::Region);
+  EXPECT_EQ(plain.job.framing.left, 0u);
+  EXPECT_EQ(plain.job.framing.aspect, PixelAspect::Pal);
+  EXPECT_EQ(parseArguments({"--ntsc", "--fit", "in.jpg", "o.raw"}).job.framing.aspect,
             PixelAspect::Ntsc);
   const Request fill = parseArguments({"--ntsc", "--fill", "--aspect", "square", "i", "o.png"});
-  EXPECT_EQ(fill.framing.mode, Framing::Mode::Fill);
-  EXPECT_EQ(fill.framing.aspect, PixelAspect::Square);
+  EXPECT_EQ(fill.job.framing.mode, Framing::Mode::Fill);
+  EXPECT_EQ(fill.job.framing.aspect, PixelAspect::Square);
   const Request offset = parseArguments({"--offset", "2147483647,0", "in.jpg", "o.raw"});
-  EXPECT_EQ(offset.framing.left, 2147483647u);
+  EXPECT_EQ(offset.job.framing.left, 2147483647u);
   EXPECT_TRUE(offset.offsetGiven);
 }
 
 TEST(CliArgs, ToneOptionsAreReadAsWholeSteps) {
   const Request r = parseArguments({"--brightness", "-20", "--contrast", "+15", "--saturation", "0",
                                     "--gamma", "1.8", "in.jpg", "out.prg"});
-  EXPECT_EQ(r.tone, (Tone{-20, 15, 0, 180}));
-  EXPECT_EQ(parseArguments({"--gamma", "0.25", "i", "o.raw"}).tone.gammaHundredths, 25);
-  EXPECT_EQ(parseArguments({"--gamma", "5", "i", "o.raw"}).tone.gammaHundredths, 500);
-  EXPECT_TRUE(parseArguments({"i", "o.raw"}).tone.neutral());
+  EXPECT_EQ(r.job.tone, (Tone{-20, 15, 0, 180}));
+  EXPECT_EQ(parseArguments({"--gamma", "0.25", "i", "o.raw"}).job.tone.gammaHundredths, 25);
+  EXPECT_EQ(parseArguments({"--gamma", "5", "i", "o.raw"}).job.tone.gammaHundredths, 500);
+  EXPECT_TRUE(parseArguments({"i", "o.raw"}).job.tone.neutral());
 }
 
 TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
@@ -118,9 +136,6 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
        "--gamma must be a number from 0.2 to 5 (at most two decimals), not '0.1'"},
       {{"--gamma", "2.", "i", "o.raw"},
        "--gamma must be a number from 0.2 to 5 (at most two decimals), not '2.'"},
-      {{"--palette", "/nonexistent.vpl", "i", "o.raw"},
-       "--palette: no palette '/nonexistent.vpl': neither a built-in one (pepto-pal, colodore, "
-       "community-colors) nor a readable .vpl file"},
       {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
       {{"--outdir", "d", "--to", "raw,", "i"},
        "--to takes prg, raw and png, separated by commas, not 'raw,'"},
@@ -130,6 +145,22 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
     for (const auto& a : args) line += a + " ";
     EXPECT_EQ(usageError(args), message) << line;
   }
+}
+
+TEST(CliArgs, PaletteFileIsReadOnlyByItsOwnStep) {
+  const Request r = parseArguments({"--palette", "/nonexistent.vpl", "i", "o.raw"});
+  EXPECT_EQ(r.paletteName, "/nonexistent.vpl");
+  try {
+    loadRequestedPalette(r);
+    ADD_FAILURE() << "loaded";
+  } catch (const UsageError& e) {
+    EXPECT_STREQ(e.what(),
+                 "--palette: no palette '/nonexistent.vpl': neither a built-in one (pepto-pal, "
+                 "colodore, community-colors) nor a readable .vpl file");
+  }
+  EXPECT_EQ(loadRequestedPalette(parseArguments({"--palette", "colodore", "i", "o.raw"})),
+            findPalette("colodore")->colours);
+  EXPECT_EQ(loadRequestedPalette(parseArguments({"i", "o.raw"})), kPalette);
 }
 
 TEST(CliWarnings, OnlyForOptionsTheModeIgnores) {

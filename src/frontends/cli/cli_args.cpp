@@ -237,74 +237,86 @@ enum Id : int {
   kGamma,
 };
 
-// The long options; --frames and --c64-frames take their PREFIX only for a single picture.
-std::vector<option> optionTable(bool batch) {
-  return {
-      {"help", no_argument, nullptr, kHelp},
-      {"version", no_argument, nullptr, kVersion},
-      {"quiet", no_argument, nullptr, kQuiet},
-      {"force", no_argument, nullptr, kForce},
-      {"dither", required_argument, nullptr, kDither},
-      {"reduced", no_argument, nullptr, kReduced},
-      {"basic-exclusions", no_argument, nullptr, kBasicExclusions},
-      {"no-fli", no_argument, nullptr, kNoFli},
-      {"super-flicker", no_argument, nullptr, kSuperFlicker},
-      {"luma-only", no_argument, nullptr, kLumaOnly},
-      {"ntsc", no_argument, nullptr, kNtsc},
-      {"ass-lace", no_argument, nullptr, kAssLace},
-      {"single-thread", no_argument, nullptr, kSingleThread},
-      {"frames", batch ? no_argument : required_argument, nullptr, kFrames},
-      {"c64-frames", batch ? no_argument : required_argument, nullptr, kC64Frames},
-      {"outdir", required_argument, nullptr, kOutdir},
-      {"to", required_argument, nullptr, kTo},
-      {"fit", no_argument, nullptr, kFit},
-      {"fill", no_argument, nullptr, kFill},
-      {"offset", required_argument, nullptr, kOffset},
-      {"aspect", required_argument, nullptr, kAspect},
-      {"palette", required_argument, nullptr, kPaletteOption},
-      {"brightness", required_argument, nullptr, kBrightness},
-      {"contrast", required_argument, nullptr, kContrast},
-      {"saturation", required_argument, nullptr, kSaturation},
-      {"gamma", required_argument, nullptr, kGamma},
-      {nullptr, 0, nullptr, 0},
-  };
-}
+// The long options. --frames and --c64-frames take a value only as "--frames=PREFIX" here:
+// a PREFIX in the next argument is taken once it is known whether --outdir makes a batch.
+const option kOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"quiet", no_argument, nullptr, kQuiet},
+    {"force", no_argument, nullptr, kForce},
+    {"dither", required_argument, nullptr, kDither},
+    {"reduced", no_argument, nullptr, kReduced},
+    {"basic-exclusions", no_argument, nullptr, kBasicExclusions},
+    {"no-fli", no_argument, nullptr, kNoFli},
+    {"super-flicker", no_argument, nullptr, kSuperFlicker},
+    {"luma-only", no_argument, nullptr, kLumaOnly},
+    {"ntsc", no_argument, nullptr, kNtsc},
+    {"ass-lace", no_argument, nullptr, kAssLace},
+    {"single-thread", no_argument, nullptr, kSingleThread},
+    {"frames", optional_argument, nullptr, kFrames},
+    {"c64-frames", optional_argument, nullptr, kC64Frames},
+    {"outdir", required_argument, nullptr, kOutdir},
+    {"to", required_argument, nullptr, kTo},
+    {"fit", no_argument, nullptr, kFit},
+    {"fill", no_argument, nullptr, kFill},
+    {"offset", required_argument, nullptr, kOffset},
+    {"aspect", required_argument, nullptr, kAspect},
+    {"palette", required_argument, nullptr, kPaletteOption},
+    {"brightness", required_argument, nullptr, kBrightness},
+    {"contrast", required_argument, nullptr, kContrast},
+    {"saturation", required_argument, nullptr, kSaturation},
+    {"gamma", required_argument, nullptr, kGamma},
+    {nullptr, 0, nullptr, 0},
+};
 
 // "-" first: non-options come back in order as kPositional (whatever POSIXLY_CORRECT says);
 // ":" next: a missing value is reported as ':' instead of a message of getopt's own.
 constexpr char kShortOptions[] = "-:hqfd:";
 
-// getopt_long over a copy of the arguments (it permutes what it is given); calls `handle`
-// for each option and positional. getopt's state is process-wide: optind = 0 starts afresh.
-template <class Handle>
-void walkOptions(const std::vector<std::string>& args, const std::vector<option>& table,
-                 Handle handle) {
+// An option or positional as the walk met it; nothing is checked yet.
+struct Occurrence {
+  int id;             // an Id, or ':' / '?' for what getopt_long refused
+  std::string value;  // the option's value, or the positional itself
+  bool hasValue;      // a value was given (for "--frames=PREFIX")
+  std::string word;   // the argument getopt_long looked at last (for messages)
+  int refused;        // with ':' and '?': getopt's optopt
+  size_t first, end;  // it began in args[first]; args[end] is the next one not read
+};
+
+// The arguments walked once by getopt_long, over a copy (it permutes what it is given).
+// getopt's state is process-wide: optind = 0 starts afresh.
+std::vector<Occurrence> walkOptions(const std::vector<std::string>& args) {
   std::vector<std::string> copies = args;
   std::vector<char*> argv{const_cast<char*>("peltrix-convert")};
   for (std::string& a : copies) argv.push_back(a.data());
   argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size() - 1);
+  std::vector<Occurrence> found;
   optind = 0;
   opterr = 0;
   for (;;) {
+    // optind moves on once an argument is done, so it names the one the next call begins in.
+    const size_t first = static_cast<size_t>(std::max(optind, 1) - 1);
+    optarg = nullptr;
     int index = -1;
-    const int id = getopt_long(static_cast<int>(argv.size() - 1), argv.data(), kShortOptions,
-                               table.data(), &index);
+    const int id = getopt_long(argc, argv.data(), kShortOptions, kOptions, &index);
     if (id == -1) {
       // After "--" the rest are positionals, which getopt_long leaves where they are.
-      for (int i = optind; i < static_cast<int>(argv.size()) - 1; ++i) {
-        if (!handle(kPositional, std::string(argv[i]), std::string(argv[i]))) return;
+      for (int i = optind; i < argc; ++i) {
+        const size_t at = static_cast<size_t>(i - 1);
+        found.push_back({kPositional, argv[i], true, argv[i], 0, at, at + 1});
       }
-      break;
+      return found;
     }
-    // The argument getopt_long just looked at (for messages about a bad one).
-    const bool inRange = optind >= 1 && optind <= static_cast<int>(args.size()) + 1;
+    const bool inRange = optind >= 1 && optind <= argc;
     const std::string word = inRange ? std::string(argv[optind - 1]) : std::string();
-    if (!handle(id, optarg ? std::string(optarg) : std::string(), word)) break;
+    found.push_back({id, optarg ? std::string(optarg) : std::string(), optarg != nullptr, word,
+                     optopt, first, static_cast<size_t>(std::max(optind, 1) - 1)});
   }
 }
 
-const option* optionWithId(const std::vector<option>& table, int id) {
-  for (const option& o : table) {
+const option* optionWithId(int id) {
+  for (const option& o : kOptions) {
     if (o.name != nullptr && o.val == id) return &o;
   }
   return nullptr;
@@ -312,9 +324,8 @@ const option* optionWithId(const std::vector<option>& table, int id) {
 
 // The message for an option getopt_long refused: `id` is getopt's optopt (the option's id, a
 // short option's letter, or 0 for a long option it could not match), `word` the argument.
-[[noreturn]] void failOption(int id, const std::string& word, const std::vector<option>& table,
-                             bool missingValue) {
-  const option* known = optionWithId(table, id);
+[[noreturn]] void failOption(int id, const std::string& word, bool missingValue) {
+  const option* known = optionWithId(id);
   const bool typedLong = word.rfind("--", 0) == 0;
   // Some getopt_long (mingw-w64's) report "--no-fli=1" as a missing value, glibc's as an error.
   if (known != nullptr && known->has_arg == no_argument && word.find('=') != std::string::npos) {
@@ -334,22 +345,13 @@ const option* optionWithId(const std::vector<option>& table, int id) {
   const std::string name = word.substr(0, word.find('='));
   std::string matches;
   int count = 0;
-  for (const option& o : table) {
+  for (const option& o : kOptions) {
     if (o.name != nullptr && typedLong && std::string(o.name).rfind(name.substr(2), 0) == 0) {
       matches += std::string(count++ == 0 ? "" : ", ") + "--" + o.name;
     }
   }
   if (count > 1) throw UsageError("ambiguous option '" + name + "' (" + matches + ")");
   throw UsageError("unknown option '" + name + "'");
-}
-
-bool mentionsOutdir(const std::vector<std::string>& args) {
-  bool found = false;
-  walkOptions(args, optionTable(true), [&](int id, const std::string&, const std::string&) {
-    found = found || id == kOutdir;
-    return true;
-  });
-  return found;
 }
 
 }  // namespace
@@ -387,7 +389,7 @@ struct Seen {
 bool applyConversionOption(int id, const std::string& value, Request& r) {
   switch (id) {
     case kDither:
-      r.ditherLevel = parseDither(value);
+      r.job.ditherLevel = parseDither(value);
       return true;
     case kReduced:
       r.job.bruteForce = false;
@@ -402,43 +404,38 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       r.job.superFlicker = true;
       return true;
     case kLumaOnly:
-      r.lumaOnly = true;
+      r.job.lumaOnly = true;
       return true;
     case kBrightness:
-      r.tone.brightness = parseToneValue("brightness", value, kBrightnessRange);
+      r.job.tone.brightness = parseToneValue("brightness", value, kBrightnessRange);
       return true;
     case kContrast:
-      r.tone.contrast = parseToneValue("contrast", value, kContrastRange);
+      r.job.tone.contrast = parseToneValue("contrast", value, kContrastRange);
       return true;
     case kSaturation:
-      r.tone.saturation = parseToneValue("saturation", value, kSaturationRange);
+      r.job.tone.saturation = parseToneValue("saturation", value, kSaturationRange);
       return true;
     case kGamma:
-      r.tone.gammaHundredths = parseGamma(value);
+      r.job.tone.gammaHundredths = parseGamma(value);
       return true;
     case kPaletteOption:
-      try {
-        r.palette = loadPalette(value);
-      } catch (const PaletteError& e) {
-        throw UsageError(std::string("--palette: ") + e.what());
-      }
+      r.paletteName = value;  // read by loadRequestedPalette, not here
       return true;
     case kSingleThread:
       r.job.multithread = false;
       return true;
     case kNtsc:
-      r.ntsc = true;
+      r.job.ntsc = true;
       return true;
     case kAssLace:
-      r.assLace = true;
+      r.job.assLace = true;
       return true;
     default:
       return false;
   }
 }
 
-// Where the files go and which are written; the frame options take a PREFIX only for a
-// single picture.
+// Where the files go and which are written.
 bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r) {
   switch (id) {
     case kQuiet:
@@ -446,22 +443,6 @@ bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r)
       return true;
     case kForce:
       r.force = true;
-      return true;
-    case kFrames:
-      if (seen.batch) {
-        r.batchFrames = true;
-      } else {
-        if (value.empty()) throw UsageError("--frames needs a non-empty PREFIX");
-        r.framesPrefix = value;
-      }
-      return true;
-    case kC64Frames:
-      if (seen.batch) {
-        r.batchC64Frames = true;
-      } else {
-        if (value.empty()) throw UsageError("--c64-frames needs a non-empty PREFIX");
-        r.c64FramesPrefix = value;
-      }
       return true;
     case kOutdir:
       if (value.empty()) throw UsageError("--outdir needs a non-empty DIR");
@@ -476,6 +457,33 @@ bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r)
   }
 }
 
+// --frames and --c64-frames: a switch in a batch; for one picture they take a PREFIX, as
+// "--frames=PREFIX" or as the next argument, whatever it looks like. The walk read that
+// argument as an option or positional of its own: its occurrences are passed over here, and
+// an argument they took as their value is a positional after all, even one that looks like an
+// option (--frames -d -q: "-q" is no --quiet). Returns the index of the last occurrence used.
+size_t applyFramesOption(const std::vector<Occurrence>& all, size_t i,
+                         const std::vector<std::string>& args, Seen& seen, Request& r) {
+  const Occurrence& o = all[i];
+  const std::string name = o.id == kFrames ? "frames" : "c64-frames";
+  if (seen.batch) {
+    if (o.hasValue) throw UsageError("option --" + name + " takes no value");
+    (o.id == kFrames ? r.batchFrames : r.batchC64Frames) = true;
+    return i;
+  }
+  std::string prefix = o.value;
+  if (!o.hasValue) {
+    if (o.end >= args.size()) throw UsageError("option --" + name + " needs a value");
+    prefix = args[o.end];
+    size_t next = o.end + 1;
+    while (i + 1 < all.size() && all[i + 1].first == o.end) next = std::max(next, all[++i].end);
+    for (size_t w = o.end + 1; w < next; ++w) seen.positional.push_back(args[w]);
+  }
+  if (prefix.empty()) throw UsageError("--" + name + " needs a non-empty PREFIX");
+  (o.id == kFrames ? r.framesPrefix : r.c64FramesPrefix) = prefix;
+  return i;
+}
+
 // How the picture is framed into 320 x 200.
 bool applyFramingOption(int id, const std::string& value, Seen& seen, Request& r) {
   switch (id) {
@@ -486,11 +494,11 @@ bool applyFramingOption(int id, const std::string& value, Seen& seen, Request& r
       seen.fill = true;
       return true;
     case kOffset:
-      parseOffset(value, r.framing);
+      parseOffset(value, r.job.framing);
       r.offsetGiven = true;
       return true;
     case kAspect:
-      r.framing.aspect = parseAspect(value);
+      r.job.framing.aspect = parseAspect(value);
       r.aspectGiven = true;
       return true;
     default:
@@ -505,9 +513,9 @@ void checkCombinations(const Seen& seen, Request& r) {
     throw UsageError(std::string("--offset cannot be combined with ") +
                      (seen.fit ? "--fit" : "--fill"));
   }
-  if (seen.fit) r.framing.mode = Framing::Mode::Fit;
-  if (seen.fill) r.framing.mode = Framing::Mode::Fill;
-  if (!r.aspectGiven) r.framing.aspect = r.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
+  if (seen.fit) r.job.framing.mode = Framing::Mode::Fit;
+  if (seen.fill) r.job.framing.mode = Framing::Mode::Fill;
+  if (!r.aspectGiven) r.job.framing.aspect = r.job.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
   if (seen.to && !seen.batch) throw UsageError("--to needs --outdir DIR");
 }
 
@@ -527,50 +535,39 @@ void placePositionals(const Seen& seen, Request& r) {
 
 }  // namespace
 
-JobSettings Request::settings() const {
-  JobSettings s;
-  s.multithread = job.multithread;
-  s.bruteForce = job.bruteForce;
-  s.lumaOverload = job.lumaOverload;
-  s.fli = job.fli;
-  s.superFlicker = job.superFlicker;
-  s.lumaOnly = lumaOnly;
-  s.ditherLevel = ditherLevel;
-  s.palette = palette;
-  s.tone = tone;
-  s.framing = framing;
-  s.ntsc = ntsc;
-  s.assLace = assLace;
-  return s;
-}
-
+// One walk over the arguments, then their occurrences in order: whether --outdir makes a
+// batch, wherever it stands, decides what the frame options take.
 Request parseArguments(const std::vector<std::string>& args) {
+  const std::vector<Occurrence> all = walkOptions(args);
   Request r;
   Seen seen;
-  seen.batch = mentionsOutdir(args);
-  const std::vector<option> table = optionTable(seen.batch);
-  walkOptions(args, table, [&](int id, const std::string& value, const std::string& word) {
-    switch (id) {
+  seen.batch =
+      std::any_of(all.begin(), all.end(), [](const Occurrence& o) { return o.id == kOutdir; });
+  for (size_t i = 0; i < all.size(); ++i) {
+    const Occurrence& o = all[i];
+    switch (o.id) {
       case kPositional:
-        seen.positional.push_back(value);
-        return true;
+        seen.positional.push_back(o.value);
+        break;
       case kHelp:
         r.action = Request::Action::Help;
-        return false;  // the rest is not looked at
+        return r;  // the rest is not looked at
       case kVersion:
         r.action = Request::Action::Version;
-        return false;
+        return r;
       case ':':
-        failOption(optopt, word, table, true);
+        failOption(o.refused, o.word, true);
       case '?':
-        failOption(optopt, word, table, false);
+        failOption(o.refused, o.word, false);
+      case kFrames:
+      case kC64Frames:
+        i = applyFramesOption(all, i, args, seen, r);
+        break;
       default:
-        applyConversionOption(id, value, r) || applyOutputOption(id, value, seen, r) ||
-            applyFramingOption(id, value, seen, r);
-        return true;
+        applyConversionOption(o.id, o.value, r) || applyOutputOption(o.id, o.value, seen, r) ||
+            applyFramingOption(o.id, o.value, seen, r);
     }
-  });
-  if (r.action != Request::Action::Convert) return r;
+  }
   checkCombinations(seen, r);
   placePositionals(seen, r);
   return r;

@@ -1,6 +1,7 @@
 // The command line of peltrix-convert, parsed into what the conversions need.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,15 +21,6 @@ struct Output {
   OutputKind kind;
 };
 
-// The window's options as the command line sets them.
-struct JobOptions {
-  bool multithread = true;
-  bool bruteForce = true;
-  bool lumaOverload = true;
-  bool fli = true;
-  bool superFlicker = false;
-};
-
 struct Request {
   enum class Action { Convert, Help, Version } action = Action::Convert;
   // One INPUT and its OUTPUTs, or with --outdir a batch of INPUTs.
@@ -41,16 +33,14 @@ struct Request {
   bool batchFrames = false;                                 // a batch: --frames
   bool batchC64Frames = false;                              // a batch: --c64-frames
   bool force = false;                                       // replace existing outputs
-  Framing framing;  // with its aspect settled: as given, else following --ntsc
   bool offsetGiven = false;
   bool aspectGiven = false;
-  int ditherLevel = 2;
-  JobOptions job;  // defaults: the window's start-up states
-  bool lumaOnly = false;
-  Palette palette = kPalette;  // --palette
-  Tone tone;                   // --brightness, --contrast, --saturation, --gamma
-  bool ntsc = false;
-  bool assLace = false;
+  // Everything the conversions depend on, the window's start-up states by default: the
+  // options, the dither, --palette (once loadRequestedPalette has read paletteName), the tone
+  // (--brightness, --contrast, --saturation, --gamma), the framing with its aspect settled (as
+  // given, else following --ntsc), --ntsc and --ass-lace.
+  JobSettings job;
+  std::optional<std::string> paletteName;  // --palette as given: a built-in name or a .vpl file
   bool quiet = false;
 
   bool batch() const { return !outdir.empty(); }
@@ -58,8 +48,6 @@ struct Request {
   // Whether anything shows the viewer's choice (a .prg, or --c64-frames pictures), so that
   // --ntsc and --ass-lace matter.
   bool showsViewer() const;
-  // Everything the conversions depend on, as the job takes it.
-  JobSettings settings() const;
 };
 
 // A command line that cannot be understood; what() says why in a few words.
@@ -68,7 +56,8 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-Request parseArguments(const std::vector<std::string>& args);  // args without argv[0]
+// args without argv[0]; reads no file (--palette's is read by loadRequestedPalette).
+Request parseArguments(const std::vector<std::string>& args);
 
 // The kind an OUTPUT's extension asks for (.raw, .prg, .png, any case); throws UsageError.
 OutputKind kindOfPath(const std::string& path);

@@ -13,6 +13,7 @@
 #include "frontends/cli/console.hpp"
 #include "frontends/cli/output_plan.hpp"
 #include "frontends/cli/picture_run.hpp"
+#include "frontends/cli/requested_palette.hpp"
 #include "frontends/cli/warnings.hpp"
 #include "platform/command_line.hpp"
 #include "platform/files.hpp"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   Request request;
   try {
     request = parseArguments(commandLine.arguments());
+    if (request.action == Request::Action::Convert) request.job.palette = loadRequestedPalette(request);
   } catch (const UsageError& e) {
     printError(e.what());
     std::fprintf(stderr, "Try 'peltrix-convert --help' for more information.\n");

@@ -74,7 +74,7 @@ Content contentFor(const PlannedFile& f) {
 // false when it could not start (the reason in `error`).
 bool runJob(SharedState& state, const Request& r, const PictureReporting& reporting,
             std::string& error) {
-  if (startJob(state, r.settings(), &error) != StartResult::Started) return false;
+  if (startJob(state, r.job, &error) != StartResult::Started) return false;
   std::optional<ProgressBar> bar;
   if (reporting.progressBar) bar.emplace(stderr, reporting.barCounter, reporting.barName);
   // Woken by every row and by the done flags; the timeout keeps the bar's clock and an
@@ -114,8 +114,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
     return result;
   };
 
-  const JobSettings settings = r.settings();
-  const CommandResult opened = openPicture(state, picture.input, settings.framing);
+  const CommandResult opened = openPicture(state, picture.input, r.job.framing);
   if (!opened.ok()) return fail(opened.message);
   if (reporting.warnings) {
     for (const std::string& w : pictureWarnings(picture.input, state.sourceImage, r)) {

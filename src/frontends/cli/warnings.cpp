@@ -15,7 +15,7 @@ std::vector<std::string> optionWarnings(const Request& r) {
   // "Ass Lace" picks the mask viewer, which --c64-frames shows too; NTSC only retimes the
   // viewers, so what --c64-frames shows is the same either way.
   const bool program = r.writesProgram();
-  if (r.assLace) {
+  if (r.job.assLace) {
     if (!r.showsViewer()) {
       out.push_back("--ass-lace is ignored: no .prg is written");
     } else if (r.job.superFlicker) {
@@ -25,11 +25,11 @@ std::vector<std::string> optionWarnings(const Request& r) {
     }
   }
   // --ntsc also picks the pixel shape of --fit and --fill unless --aspect does.
-  const bool ntscShapesFraming = r.framing.scales() && !r.aspectGiven;
-  if (r.ntsc && !program && !ntscShapesFraming) {
+  const bool ntscShapesFraming = r.job.framing.scales() && !r.aspectGiven;
+  if (r.job.ntsc && !program && !ntscShapesFraming) {
     out.push_back("--ntsc is ignored: no .prg is written");
   }
-  if (r.aspectGiven && !r.framing.scales()) {
+  if (r.aspectGiven && !r.job.framing.scales()) {
     out.push_back("--aspect is ignored without --fit or --fill");
   }
   return out;
@@ -39,16 +39,16 @@ std::vector<std::string> pictureWarnings(const std::string& name, const SourcePi
                                          const Request& r) {
   std::vector<std::string> out;
   const std::string size = sizeText(picture.width, picture.height);
-  if (r.framing.mode == Framing::Mode::Region) {
-    const uint64_t right = uint64_t{r.framing.left} + kWidth;
-    const uint64_t bottom = uint64_t{r.framing.top} + kHeight;
+  if (r.job.framing.mode == Framing::Mode::Region) {
+    const uint64_t right = uint64_t{r.job.framing.left} + kWidth;
+    const uint64_t bottom = uint64_t{r.job.framing.top} + kHeight;
     const bool padded = right > static_cast<uint64_t>(picture.width) ||
                         bottom > static_cast<uint64_t>(picture.height);
     if (r.offsetGiven) {
       // The region was asked for; only a region reaching past the picture is worth a word.
       if (padded) {
-        out.push_back(name + ": the 320 x 200 pixels from (" + std::to_string(r.framing.left) +
-                      ", " + std::to_string(r.framing.top) + ") reach past its " + size +
+        out.push_back(name + ": the 320 x 200 pixels from (" + std::to_string(r.job.framing.left) +
+                      ", " + std::to_string(r.job.framing.top) + ") reach past its " + size +
                       " and are padded with black");
       }
     } else {
