@@ -8,7 +8,7 @@
 #include "colour/geometry.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
-#include "engine/search_kernel.hpp"
+#include "engine/kernels/search_kernel.hpp"
 
 namespace peltrix::engine {
 
