@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -61,6 +62,34 @@ TEST_F(CliConvert, TwoWorkersGiveTheSameResultAsOne) {
     ASSERT_EQ(run({"-f", mode, photo("baboon.jpg"), path("two.raw")}).status, 0);
     ASSERT_EQ(run({"-f", mode, "--single-thread", photo("baboon.jpg"), path("one.raw")}).status, 0);
     EXPECT_EQ(readAll(path("two.raw")), readAll(path("one.raw"))) << mode;
+  }
+}
+
+// PELTRIX_KERNEL as the programs a test runs see it, restored when it goes.
+class KernelVariable {
+ public:
+  KernelVariable() {
+    if (const char* v = std::getenv("PELTRIX_KERNEL")) saved_ = v;
+  }
+  ~KernelVariable() { set(saved_ ? saved_->c_str() : nullptr); }
+  void set(const char* value) {
+    value ? ::setenv("PELTRIX_KERNEL", value, 1) : ::unsetenv("PELTRIX_KERNEL");
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST_F(CliConvert, PortableKernelsWriteTheSameFilesAsTheFastest) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  KernelVariable kernel;
+  for (const char* mode : {"--dither=2", "--no-fli"}) {  // FLI, the default, and standard
+    kernel.set(nullptr);
+    ASSERT_EQ(run({"-f", mode, photo("fruits.jpg"), path("a.raw"), path("a.prg")}).status, 0);
+    kernel.set("portable");
+    ASSERT_EQ(run({"-f", mode, photo("fruits.jpg"), path("b.raw"), path("b.prg")}).status, 0);
+    EXPECT_EQ(readAll(path("a.raw")), readAll(path("b.raw"))) << mode;
+    EXPECT_EQ(readAll(path("a.prg")), readAll(path("b.prg"))) << mode;
   }
 }
 

@@ -60,6 +60,9 @@ void compareRows(const SourceArrays& src, const JobLists& lists, Metric m, int f
   }
 }
 
+constexpr const char* kNoSimd =
+    "SIMD kernels not in use: none on this CPU, or PELTRIX_KERNEL=portable";
+
 // The SIMD kernels a build is made for are the ones it runs: a build that lost its kernel
 // file would quietly fall back to the portable kernels and skip the comparisons below.
 TEST(EngineKernelsAgree, BuildRunsItsOwnSimdKernels) {
@@ -92,7 +95,7 @@ SourceArrays noisePicture(unsigned seed, bool fewLumas) {
 }
 
 TEST(EngineKernelsAgree, LumaOnNoiseAndFewLumas) {
-  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << kNoSimd;
   compareRows(noisePicture(3, false), JobLists(true, false), Metric::Luma, 0, 2, "noise 121");
   compareRows(noisePicture(4, false), JobLists(false, true), Metric::Luma, 0, 2, "noise 75");
   compareRows(noisePicture(5, true), JobLists(true, true), Metric::Luma, 0, 1, "few lumas 121");
@@ -119,7 +122,7 @@ SourceArrays tiePicture() {
 }
 
 TEST(EngineKernelsAgree, TiesOnFlatAndTwoToneCells) {
-  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << kNoSimd;
   const SourceArrays src = tiePicture();
   for (Metric m : {Metric::Luma, Metric::Colour}) {
     const std::string metric = m == Metric::Luma ? "luma" : "colour";
@@ -129,7 +132,7 @@ TEST(EngineKernelsAgree, TiesOnFlatAndTwoToneCells) {
 }
 
 TEST(EngineKernelsAgree, OnPhotoRows) {
-  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << "no SIMD kernels on this CPU";
+  if (!Searcher(KernelChoice::Fastest).usesSimd()) GTEST_SKIP() << kNoSimd;
   std::string why;
   const std::vector<SourceArrays> photos = loadPhotos(&why);
   if (photos.empty()) GTEST_SKIP() << why;

@@ -8,7 +8,8 @@
 #include "colour/geometry.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
-#include "engine/search_kernel.hpp"
+#include "engine/kernels/kernel_choice.hpp"
+#include "engine/kernels/search_kernel.hpp"
 
 namespace peltrix::engine {
 
@@ -101,7 +102,7 @@ struct Searcher::Impl {
 };
 
 Searcher::Searcher(KernelChoice choice) : impl_(std::make_unique<Impl>()) {
-  impl_->simd = choice == KernelChoice::Fastest && simd::available();
+  impl_->simd = runsSimdKernels(choice);
   impl_->tables.blends = &impl_->blends;
 }
 

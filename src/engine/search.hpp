@@ -37,7 +37,7 @@ struct SearchResult {
 
 // Which build of the search kernels a Searcher runs. Both give identical results;
 // Fastest takes the build's SIMD kernels (AVX2, or wasm SIMD in the browser build) when
-// the CPU has them.
+// the CPU has them and PELTRIX_KERNEL is not "portable" (engine/kernels/kernel_choice.hpp).
 enum class KernelChoice { Fastest, Portable };
 
 // A worker's search engine with its own scratch. Two Searchers may run at once on

@@ -1,15 +1,15 @@
 // The search kernels for WebAssembly's 128-bit SIMD, the WebAssembly build's SIMD kernels
-// (CMake compiles this file there instead of search_kernel_avx2.cpp). Rows are vectors of
-// 16 bytes; horizontal sums widen pairwise and finish four triples at once; the luma
-// searches pack the entries l that survive the bounds 16 to a vector and look them up per
-// pixel luma with byte shuffles (i8x16.swizzle).
+// (CMake compiles this folder there instead of x86_avx2/). Rows are vectors of 16 bytes;
+// horizontal sums widen pairwise and finish four triples at once; the luma searches pack the
+// entries l that survive the bounds 16 to a vector and look them up per pixel luma with byte
+// shuffles (i8x16.swizzle).
 #include <wasm_simd128.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
-#include "engine/search_kernel.hpp"
+#include "engine/kernels/search_kernel.hpp"
 
 namespace peltrix::engine::simd {
 namespace {
@@ -216,7 +216,7 @@ class LumaTables {
 };
 
 }  // namespace
-#include "engine/search_kernel.inl"
+#include "engine/kernels/search_kernel.inl"
 
 const char* name() {
   return "wasm SIMD";

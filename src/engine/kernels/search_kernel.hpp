@@ -83,9 +83,9 @@ Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Works
 Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w);
 }  // namespace portable
 
-// The kernels for the build's SIMD instructions; CMake compiles one file of them:
-// search_kernel_avx2.cpp (AVX2, used when the CPU has it) or, in the WebAssembly build,
-// search_kernel_wasm.cpp (128-bit wasm SIMD).
+// The kernels for the build's SIMD instructions; CMake compiles one folder of them:
+// x86_avx2/ on x86-64 (used when the CPU has AVX2), wasm_simd128/ in the WebAssembly build,
+// or no_simd/ on any other processor, where available() is false.
 namespace simd {
 const char* name();  // of the instruction set
 bool available();    // on this CPU

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "engine/search_kernel.hpp"
+#include "engine/kernels/search_kernel.hpp"
 
 // 32-byte vectors are passed between the kernel's own inlined helpers only.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -61,5 +61,5 @@ struct LumaTables {
 };
 
 }  // namespace
-#include "engine/search_kernel.inl"
+#include "engine/kernels/search_kernel.inl"
 }  // namespace peltrix::engine::portable

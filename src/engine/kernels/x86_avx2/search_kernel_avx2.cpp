@@ -1,14 +1,13 @@
-// The search kernels compiled for AVX2, chosen at run time when the CPU has it. Only this
-// file's own code is built for AVX2 (the target pragma comes after every include), so no
-// AVX2 instruction leaks into code shared with other files.
+// The search kernels compiled for AVX2, the x86-64 build's SIMD kernels, chosen at run time
+// when the CPU has it. Only this file's own code is built for AVX2 (the target pragma comes
+// after every include), so no AVX2 instruction leaks into code shared with other files.
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
-#include "engine/search_kernel.hpp"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
+#include "engine/kernels/search_kernel.hpp"
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -292,7 +291,7 @@ class LumaTables {
 };
 
 }  // namespace
-#include "engine/search_kernel.inl"
+#include "engine/kernels/search_kernel.inl"
 }  // namespace peltrix::engine::simd
 #pragma GCC pop_options
 
@@ -304,22 +303,3 @@ bool available() {
   return __builtin_cpu_supports("avx2");
 }
 }  // namespace peltrix::engine::simd
-
-#else
-
-namespace peltrix::engine::simd {
-const char* name() {
-  return "AVX2";
-}
-bool available() {
-  return false;
-}
-Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w) {
-  return portable::searchTriples(t, px, d, w);
-}
-Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w) {
-  return portable::searchSingles(t, px, d, w);
-}
-}  // namespace peltrix::engine::simd
-
-#endif

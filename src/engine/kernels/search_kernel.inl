@@ -1,6 +1,6 @@
-// The exact search, fast. Included by each kernel file (search_kernel_portable.cpp,
-// search_kernel_avx2.cpp, search_kernel_wasm.cpp) inside its own namespace, after that
-// file's instruction set primitives:
+// The exact search, fast. Included by each kernel file (portable/, x86_avx2/ and
+// wasm_simd128/ beside this one) inside its own namespace, after that file's instruction set
+// primitives:
 //   kVectorBytes              the widest vector its instructions handle (16 or 32 bytes)
 //   broadcast<V>(lane)        a vector of a row with every lane set to one value
 //   absDiff(a, b)             lane-wise |a - b| of two vectors of a row
