@@ -37,6 +37,7 @@ struct TestSkin {
   int spin = kDefaultDitherLevel;
   int spinText = -1;
   int progress = 0;
+  std::string status;
   int refreshes = 0, sourceShown = 0;
   bool timerRunning = false;
   bool refuseTimer = false;
@@ -59,6 +60,9 @@ void setEnabled(TestSkin& w, ControlId id, bool on) {
 }
 void setProgress(TestSkin& w, int n) {
   w.progress = n;
+}
+void setStatus(TestSkin& w, const std::string& text) {
+  w.status = text;
 }
 void refreshPreviews(TestSkin& w) {
   ++w.refreshes;
@@ -223,6 +227,47 @@ TEST_F(WindowCommands, WhileAJobRunsOpenSaveAndProcessAreRefusedButAboutAndOptio
   EXPECT_EQ(window.spinText, 0);
   EXPECT_TRUE(saveAsked.empty());
   EXPECT_TRUE(messages.empty());
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+}
+
+// A choice made during a conversion waits for the next one and the status line says so;
+// "Luma only mode" alone reaches the running job. The next "Process" empties the line.
+TEST_F(WindowCommands, ChoicesDuringAJobWaitForTheNextAndTheStatusLineSaysSo) {
+  onPaletteChosen(window, 1);
+  window.on[kFliBox] = false;
+  onOptionToggled(window, kFliBox);
+  EXPECT_EQ(window.status, "") << "no job: nothing to say";
+  onProcess(window);
+  ASSERT_TRUE(jobRunning(state));
+  const JobSettings started = state.jobSettings;
+  EXPECT_EQ(started.palette, builtinPalettes()[1].colours);
+  EXPECT_FALSE(started.fli);
+
+  window.on[kLumaOnlyBox] = true;
+  onLumaOnlyToggled(window);
+  EXPECT_TRUE(state.lumaOnly.load()) << "live";
+  EXPECT_EQ(window.status, "");
+  onPaletteChosen(window, 2);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  window.status.clear();
+  window.spin = 0;
+  onDitherChanged(window);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  window.status.clear();
+  window.on[kBruteForceBox] = false;
+  onOptionToggled(window, kBruteForceBox);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  EXPECT_EQ(state.jobSettings, started) << "the running job keeps its copy";
+
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_EQ(state.result.settings.palette, builtinPalettes()[1].colours);
+  onProcess(window);
+  EXPECT_EQ(window.status, "");
+  EXPECT_EQ(state.jobSettings.palette, builtinPalettes()[2].colours);
+  EXPECT_EQ(state.jobSettings.ditherLevel, 0);
+  EXPECT_FALSE(state.jobSettings.bruteForce);
   onStop(window);
   ASSERT_TRUE(tickUntilDone());
 }

@@ -30,13 +30,25 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, 
   setSpinText(w, n);      // the spin does not format its own value
   setEnabled(w, id, on);  // greys a control out, or back
   setProgress(w, n);      // 0..25; larger values show a full bar
+  setStatus(w, reason);   // the status line under the pictures; "" empties it
   refreshPreviews(w);     // the four preview arrays into their views
   showSourcePicture(w);   // the source picture's top-left 320 x 200 with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
 };
 
+// What the status line says of a choice made while a conversion runs: the conversion keeps
+// the settings it started with ("Luma only mode" alone reaches it at once).
+inline constexpr const char* kNextConversionStatus =
+    "Changed during the conversion: applies to the next one.";
+
 namespace window_commands {
+
+// A choice was made: while a job runs, it waits for the next one, and the status line says so.
+template <WindowSkin W>
+void noteChoice(W& main) {
+  if (jobRunning(main.state)) setStatus(main, kNextConversionStatus);
+}
 
 // Shows a command's failure; refusals and successes stay silent.
 template <WindowSkin W>
@@ -135,6 +147,7 @@ template <WindowSkin W>
 void onPaletteChosen(W& main, int palette) {
   if (palette < 0 || palette >= kBuiltinPaletteCount) return;
   main.state.chosen.palette = builtinPalettes()[palette].colours;
+  window_commands::noteChoice(main);
 }
 
 // A tone from the "Adjust…" dialog: the source view shows it at once, and the next
@@ -144,6 +157,7 @@ void onToneChanged(W& main, const Tone& tone) {
   if (!tone.withinRanges() || tone == main.state.chosen.tone) return;
   main.state.chosen.tone = tone;
   showSourcePicture(main);
+  window_commands::noteChoice(main);
 }
 
 // "Adjust…": the tone dialog, starting at the current tone.
@@ -170,6 +184,7 @@ void onProcess(W& main) {
   std::string error;
   switch (startJob(main.state, settings, &error)) {
     case StartResult::Started:
+      setStatus(main, "");
       if (!startRefreshTimer(main, error)) {
         requestStop(main.state);
         while (!waitForJob(main.state, rowsDone(main.state), std::chrono::seconds(1))) {
@@ -201,6 +216,7 @@ void onDitherChanged(W& main) {
   const int level = spinValue(main);
   setSpinText(main, level);
   setDitherLevel(main.state, level);
+  window_commands::noteChoice(main);
 }
 
 // "Per 2 line FLI" or "Super Flicker reduction" clicked: "Ass Lace" is enabled exactly when
@@ -208,6 +224,15 @@ void onDitherChanged(W& main) {
 template <WindowSkin W>
 void applyAssLaceRule(W& main) {
   setEnabled(main, kAssLaceBox, !isOn(main, kFliBox) && !isOn(main, kSuperFlickerBox));
+}
+
+// "Multithread", "Brute Force", "Luma overload reduction", "Per 2 line FLI" or "Super
+// Flicker reduction" clicked: read by the next "Process" (the status line says so during a
+// job); the last two also decide whether "Ass Lace" is enabled.
+template <WindowSkin W>
+void onOptionToggled(W& main, ControlId box) {
+  if (box == kFliBox || box == kSuperFlickerBox) applyAssLaceRule(main);
+  window_commands::noteChoice(main);
 }
 
 // "Luma only mode" clicked: the workers read the new state before their next cell.
