@@ -16,12 +16,17 @@
 
 #include "cli_fixture.hpp"
 #include "colour/palettes.hpp"
+#include "colour/picture.hpp"
 #include "colour/rgb.hpp"
+#include "colour/source_prep.hpp"
 #include "colour/tables.hpp"
+#include "oracle/literal_search.hpp"
+#include "output/c64_display.hpp"
 
 namespace {
 
 using namespace peltrix::cli_testing;
+using namespace peltrix;
 namespace fs = std::filesystem;
 
 TEST_F(CliConvert, EveryJobOptionCombinationConvertsARealPhoto) {
@@ -111,6 +116,60 @@ TEST_F(CliConvert, APaletteByNameOrByVplFileGivesTheSameBytes) {
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("--palette: no palette 'sepia'"), std::string::npos) << bad.err;
   EXPECT_FALSE(fs::exists(path("d.prg")));
+}
+
+// A palette that names one colour twice converts, and its data holds, pixel for pixel, the
+// indices the literal search chose (checked on a row of cells).
+TEST_F(CliConvert, APaletteWithTwoEqualColoursKeepsTheIndicesTheSearchChose) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  Palette twice = kPalette;
+  twice[11] = kPalette[12];  // dark grey shown as grey
+  {
+    std::ofstream vpl(path("twice.vpl"));
+    for (const uint32_t c : twice) {
+      vpl << std::hex << (c >> 16) << ' ' << ((c >> 8) & 0xFF) << ' ' << (c & 0xFF) << '\n';
+    }
+  }
+  ASSERT_EQ(run({"--palette", path("twice.vpl"), "--no-fli", "--reduced", photo("baboon.jpg"),
+                 path("twice.raw")})
+                .status,
+            0);
+  const std::string raw = readAll(path("twice.raw"));
+  ASSERT_EQ(raw.size(), 27648u);
+  const std::vector<uint8_t> data(raw.begin(), raw.end());
+
+  const SourcePicture picture = loadPicture(photo("baboon.jpg"));
+  std::vector<uint32_t> rgb(kPixels + 1);
+  std::vector<uint16_t> luma(kPixels + 1);
+  prepareSource(picture, kDefaultDitherLevel, rgb.data(), luma.data(), Tone{});
+  oracle::LiteralInputs in;
+  in.sourceRgb = rgb.data();
+  in.sourceLuma = luma.data();
+  std::array<uint8_t, 121> pairs{};
+  std::copy(kReducedPairs.begin(), kReducedPairs.end(), pairs.begin());
+  in.pairList = pairs.data();
+  in.pairListMode = 1;
+  in.exclusionList = kOverloadExclusions.data();
+  in.palette = twice.data();
+  oracle::LiteralSearch literal(in);
+  std::array<C64Picture, 3> frames;
+  for (int f = 0; f < 3; ++f) frames[f] = decodeC64Frame(data, DataForm::NonFli, f);
+  bool sawDoubled = false;  // colour 11 or 12: the two the palette makes equal
+  for (int cx = 0; cx < 40; cx += 5) {
+    const int cy = 12;
+    oracle::LiteralBuffers want;
+    literal.standardCell(cx, cy, false, want);
+    for (int i = 0; i < 64; ++i) {
+      const int at = (cy * 8 + i / 8) * kWidth + cx * 8 + i % 8;
+      ASSERT_EQ(frames[0][at], want.frame1[i]) << cx << " " << i;
+      ASSERT_EQ(frames[1][at], want.frame2[i]) << cx << " " << i;
+      ASSERT_EQ(frames[2][at], want.frame3[i]) << cx << " " << i;
+      for (const uint8_t c : {want.frame1[i], want.frame2[i], want.frame3[i]}) {
+        sawDoubled = sawDoubled || c == 11 || c == 12;
+      }
+    }
+  }
+  EXPECT_TRUE(sawDoubled) << "the doubled colour was never chosen: pick other cells";
 }
 
 TEST_F(CliConvert, FramesAndProgramFiles) {

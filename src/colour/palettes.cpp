@@ -78,14 +78,6 @@ Palette parseVpl(std::string_view text) {
   if (count < kPaletteSize) {
     throw PaletteError(std::to_string(count) + " colours instead of 16");
   }
-  for (int a = 0; a < kPaletteSize; ++a) {
-    for (int b = a + 1; b < kPaletteSize; ++b) {
-      if (palette[a] == palette[b]) {
-        throw PaletteError("colours " + std::to_string(a) + " and " + std::to_string(b) +
-                           " are the same");
-      }
-    }
-  }
   return palette;
 }
 

@@ -35,7 +35,7 @@ class PaletteError : public std::runtime_error {
 
 // A VICE palette file's text: 16 colour lines "RR GG BB" in hex (a fourth column, the
 // dither value, is ignored), with '#' comments and blank lines. Two equal colours are
-// refused: the C64 data names a colour by its index, which they would make ambiguous.
+// fine: the search's result is colour indices, and it keeps the one it chose.
 Palette parseVpl(std::string_view text);
 
 // A built-in palette by name, or else the .vpl file at this path.
