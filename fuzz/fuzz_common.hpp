@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "colour/decode_formats.hpp"
 
@@ -19,17 +20,31 @@ void refusingBadBytes(Step step) {
   }
 }
 
-// Hands the bytes to `decode(bytes, canvas)` twice: once into the window the window uses,
-// once whole (as --fit and --fill decode).
-template <typename Decode>
-void decodeEachWay(std::span<const uint8_t> bytes, Decode decode) {
+// The decoders take their bytes as a span (JPEG), or as PictureBytes (PNG and BMP, which
+// also read a large file piece by piece); here always from memory.
+using SpanDecoder = PictureSize (*)(std::span<const uint8_t>, const std::string&, Canvas&);
+using PiecesDecoder = PictureSize (*)(PictureBytes&, const std::string&, Canvas&);
+
+inline void decodeInto(SpanDecoder decode, std::span<const uint8_t> bytes, Canvas& canvas) {
+  decode(bytes, "fuzz", canvas);
+}
+
+inline void decodeInto(PiecesDecoder decode, std::span<const uint8_t> bytes, Canvas& canvas) {
+  PictureBytes inMemory(bytes);
+  decode(inMemory, "fuzz", canvas);
+}
+
+// Hands the bytes to `decode` twice: once into the window the window uses, once whole (as
+// --fit and --fill decode).
+template <typename Decoder>
+void decodeEachWay(std::span<const uint8_t> bytes, Decoder decode) {
   KeepRequest whole;
   whole.whole = true;
   whole.minimumSize = [](uint32_t, uint32_t) { return KeepRequest::Size{320, 200}; };
   for (const KeepRequest& keep : {KeepRequest{}, whole}) {
     refusingBadBytes([&] {
       Canvas canvas(keep);
-      decode(bytes, canvas);
+      decodeInto(decode, bytes, canvas);
     });
   }
 }
