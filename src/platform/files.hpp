@@ -1,8 +1,8 @@
 // The few file-system operations that differ between the platforms, with paths in UTF-8:
 // reading a whole file, writing one atomically (beside the target, then renamed over it),
 // asking whether a path exists, is a folder or names the same file as another, and splitting
-// paths at the platform's separators. files_posix.cpp and
-// files_windows.cpp implement them; nothing else in the core touches the platform's calls.
+// paths at the platform's separators. files_posix.cpp and files_windows.cpp implement them,
+// files_common.cpp what is alike on both; nothing else in the core touches the platform's calls.
 #pragma once
 
 #include <cstddef>

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -61,32 +60,6 @@ int openRegularFile(const std::string& path, uint64_t& size) {
 }
 
 }  // namespace
-
-std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
-  using Kind = FileReadError::Kind;
-  uint64_t size = 0;
-  FileDescriptor file(openRegularFile(path, size));
-  if (size > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
-
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
-  std::size_t filled = 0;
-  for (;;) {
-    // The file may grow while we read; keep going (within the bound) until the end.
-    if (filled == bytes.size()) {
-      if (bytes.size() > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
-      bytes.resize(std::min(maxBytes + 1, bytes.size() + 65536));
-    }
-    const ssize_t got = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw FileReadError(Kind::Read, reasonOf(errno));
-    }
-    if (got == 0) break;
-    filled += static_cast<std::size_t>(got);
-  }
-  bytes.resize(filled);
-  return bytes;
-}
 
 FileReader::FileReader(const std::string& path) {
   handle_ = openRegularFile(path, size_);

@@ -148,31 +148,6 @@ HANDLE openRegularFile(const std::string& path, uint64_t& size) {
 
 }  // namespace
 
-std::vector<uint8_t> readWholeFile(const std::string& path, std::size_t maxBytes) {
-  using Kind = FileReadError::Kind;
-  uint64_t size = 0;
-  Handle file(openRegularFile(path, size));
-  if (size > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
-
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
-  std::size_t filled = 0;
-  for (;;) {
-    // The file may grow while we read; keep going (within the bound) until the end.
-    if (filled == bytes.size()) {
-      if (bytes.size() > maxBytes) throw FileReadError(Kind::TooLarge, "file too large");
-      bytes.resize(std::min(maxBytes + 1, bytes.size() + 65536));
-    }
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1 << 30));
-    DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + filled, want, &got, nullptr))
-      throw FileReadError(Kind::Read, reasonOf(GetLastError()));
-    if (got == 0) break;
-    filled += got;
-  }
-  bytes.resize(filled);
-  return bytes;
-}
-
 FileReader::FileReader(const std::string& path) {
   handle_ = reinterpret_cast<intptr_t>(openRegularFile(path, size_));
 }

@@ -35,13 +35,13 @@ TEST(PictureDraw, SourceRgbValuesAreCopiedAsTheyAre) {
 
 TEST(Banner, BuiltInPngDecodesToAColourfulBanner) {
   std::string error;
-  GdkPixbuf* banner = gui::decodePngPicture(gui::bannerPngBytes(), error);
+  GdkPixbuf* banner = gui::decodePngPicture(bannerPngBytes(), error);
   ASSERT_NE(banner, nullptr) << error;
-  EXPECT_EQ(gdk_pixbuf_get_width(banner), gui::kBannerWidth);
-  EXPECT_EQ(gdk_pixbuf_get_height(banner), gui::kBannerHeight);
+  EXPECT_EQ(gdk_pixbuf_get_width(banner), kBannerWidth);
+  EXPECT_EQ(gdk_pixbuf_get_height(banner), kBannerHeight);
   // Every pixel is one of the C64's colours.
-  for (int y = 0; y < gui::kBannerHeight; ++y) {
-    for (int x = 0; x < gui::kBannerWidth; ++x) {
+  for (int y = 0; y < kBannerHeight; ++y) {
+    for (int x = 0; x < kBannerWidth; ++x) {
       const guchar* p = pixelAt(banner, x, y);
       ASSERT_GE(paletteIndex(packRgb(p[0], p[1], p[2])), 0) << x << "," << y;
     }
@@ -55,7 +55,7 @@ TEST(Banner, BytesThatAreNoPngAreRefusedWithAReason) {
   EXPECT_EQ(gui::decodePngPicture(junk, error), nullptr);
   EXPECT_FALSE(error.empty());
   // A PNG cut short fails too, instead of reading past the end.
-  auto png = gui::bannerPngBytes();
+  auto png = bannerPngBytes();
   EXPECT_EQ(gui::decodePngPicture(png.first(png.size() / 2), error), nullptr);
 }
 
