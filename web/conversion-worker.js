@@ -158,7 +158,8 @@ const handlers = {
     post(openCurrent());
   },
   dither: (m) => call('peltrix_set_dither', session, m.level),
-  // The palette and tone: the next "Process" uses them, the source view shows the tone now.
+  // The palette and tone: the next "Process" uses them (a running one keeps its own), the
+  // source view shows the tone now.
   look: (m) => {
     if (call('peltrix_set_look', session, m.look.palette, m.look.brightness, m.look.contrast,
              m.look.saturation, m.look.gamma) !== Status.done || !current) return;
@@ -195,7 +196,8 @@ createPeltrix({
   for (let i = 0; i < call('peltrix_palette_count'); ++i) {
     palettes.push(core.UTF8ToString(call('peltrix_palette_name', i)));
   }
-  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels, palettes });
+  const nextText = core.UTF8ToString(call('peltrix_next_conversion_text'));
+  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels, palettes, nextText });
   for (const m of queue) handlers[m.type](m);
   queue = [];
 }, (error) => {

@@ -22,6 +22,9 @@ const page = {
   views: null,      // the last result's pictures
   links: [],        // object URLs of the downloads
   labels: {},       // the window's labels, by control identifier, from the converter
+  nextText: '',     // the status line's words for a choice made during a conversion
+  status: '',       // what the status line says
+  reframeAfterJob: false,  // the framing changed during a conversion
   seconds: 0,       // the last conversion's time in the converter, from start to result
   pageSeconds: 0,   // and on the page, from "Process" to the files on offer
   processedAt: 0,
@@ -39,6 +42,7 @@ function showError(text) {
 }
 
 function setStatus(text) {
+  page.status = text;
   $('status').textContent = text;
 }
 
@@ -128,7 +132,14 @@ function lookChanged() {
   try {
     localStorage.setItem(LOOK_KEY, JSON.stringify({ ...l, palette: $('palette').selectedOptions[0].textContent }));
   } catch (e) { /* storage may be off: the choice then lasts for this visit */ }
-  if (!page.busy) page.worker.postMessage({ type: 'look', look: l });
+  page.worker.postMessage({ type: 'look', look: l });
+  noteChoice();
+}
+
+// A choice made while a conversion runs waits for the next one, and the status line says so
+// in the windows' words; "Luma only mode" alone reaches the running conversion.
+function noteChoice() {
+  if (page.busy && page.nextText) setStatus(page.nextText);
 }
 
 function ditherLevel() {
@@ -184,7 +195,14 @@ function openPicture(file) {
 
 function reframe() {
   updateFramingControls();
-  if (!page.picture || page.busy) return;
+  if (page.busy) {
+    // The picture is opened again, framed anew, once the conversion has ended.
+    page.reframeAfterJob = true;
+    noteChoice();
+    return;
+  }
+  page.reframeAfterJob = false;
+  if (!page.picture) return;
   page.pendingOpens += 1;
   page.worker.postMessage({ type: 'frame', framing: framing() });
 }
@@ -194,6 +212,7 @@ const replies = {
     page.ready = true;
     page.threads = m.threads;
     page.labels = m.labels;
+    page.nextText = m.nextText;
     for (const element of document.querySelectorAll('[data-control]')) {
       const label = m.labels[element.dataset.control];
       if (label) element.textContent = label;
@@ -265,15 +284,18 @@ const replies = {
     offerDownloads(m.files);
     page.pageSeconds = (performance.now() - page.processedAt) / 1000;
     page.conversions += 1;
-    setStatus('Converted ' + page.picture + ' in ' + m.seconds.toFixed(2) + ' s.');
+    const converted = 'Converted ' + page.picture + ' in ' + m.seconds.toFixed(2) + ' s.';
+    setStatus(page.status === page.nextText ? converted + ' ' + page.nextText : converted);
     const hadFocus = document.activeElement === $('stop') || document.activeElement === document.body;
     updateButtons();
     if (hadFocus) $('process').focus();
+    if (page.reframeAfterJob) reframe();
   },
   failed: (m) => {
     page.busy = false;
     showError(m.message);
     updateButtons();
+    if (page.reframeAfterJob) reframe();
   },
 };
 
@@ -331,9 +353,14 @@ function start() {
 
   $('fli').addEventListener('change', applyAssLaceRule);
   $('super-flicker').addEventListener('change', applyAssLaceRule);
+  for (const id of ['multithread', 'brute-force', 'luma-overload', 'fli', 'super-flicker', 'ntsc',
+                    'ass-lace']) {
+    $(id).addEventListener('change', noteChoice);
+  }
   $('dither').addEventListener('change', () => {
     $('dither').value = ditherLevel();
     page.worker.postMessage({ type: 'dither', level: ditherLevel() });
+    noteChoice();
   });
   $('luma-only').addEventListener('change', () =>
     page.worker.postMessage({ type: 'lumaOnly', on: $('luma-only').checked }));

@@ -1,6 +1,6 @@
 // All state the converter shares between its commands, its window and its worker threads,
 // in one place. One SharedState is created at start-up and lives until the process ends;
-// nothing in it is reallocated afterwards: pictures, jobs and saves overwrite it in place.
+// pictures, jobs and saves overwrite it in place (only a result's C64 data is made anew).
 #pragma once
 
 #include <array>

@@ -1,5 +1,5 @@
-// Pixels into images: the preview arrays' display values and the source's RGB values reach
-// the views in the right byte order, and the built-in banner decodes.
+// Pixels into images: RGB values reach the views in the right byte order, and the built-in
+// banner decodes.
 #include <gtest/gtest.h>
 
 #include <vector>

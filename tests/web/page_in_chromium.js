@@ -501,6 +501,25 @@ async function main() {
       await setOptions(page, DEFAULTS);
     });
 
+    await check('a choice made during a conversion waits for the next, as the status line says', async () => {
+      await choosePicture(page, fruits);
+      const slow = { ...DEFAULTS, lumaOnly: true, multithread: false };
+      const changed = { ...slow, palette: 'colodore', bruteForce: false, dither: 0 };
+      await setOptions(page, slow);
+      const before = await page.evaluate(() => window.peltrixPage.conversions);
+      await page.evaluate(() => document.getElementById('process').click());
+      await setOptions(page, changed);
+      const during = await page.evaluate(() => ({ busy: window.peltrixPage.busy,
+        status: document.getElementById('status').textContent, words: window.peltrixPage.nextText }));
+      expect(during.busy, 'the job ended before the choices were made');
+      expect(during.words.length > 0 && during.status === during.words, 'the status said ' + during.status);
+      await page.waitForFunction((n) => window.peltrixPage.conversions > n, { timeout: JOB_TIMEOUT }, before);
+      await expectFiles(download, page, expected(native, args.work, fruits, slow), 'fruits', ['prg']);
+      await processAndWait(page);
+      await expectFiles(download, page, expected(native, args.work, fruits, changed), 'fruits', ['prg']);
+      await setOptions(page, DEFAULTS);
+    });
+
     await check('a picture chosen while the converter still loads is opened once it is ready', async () => {
       // The converter's worker held back: the page stays loading until the test lets it start.
       const slow = await browser.newPage();

@@ -274,4 +274,8 @@ const char* peltrix_control_label(int id) {
   return peltrix::controlRow(static_cast<peltrix::ControlId>(id)).win32Label;
 }
 
+const char* peltrix_next_conversion_text() {
+  return peltrix::kNextConversionStatus;
+}
+
 }  // extern "C"

@@ -101,4 +101,7 @@ const char* peltrix_message(peltrix::web::PageSession* s);
 // so that the page names its options as the window does.
 const char* peltrix_control_label(int id);
 
+// What the status line says of a choice made during a conversion (the windows' words).
+const char* peltrix_next_conversion_text();
+
 }  // extern "C"

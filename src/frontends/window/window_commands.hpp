@@ -31,16 +31,11 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, 
   setEnabled(w, id, on);  // greys a control out, or back
   setProgress(w, n);      // 0..25; larger values show a full bar
   setStatus(w, reason);   // the status line under the pictures; "" empties it
-  refreshPreviews(w);     // the four preview arrays into their views
+  refreshPreviews(w);     // the blend and the three frames of the job into their views
   showSourcePicture(w);   // the source picture's top-left 320 x 200 with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
 };
-
-// What the status line says of a choice made while a conversion runs: the conversion keeps
-// the settings it started with ("Luma only mode" alone reaches it at once).
-inline constexpr const char* kNextConversionStatus =
-    "Changed during the conversion: applies to the next one.";
 
 namespace window_commands {
 

@@ -12,6 +12,12 @@
 
 namespace peltrix {
 
+// What the status line says of a choice made while a conversion runs, in both windows and on
+// the page: the conversion keeps the settings it started with ("Luma only mode" alone
+// reaches it at once).
+inline constexpr const char* kNextConversionStatus =
+    "Changed during the conversion: applies to the next one.";
+
 enum ControlId : int {
   kSourceView = 0,
   kBlendView = 1,
