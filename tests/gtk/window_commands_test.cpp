@@ -54,11 +54,7 @@ TEST_F(WindowTest, ClicksOnTheBoxesReachTheirCommands) {
 }
 // What the status line shows.
 std::string statusText(const MainWindow& main) {
-  GtkWidget* area = gtk_statusbar_get_message_area(GTK_STATUSBAR(main.statusLine));
-  GList* children = gtk_container_get_children(GTK_CONTAINER(area));
-  const std::string text = gtk_label_get_text(GTK_LABEL(children->data));
-  g_list_free(children);
-  return text;
+  return gtk_label_get_text(GTK_LABEL(GTK_STATUSBAR(main.statusLine)->label));
 }
 
 TEST_F(WindowTest, AChoiceDuringAConversionIsNotedOnTheStatusLineUntilTheNextProcess) {

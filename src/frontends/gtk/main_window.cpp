@@ -155,6 +155,8 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
   // rather than widen the window. No grip: the Win32 window has none either.
   main->statusLine = gtk_statusbar_new();
   gtk_statusbar_set_has_resize_grip(GTK_STATUSBAR(main->statusLine), FALSE);
+  // A few pixels between the frame and the text, as the Win32 window's status bar leaves.
+  gtk_misc_set_padding(GTK_MISC(GTK_STATUSBAR(main->statusLine)->label), 3, 0);
   gtk_widget_set_size_request(main->statusLine, -1, kStatusLineHeight);
   gtk_box_pack_start(GTK_BOX(column), main->statusLine, FALSE, FALSE, 0);
 
