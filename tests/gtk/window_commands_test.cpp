@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
@@ -51,6 +52,37 @@ TEST_F(WindowTest, ClicksOnTheBoxesReachTheirCommands) {
   click(kLumaOnlyBox);
   EXPECT_TRUE(state->lumaOnly.load());
 }
+// What the status line shows.
+std::string statusText(const MainWindow& main) {
+  return gtk_label_get_text(GTK_LABEL(GTK_STATUSBAR(main.statusLine)->label));
+}
+
+TEST_F(WindowTest, AChoiceDuringAConversionIsNotedOnTheStatusLineUntilTheNextProcess) {
+  const fs::path photo = fs::path(PELTRIX_SHARED_DIR) / "testdata" / "fruits.jpg";
+  if (!fs::exists(photo)) GTEST_SKIP() << photo << " is missing (../shared not present)";
+  ASSERT_TRUE(openPictureFromPath(*window, photo.string()));
+  click(kProcessButton);
+  ASSERT_TRUE(state->job.busy.load());
+  EXPECT_EQ(statusText(*window), "");
+  choose(paletteItem(1));
+  EXPECT_EQ(statusText(*window), kNextConversionStatus);
+  click(kStopButton);
+  ASSERT_TRUE(waitForCompletion(kJobSeconds));
+  EXPECT_EQ(statusText(*window), kNextConversionStatus) << "until the next conversion";
+
+  click(kProcessButton);
+  EXPECT_EQ(statusText(*window), "");
+  // Every option box says so too.
+  for (ControlId box :
+       {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox, kSuperFlickerBox}) {
+    setStatus(*window, "");
+    click(box);
+    EXPECT_EQ(statusText(*window), kNextConversionStatus) << box;
+  }
+  click(kStopButton);
+  ASSERT_TRUE(waitForCompletion(kJobSeconds));
+}
+
 TEST_F(WindowTest, SpinTextAndDitherLevelFollowTheSpin) {
   GtkSpinButton* spin = GTK_SPIN_BUTTON(window->controls[kDitherSpin]);
   for (int level : {3, 0, 1, 2}) {

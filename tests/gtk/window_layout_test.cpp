@@ -95,11 +95,32 @@ TEST_F(WindowTest, WindowHasItsTitleClientAreaAndAnOverlongProgressBar) {
   EXPECT_EQ(x, kWindowX);
   EXPECT_EQ(y, kWindowY);
   EXPECT_EQ(window->fixed->allocation.width, kClientWidth);
-  EXPECT_EQ(window->fixed->allocation.height, kClientHeight);
+  EXPECT_EQ(window->fixed->allocation.height, kControlsHeight);
   EXPECT_EQ(window->window->allocation.width, kClientWidth);
+  // Below the menu bar: the controls' area, then the status line.
+  EXPECT_EQ(window->window->allocation.height, window->fixed->allocation.y + kClientHeight);
   // The bar's right end lies beyond the window's right edge.
   const GdkRectangle bar = placeOf(kProgressBar);
   EXPECT_GT(bar.x + bar.width, window->window->allocation.width);
+}
+
+TEST_F(WindowTest, TheStatusLineLiesUnderEveryControlAcrossTheWindow) {
+  ASSERT_TRUE(GTK_IS_STATUSBAR(window->statusLine));
+  const GtkAllocation& client = window->fixed->allocation;
+  const GtkAllocation& line = window->statusLine->allocation;
+  EXPECT_EQ(line.y - client.y, kControlsHeight);
+  EXPECT_EQ(line.height, kStatusLineHeight);
+  EXPECT_EQ(line.x, 0);
+  EXPECT_EQ(line.width, window->window->allocation.width);
+  EXPECT_EQ(line.y + line.height, window->window->allocation.height) << "not inside the window";
+  for (const ControlSpec& spec : kControlLayout) {
+    // A sunken view's border lies just outside its place.
+    const GtkWidget* outer = spec.kind == ControlKind::SunkenPictureView
+                                 ? gtk_widget_get_parent(window->controls[spec.id])
+                                 : window->controls[spec.id];
+    EXPECT_LE(outer->allocation.y + outer->allocation.height, line.y) << spec.id;
+  }
+  EXPECT_TRUE(GTK_WIDGET_VISIBLE(window->statusLine));
 }
 
 TEST_F(WindowTest, ResizingTheWindowMovesNoControl) {

@@ -19,6 +19,7 @@
 #include "driven_window.hpp"
 #include "frontends/win32/main_window.hpp"
 #include "frontends/win32/resource_ids.h"
+#include "frontends/window/window_commands.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::testing {
@@ -260,6 +261,41 @@ TEST_F(WindowCommandsTest, StopEndsTheJobEarlyAndLeavesASaveableResult) {
   EXPECT_EQ(fileBytes(scratch / "stopped.raw").size(), 36864u);
   EXPECT_FALSE(fileBytes(scratch / "stopped.raw") == fileBytes(scratch / "cli.raw"));
   EXPECT_EQ(SendMessageW(peltrix->control(kProgressBar), PBM_GETPOS, 0, 0), 0);
+}
+
+TEST_F(WindowCommandsTest, AChoiceDuringAConversionIsNotedOnTheStatusLineUntilTheNextProcess) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  start(scratch.path(), {photo.wstring()});
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+  HWND line = GetDlgItem(peltrix->window(), win32::kStatusLineId);
+  ASSERT_NE(line, nullptr);
+  const std::wstring noted = toUtf16(kNextConversionStatus);
+  auto empty = [&] {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_NORMAL, 10000,
+                        &ignored);
+  };
+
+  // The job counts as running until the refresh timer's first tick, four seconds on: these
+  // few clicks come well before it.
+  peltrix->click(kProcessButton);
+  EXPECT_EQ(textOf(line), L"");
+  ASSERT_TRUE(peltrix->choose(paletteItem(1)));
+  EXPECT_EQ(textOf(line), noted);
+  for (ControlId box :
+       {kMultithreadBox, kBruteForceBox, kLumaOverloadBox, kFliBox, kSuperFlickerBox}) {
+    empty();
+    peltrix->click(box);
+    EXPECT_EQ(textOf(line), noted) << box;
+  }
+
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr) << "the job never completed";
+  peltrix->pressButton(save, IDCANCEL);
+  EXPECT_EQ(textOf(line), noted) << "until the next conversion";
+  peltrix->click(kProcessButton);
+  EXPECT_EQ(textOf(line), L"");
 }
 
 TEST_F(WindowCommandsTest, ExitEndsTheProcessAtOnceMidJobWithStatusZero) {

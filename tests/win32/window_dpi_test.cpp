@@ -101,6 +101,15 @@ TEST_P(WindowDpiTest, ControlsScaleAndThePicturesStaySharp) {
   GetClientRect(peltrix.window(), &client);
   EXPECT_EQ(client.right, win32::scaled(kClientWidth, dpi));
   EXPECT_EQ(client.bottom, win32::scaled(kClientHeight, dpi));
+  // The status line along the client area's bottom edge, as wide, under every control.
+  const RECT line = peltrix.placeOf(GetDlgItem(peltrix.window(), win32::kStatusLineId));
+  const RECT wantedLine{0, client.bottom - win32::scaled(kStatusLineHeight, dpi), client.right,
+                        client.bottom};
+  EXPECT_TRUE(EqualRect(&line, &wantedLine))
+      << "status line " << describe(line) << " instead of " << describe(wantedLine);
+  for (const ControlSpec& spec : kWin32Controls) {
+    EXPECT_LE(peltrix.placeOf(peltrix.control(spec.id)).bottom, line.top) << spec.id;
+  }
   for (const ControlSpec& spec : kWin32Controls) {
     SCOPED_TRACE("control " + std::to_string(spec.id));
     const RECT wanted = tableRect(spec, dpi);

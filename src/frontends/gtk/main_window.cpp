@@ -145,11 +145,20 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
   main->menuBar = buildMenuBar(*main);
   gtk_box_pack_start(GTK_BOX(column), main->menuBar, FALSE, FALSE, 0);
 
-  // The client area requests exactly 994 x 580, so the progress bar's 1050 pixels reach
+  // The controls' area requests exactly 994 x 580, so the progress bar's 1050 pixels reach
   // past the window's right edge instead of widening the window.
   main->fixed = gtk_fixed_new();
-  gtk_widget_set_size_request(main->fixed, kClientWidth, kClientHeight);
+  gtk_widget_set_size_request(main->fixed, kClientWidth, kControlsHeight);
   gtk_box_pack_start(GTK_BOX(column), main->fixed, TRUE, TRUE, 0);
+
+  // The status line keeps to the bottom edge, as wide as the window; its text is cut short
+  // rather than widen the window. No grip: the Win32 window has none either.
+  main->statusLine = gtk_statusbar_new();
+  gtk_statusbar_set_has_resize_grip(GTK_STATUSBAR(main->statusLine), FALSE);
+  // A few pixels between the frame and the text, as the Win32 window's status bar leaves.
+  gtk_misc_set_padding(GTK_MISC(GTK_STATUSBAR(main->statusLine)->label), 3, 0);
+  gtk_widget_set_size_request(main->statusLine, -1, kStatusLineHeight);
+  gtk_box_pack_start(GTK_BOX(column), main->statusLine, FALSE, FALSE, 0);
 
   for (const ControlSpec& spec : kControlLayout) main->controls[spec.id] = addControl(*main, spec);
 
@@ -186,6 +195,13 @@ int spinValue(const MainWindow& main) {
 void setProgress(MainWindow& main, int rows) {
   const double fraction = std::clamp(rows, 0, kProgressMaximum) / double(kProgressMaximum);
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(main.controls[kProgressBar]), fraction);
+}
+
+void setStatus(MainWindow& main, const std::string& text) {
+  GtkStatusbar* line = GTK_STATUSBAR(main.statusLine);
+  const guint context = gtk_statusbar_get_context_id(line, "window");
+  gtk_statusbar_remove_all(line, context);
+  if (!text.empty()) gtk_statusbar_push(line, context, text.c_str());
 }
 
 void refreshPreviews(MainWindow& main) {

@@ -1,6 +1,7 @@
 // The main window: a fixed container holding the 27 controls of the layout table, the menu
-// bar, the pictures the views show and the refresh timer. One MainWindow is built at
-// start-up around the one SharedState; the window's commands (app/window_commands.hpp) act on it.
+// bar above it, the status line below it, the pictures the views show and the refresh timer. One
+// MainWindow is built at start-up around the one SharedState; the window's commands
+// (app/window_commands.hpp) act on it.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -27,7 +28,8 @@ struct MainWindow {
 
   SharedState& state;
   GtkWidget* window = nullptr;
-  GtkWidget* fixed = nullptr;  // the 994 x 580 client area
+  GtkWidget* fixed = nullptr;       // the controls' 994 x 580 area
+  GtkWidget* statusLine = nullptr;  // a GtkStatusbar under it, across the window
   GtkWidget* menuBar = nullptr;
   std::array<GtkWidget*, kControlCount> controls{};    // by control identifier
   std::array<GtkWidget*, kMenuItemCount> menuItems{};  // by menu item identifier
@@ -60,6 +62,8 @@ int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
 void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
+// The status line's text; "" empties it.
+void setStatus(MainWindow& main, const std::string& text);
 
 // Draws the blend and the three frames of the running or last job into the blend and frame views
 // and shows them.

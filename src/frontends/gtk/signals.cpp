@@ -32,6 +32,13 @@ void exitItem(MainWindow& main) {
   onExit(main);
 }
 
+// "Multithread", "Brute Force", "Luma overload reduction", "Per 2 line FLI" and "Super
+// Flicker reduction" share one command, told which box was clicked.
+template <ControlId box>
+void optionToggled(MainWindow& main) {
+  onOptionToggled(main, box);
+}
+
 // A radio item reports both the palette it leaves and the one chosen; only the chosen counts.
 void paletteToggled(GtkCheckMenuItem* item, gpointer data) {
   if (!gtk_check_menu_item_get_active(item)) return;
@@ -83,8 +90,11 @@ void connectSignals(MainWindow& main) {
   connect<onProcess<MainWindow>>(main, main.controls[kProcessButton], "clicked");
   connect<onStop<MainWindow>>(main, main.controls[kStopButton], "clicked");
   connect<onDitherChanged<MainWindow>>(main, main.controls[kDitherSpin], "value-changed");
-  connect<applyAssLaceRule<MainWindow>>(main, main.controls[kFliBox], "toggled");
-  connect<applyAssLaceRule<MainWindow>>(main, main.controls[kSuperFlickerBox], "toggled");
+  connect<optionToggled<kMultithreadBox>>(main, main.controls[kMultithreadBox], "toggled");
+  connect<optionToggled<kBruteForceBox>>(main, main.controls[kBruteForceBox], "toggled");
+  connect<optionToggled<kLumaOverloadBox>>(main, main.controls[kLumaOverloadBox], "toggled");
+  connect<optionToggled<kFliBox>>(main, main.controls[kFliBox], "toggled");
+  connect<optionToggled<kSuperFlickerBox>>(main, main.controls[kSuperFlickerBox], "toggled");
   connect<onLumaOnlyToggled<MainWindow>>(main, main.controls[kLumaOnlyBox], "toggled");
 
   // Files dragged from a file manager arrive as a list of URIs.

@@ -187,6 +187,7 @@ void layoutForDpi(MainWindow& main, int dpi) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   SendMessageW(main.ditherText, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(main.statusLine, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   if (main.font != nullptr && main.font != GetStockObject(DEFAULT_GUI_FONT)) {
     DeleteObject(main.font);
   }
@@ -209,7 +210,16 @@ void layoutForDpi(MainWindow& main, int dpi) {
       place(control, r);
     }
   }
+  placeStatusLine(main);
   InvalidateRect(main.window, nullptr, TRUE);
+}
+
+void placeStatusLine(MainWindow& main) {
+  if (main.statusLine == nullptr) return;  // sizes sent while the window is being made
+  RECT client;
+  GetClientRect(main.window, &client);
+  place(main.statusLine,
+        {0, client.bottom - scaled(kStatusLineHeight, main.dpi), client.right, client.bottom});
 }
 
 void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item) {
@@ -262,6 +272,9 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
   setWindowIcons(main->window, instance);
 
   for (const ControlSpec& spec : kWin32Controls) main->controls[spec.id] = addControl(*main, spec);
+  // Placed by the window, not by the status bar itself, which would take a height of its own.
+  main->statusLine =
+      addChild(*main, 0, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN, kStatusLineId);
   layoutForDpi(*main, windowDpi(main->window));
   main->dialogs = realDialogs(*main);
   DragAcceptFiles(main->window, TRUE);  // files dropped from Explorer open like "Open Bitmap"
@@ -301,6 +314,11 @@ void setSpinText(MainWindow& main, int level) {
 
 void setProgress(MainWindow& main, int rows) {
   SendMessageW(main.controls[kProgressBar], PBM_SETPOS, std::clamp(rows, 0, kProgressMaximum), 0);
+}
+
+void setStatus(MainWindow& main, const std::string& text) {
+  // Part 0, the only one, with the usual sunken border.
+  SendMessageW(main.statusLine, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(toUtf16(text).c_str()));
 }
 
 void refreshPreviews(MainWindow& main) {

@@ -1,7 +1,7 @@
 // The Win32 main window: the 27 controls of the window table (Win32 column) as child windows,
-// the menu, the pictures the views show and the refresh timer. One MainWindow is built at
-// start-up around the one SharedState; the window's commands (window/window_commands.hpp) act
-// on it.
+// the status line under them, the menu, the pictures the views show and the refresh timer. One
+// MainWindow is built at start-up around the one SharedState; the window's commands
+// (window/window_commands.hpp) act on it.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +23,8 @@ extern const wchar_t* const kMainWindowClass;
 // The control identifier of the spin's buddy, the edit that shows the dither level as text.
 // It lies outside 0..26, which name the window's own controls.
 constexpr int kDitherTextId = 108;
+// The control identifier of the status line, a status bar along the client area's bottom.
+constexpr int kStatusLineId = 109;
 // The refresh timer's number on the main window.
 constexpr UINT_PTR kRefreshTimerId = 1;
 
@@ -42,6 +44,7 @@ struct MainWindow {
   HMENU menu = nullptr;
   std::array<HWND, kControlCount> controls{};  // by control identifier
   HWND ditherText = nullptr;                   // the spin's buddy edit
+  HWND statusLine = nullptr;                   // under the controls, across the window
 
   // The pictures the views show: the source view, the blend picture, the three frame
   // pictures and the banner.
@@ -71,6 +74,9 @@ void setInitialStates(MainWindow& main);
 // (exactly the table's at 96), the dialog font at its point size. At start-up and whenever
 // the window moves to a monitor of another DPI.
 void layoutForDpi(MainWindow& main, int dpi);
+// The status line along the client area's bottom edge, as wide as it, at the window's DPI:
+// after every change of the window's size.
+void placeStatusLine(MainWindow& main);
 
 // A picture view's WM_DRAWITEM: its picture at the largest whole factor that fits, centred,
 // black around it.
@@ -84,6 +90,8 @@ void setEnabled(MainWindow& main, ControlId id, bool enabled);
 int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
+// The status line's text; "" empties it.
+void setStatus(MainWindow& main, const std::string& text);
 
 // Draws the blend and the three frames of the running or last job into the blend and frame pictures
 // and shows them.

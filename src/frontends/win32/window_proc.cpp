@@ -66,9 +66,12 @@ void onClicked(MainWindow& main, int control) {
     case kStopButton:
       onStop(main);
       break;
+    case kMultithreadBox:
+    case kBruteForceBox:
+    case kLumaOverloadBox:
     case kFliBox:
     case kSuperFlickerBox:
-      applyAssLaceRule(main);
+      onOptionToggled(main, static_cast<ControlId>(control));
       break;
     case kLumaOnlyBox:
       onLumaOnlyToggled(main);
@@ -101,6 +104,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
+      return 0;
+    case WM_SIZE:
+      placeStatusLine(*main);  // keeps to the bottom edge; the controls stay where they are
       return 0;
     case WM_DRAWITEM:
       drawPictureView(*main, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

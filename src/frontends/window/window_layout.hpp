@@ -130,7 +130,12 @@ struct MenuSpec {
 const std::array<MenuSpec, kMenuItemCount>& menuLayout();
 
 constexpr int kClientWidth = 994;
-constexpr int kClientHeight = 580;
+// The table's controls lie in the top 580 pixels; under them, across the client area's
+// whole width and along its bottom edge, the status line (window_commands.hpp's setStatus),
+// as tall in both skins.
+constexpr int kControlsHeight = 580;
+constexpr int kStatusLineHeight = 22;
+constexpr int kClientHeight = kControlsHeight + kStatusLineHeight;
 constexpr int kWindowX = 162;
 constexpr int kWindowY = 186;
 constexpr int kProgressMaximum = 25;  // the bar spans rows 0..25
