@@ -143,13 +143,14 @@ def ciede2000(p: np.ndarray, q: np.ndarray) -> np.ndarray:
     h2 = np.degrees(np.arctan2(b2, a2)) % 360
     neutral = c1 * c2 == 0
     dh = h2 - h1
-    dh = np.where(dh > 180, dh - 360, np.where(dh < -180, dh + 360, dh))
+    half_turn = 180 + 1e-9  # opposite hues take the first branch whatever atan2's last bit
+    dh = np.where(dh > half_turn, dh - 360, np.where(dh < -half_turn, dh + 360, dh))
     dh = np.where(neutral, 0, dh)
     big_h = 2 * np.sqrt(c1 * c2) * np.sin(np.radians(dh / 2))
     mean_l, mean_c = (l1 + l2) / 2, (c1 + c2) / 2
     mean_h = h1 + h2
     mean_h = np.where(neutral, mean_h,
-                      np.where(np.abs(h1 - h2) <= 180, mean_h / 2,
+                      np.where(np.abs(h1 - h2) <= half_turn, mean_h / 2,
                                np.where(mean_h < 360, (mean_h + 360) / 2, (mean_h - 360) / 2)))
     rad = np.radians
     t = (1 - 0.17 * np.cos(rad(mean_h - 30)) + 0.24 * np.cos(rad(2 * mean_h)) +

@@ -51,8 +51,8 @@ constexpr Pair kSharmaPairs[] = {
 
 TEST(ColourDifference, Ciede2000MatchesThePublishedPairsEitherWayRound) {
   for (const Pair& pair : kSharmaPairs) {
-    EXPECT_NEAR(ciede2000(pair.p, pair.q), pair.difference, 5e-5) << pair.difference;
-    EXPECT_NEAR(ciede2000(pair.q, pair.p), pair.difference, 5e-5) << pair.difference;
+    EXPECT_NEAR(ciede2000(pair.p, pair.q), pair.difference, 1e-4) << pair.difference;
+    EXPECT_NEAR(ciede2000(pair.q, pair.p), pair.difference, 1e-4) << pair.difference;
   }
 }
 

@@ -28,6 +28,10 @@ double degrees(double radians) {
   return radians * (180.0 / std::numbers::pi);
 }
 
+// Hues exactly opposite (one of the published pairs) differ by 180 degrees and take the
+// formula's first branch, wherever atan2's last bit puts them: the turns allow 1e-9 degree.
+constexpr double kHalfTurn = 180 + 1e-9;
+
 }  // namespace
 
 LabValue labOfLight(double r, double g, double b) {
@@ -57,15 +61,15 @@ double ciede2000(const LabValue& p, const LabValue& q) {
   double dh = 0;  // of a neutral colour: no hue difference
   if (c1 * c2 != 0) {
     dh = h2 - h1;
-    if (dh > 180) dh -= 360;
-    if (dh < -180) dh += 360;
+    if (dh > kHalfTurn) dh -= 360;
+    if (dh < -kHalfTurn) dh += 360;
   }
   const double dH = 2 * std::sqrt(c1 * c2) * std::sin(radians(dh / 2));
 
   const double meanL = (p.L + q.L) / 2, meanC2 = (c1 + c2) / 2;
   double meanH = h1 + h2;  // of a neutral colour: the other's hue
   if (c1 * c2 != 0) {
-    if (std::abs(h1 - h2) > 180) meanH += meanH < 360 ? 360 : -360;
+    if (std::abs(h1 - h2) > kHalfTurn) meanH += meanH < 360 ? 360 : -360;
     meanH /= 2;
   }
   const double t = 1 - 0.17 * std::cos(radians(meanH - 30)) + 0.24 * std::cos(radians(2 * meanH)) +
