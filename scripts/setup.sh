@@ -21,8 +21,10 @@ declare -A needs=(
   [web]="emscripten nodejs npm dpkg-dev"
   [fuzz]="clang libclang-rt-14-dev"
   # Running the Windows build's tests (wine on a private X display), the page's (Chromium),
-  # the C64 programs on VICE, and the window's screenshots.
-  [test-only]="wine wine64 fonts-wine chromium vice xvfb xauth x11-utils xdotool imagemagick"
+  # the C64 programs on VICE, and the window's screenshots; numpy for the quality report's
+  # cross-check (scripts/quality_check.py).
+  [test-only]="wine wine64 fonts-wine chromium vice xvfb xauth x11-utils xdotool imagemagick
+               python3-numpy"
 )
 # Which apt sources each purpose needs beyond the machine's own Debian entry.
 declare -A sources_for=([windows]="deb-src" [web]="deb-src" [test-only]="contrib deb-src")
