@@ -123,6 +123,33 @@ TEST(EngineMatchesLiteralPalettes, PhotoCellsWithEachBuiltInPalette) {
   }
 }
 
+// The eye match as exactly, in both distances, with both lists, another palette included:
+// every search on synthetic cells and on cells of the photos.
+TEST(EngineMatchesLiteralEye, SyntheticAndPhotoCells) {
+  std::string why;
+  std::vector<SourceArrays> pictures = loadPhotos(&why);
+  pictures.insert(pictures.begin(), syntheticPicture(23));
+  for (const bool bruteForce : {false, true}) {
+    JobLists lists(bruteForce, !bruteForce);
+    lists.match = engine::Match::Eye;
+    if (bruteForce) lists.palette = builtinPalettes()[1].colours;
+    for (size_t p = 0; p < std::min<size_t>(pictures.size(), 3); ++p) {
+      SCOPED_TRACE("picture " + std::to_string(p) + (bruteForce ? ", 121 pairs" : ", 75 pairs"));
+      Differential diff(pictures[p], lists);
+      for (int i = 0; i < 6; ++i) {
+        int cx = i % kKinds, cy = 0;
+        if (p > 0) sampleCell(i * 11 + static_cast<int>(p), &cx, &cy);
+        for (Metric metric : {Metric::Colour, Metric::Luma}) {
+          diff.check(Search::SuperFlicker, metric, cx, cy);
+          diff.check(Search::FliSuperFlicker, metric, cx, cy, (2 * i) % 8);
+          diff.check(Search::FliBand, metric, cx, cy, (2 * i + 2) % 8);
+          if (i < (bruteForce ? 1 : 2)) diff.check(Search::Standard, metric, cx, cy);
+        }
+      }
+    }
+  }
+}
+
 // Inputs outside what a job produces still give the literal result: lumas above 255, and an
 // exclusion list that forbids showing one colour in two frames, so that whole triples (even
 // black, black, black) have no allowed slot and the marker decides.

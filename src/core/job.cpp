@@ -28,7 +28,39 @@ engine::SearchInputs searchInputs(const SharedState& state) {
   inputs.pairCount = static_cast<int>(pairs.size());
   inputs.exclusions = exclusionListOf(state.jobSettings).data();
   inputs.palette = &state.jobSettings.palette;
+  inputs.match = state.jobSettings.match;
   return inputs;
+}
+
+CellOutputs cellOutputs(SharedState& state) {
+  return {&state.planes, &state.regions, pairListOf(state.jobSettings),
+          state.jobSettings.diffuses()};
+}
+
+// The source arrays as the job's match and dither ask: the spec's darkening ordered dither,
+// the eye's centred one, or none where the eye diffuses its error instead.
+void prepareJobSource(SharedState& state) {
+  const JobSettings& s = state.jobSettings;
+  const bool eye = s.match == engine::Match::Eye;
+  const int level = eye && s.eyeDither != EyeDither::Ordered ? 0 : s.ditherLevel;
+  prepareSource(state.sourceImage, level, state.sourceRgb.data(), state.sourceLuma.data(), s.tone,
+                eye ? OrderedDither::Centred : OrderedDither::Darkening);
+}
+
+// The whole-picture passes that wait for the workers of a diffusing job: the error diffusion
+// over every region's pairs, then the super flicker rotation. A stopped job has regions it
+// never reached, and skips them.
+void finishDiffusingJob(SharedState& state, bool stopped) {
+  const JobSettings& s = state.jobSettings;
+  if (!s.diffuses() || stopped) return;
+  engine::DiffusionInputs in;
+  in.sourceRgb = state.sourceRgb.data();
+  in.palette = s.palette;
+  in.exclusions = exclusionListOf(s);
+  in.bands = s.fli;
+  in.lightnessOnly = state.lumaOnly.load();
+  engine::diffuseErrors(in, state.regions, state.planes);
+  rotateFrames(variantFor(s), state.planes);
 }
 
 // The thread body of one worker. With the real engine the worker's CellWork lives on the
@@ -41,7 +73,7 @@ std::function<void()> workerBody(SharedState& state, const WorkerPlan& plan, int
       runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, *substitute);
       return;
     }
-    EngineCellWork work(state.workers[worker], state.planes);
+    EngineCellWork work(state.workers[worker], cellOutputs(state));
     runWorker(plan, state.job.workers[worker], &state.job.wakeUp, state.lumaOnly, work);
   };
 }
@@ -57,7 +89,7 @@ std::function<bool()> workerSteps(SharedState& state, const WorkerPlan& plan, in
   auto held = std::make_shared<Held>();
   CellWork* work = substitute;
   if (work == nullptr) {
-    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], state.planes);
+    held->engine = std::make_unique<EngineCellWork>(state.workers[worker], cellOutputs(state));
     work = held->engine.get();
   }
   held->steps = std::make_unique<WorkerSteps>(plan, state.job.workers[worker], &state.job.wakeUp,
@@ -99,8 +131,7 @@ StartResult startJob(SharedState& state, const JobSettings& settings, std::strin
   if (jobRunning(state)) return StartResult::Busy;
 
   state.jobSettings = settings;
-  prepareSource(state.sourceImage, settings.ditherLevel, state.sourceRgb.data(),
-                state.sourceLuma.data(), settings.tone);
+  prepareJobSource(state);
   state.lumaOnly.store(settings.lumaOnly);
 
   const SearchVariant variant = variantFor(settings);
@@ -178,6 +209,7 @@ bool waitForJob(SharedState& state, int seenRows, std::chrono::milliseconds time
 void completeJob(SharedState& state) {
   JobFlags& job = state.job;
   if (!jobRunning(state) || !jobFinished(state)) return;
+  finishDiffusingJob(state, job.workers[0].stop.load() || job.workers[1].stop.load());
   resetJobFlags(job);
   state.result.settings = state.jobSettings;
   state.result.c64Data = assembleC64Data(state.planes, state.result.form());

@@ -8,18 +8,26 @@
 #include "colour/palettes.hpp"
 #include "colour/source_prep.hpp"
 #include "colour/tone.hpp"
+#include "engine/search.hpp"
 #include "output/viewers/viewers.hpp"
 
 namespace peltrix {
 
+// How the eye match dithers: by diffusing each pixel's error onto its neighbours after the
+// search (the default), by a centred ordered dither of the source before it (of the
+// "Dithering" level's strength), or not at all.
+enum class EyeDither { Diffusion, Ordered, None };
+
 struct JobSettings {
-  bool multithread = true;    // "Multithread"
-  bool bruteForce = true;     // "Brute Force": 121 pairs instead of 75
-  bool lumaOverload = true;   // "Luma overload reduction": the overload exclusion list
-  bool fli = true;            // "Per 2 line FLI"
-  bool superFlicker = false;  // "Super Flicker reduction"
-  bool lumaOnly = false;      // "Luma only mode" when the job starts
-  int ditherLevel = kDefaultDitherLevel;
+  bool multithread = true;                // "Multithread"
+  bool bruteForce = true;                 // "Brute Force": 121 pairs instead of 75
+  bool lumaOverload = true;               // "Luma overload reduction": the overload exclusion list
+  bool fli = true;                        // "Per 2 line FLI"
+  bool superFlicker = false;              // "Super Flicker reduction"
+  bool lumaOnly = false;                  // "Luma only mode" when the job starts
+  int ditherLevel = kDefaultDitherLevel;  // the spec's ordered dither; the eye's ordered one
+  engine::Match match = engine::Match::Spec;  // how a blend is judged
+  EyeDither eyeDither = EyeDither::Diffusion;
   Palette palette = kPalette;  // the colours aimed at
   Tone tone;                   // applied to the framed picture before the dither
   // How the picture is framed into 320 x 200 when it is opened: a large picture is reduced
@@ -29,6 +37,7 @@ struct JobSettings {
   bool assLace = false;  // "Ass Lace"
 
   ViewerOptions viewerOptions() const { return {superFlicker, ntsc, assLace}; }
+  bool diffuses() const { return match == engine::Match::Eye && eyeDither == EyeDither::Diffusion; }
   bool operator==(const JobSettings&) const = default;
 };
 

@@ -5,11 +5,19 @@
 #include "core/job.hpp"
 #include "core/shared_state.hpp"
 #include "output/pictures.hpp"
+#include "output/quality.hpp"
 
 namespace peltrix {
 
+// The blend the job's match judged: the spec's sRGB mean, or the eye's linear-light mean.
 inline RgbPicture blendView(const SharedState& state) {
-  return blendPicture(state.planes, state.jobSettings.palette, exclusionListOf(state.jobSettings));
+  const JobSettings& s = state.jobSettings;
+  return blendPicture(state.planes, s.palette, exclusionListOf(s), s.match);
+}
+
+// What the eye sees of the three frames shown in turn: their linear-light mean, in any match.
+inline RgbPicture eyeView(const SharedState& state) {
+  return eyePicture(state.planes, state.jobSettings.palette);
 }
 
 inline RgbPicture frameView(const SharedState& state, int frame) {

@@ -14,6 +14,7 @@
 #include "core/job_settings.hpp"
 #include "core/job_wake_up.hpp"
 #include "core/worker.hpp"
+#include "engine/error_diffusion.hpp"
 #include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
 #include "output/c64data.hpp"
@@ -67,9 +68,10 @@ struct SharedState {
   JobFlags job;
   std::array<WorkerScratch, 2> workers;  // worker A, worker B
 
-  // What the workers write: the colour indices of the three frames, cell by cell. The
-  // pictures are made from them with jobSettings' palette.
+  // What the workers write: the colour indices of the three frames, cell by cell, and the
+  // pairs each cell (or band) chose. The pictures are made from them with jobSettings' palette.
   engine::FramePlanes planes;
+  engine::RegionChoices regions;
 
   // The last finished job; "Save Raw" and "Save Prg" need it.
   ConversionResult result;

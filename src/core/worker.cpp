@@ -5,36 +5,43 @@
 
 namespace peltrix {
 
+void EngineCellWork::record(int cx, int cy, int band, const engine::SearchResult& r) {
+  out_.regions->set(cx, cy, band, {out_.pairs[r.j], out_.pairs[r.k], out_.pairs[r.l]});
+}
+
 void EngineCellWork::searchCell(SearchVariant variant, int cx, int cy, engine::Metric metric) {
-  if (isSuperFlicker(variant)) {
-    scratch_.searcher.superFlickerCell(cx, cy, metric, scratch_.cell);
-  } else {
-    scratch_.searcher.standardCell(cx, cy, metric, scratch_.cell);
-  }
+  engine::Searcher& s = scratch_.searcher;
+  record(cx, cy, 0,
+         isSuperFlicker(variant) ? s.superFlickerCell(cx, cy, metric, scratch_.cell)
+                                 : s.standardCell(cx, cy, metric, scratch_.cell));
 }
 
 void EngineCellWork::renderCell(int cx, int cy) {
-  planes_.storeRows(cx, cy, 0, 8, scratch_.cell);
+  out_.planes->storeRows(cx, cy, 0, 8, scratch_.cell);
 }
 
 void EngineCellWork::searchBand(SearchVariant variant, int cx, int cy, int bandStart,
                                 engine::Metric metric) {
-  if (isSuperFlicker(variant)) {
-    scratch_.searcher.fliSuperFlickerBand(cx, cy, bandStart, metric, scratch_.cell);
-  } else {
-    scratch_.searcher.fliBand(cx, cy, bandStart, metric, scratch_.cell);
-  }
+  engine::Searcher& s = scratch_.searcher;
+  record(cx, cy, bandStart / 2,
+         isSuperFlicker(variant) ? s.fliSuperFlickerBand(cx, cy, bandStart, metric, scratch_.cell)
+                                 : s.fliBand(cx, cy, bandStart, metric, scratch_.cell));
 }
 
 void EngineCellWork::renderBand(int cx, int cy, int bandStart) {
-  planes_.storeRows(cx, cy, bandStart, 2, scratch_.cell);
+  out_.planes->storeRows(cx, cy, bandStart, 2, scratch_.cell);
 }
 
 void EngineCellWork::postPass(SearchVariant variant) {
+  if (out_.postPassAtCompletion) return;
+  rotateFrames(variant, *out_.planes);
+}
+
+void rotateFrames(SearchVariant variant, engine::FramePlanes& planes) {
   if (variant == SearchVariant::FliSuperFlicker) {
-    engine::horizontalFrameRotation(planes_);
+    engine::horizontalFrameRotation(planes);
   } else if (variant == SearchVariant::SuperFlicker) {
-    engine::superFlickerPostPass(planes_);
+    engine::superFlickerPostPass(planes);
   }
 }
 

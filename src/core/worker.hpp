@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <span>
 
+#include "engine/error_diffusion.hpp"
 #include "engine/frame_planes.hpp"
 #include "engine/search.hpp"
 
@@ -36,12 +38,22 @@ class CellWork {
   virtual void postPass(SearchVariant variant) = 0;
 };
 
+// Where a worker's results go: the frame planes, and the pairs each region chose (by the
+// job's pair list). A job whose whole-picture passes wait for its completion (the eye match's
+// error diffusion comes before the super flicker rotation) leaves them out of the workers.
+struct CellOutputs {
+  engine::FramePlanes* planes = nullptr;
+  engine::RegionChoices* regions = nullptr;
+  std::span<const uint8_t> pairs;
+  bool postPassAtCompletion = false;
+};
+
 // The real thing: one worker's Searcher and cell buffer set, storing into the frame planes.
 // The Searcher must already be prepared with the job's inputs.
 class EngineCellWork final : public CellWork {
  public:
-  EngineCellWork(WorkerScratch& scratch, engine::FramePlanes& planes)
-      : scratch_(scratch), planes_(planes) {}
+  EngineCellWork(WorkerScratch& scratch, const CellOutputs& outputs)
+      : scratch_(scratch), out_(outputs) {}
   void searchCell(SearchVariant variant, int cx, int cy, engine::Metric metric) override;
   void renderCell(int cx, int cy) override;
   void searchBand(SearchVariant variant, int cx, int cy, int bandStart,
@@ -50,9 +62,14 @@ class EngineCellWork final : public CellWork {
   void postPass(SearchVariant variant) override;
 
  private:
+  void record(int cx, int cy, int band, const engine::SearchResult& r);
+
   WorkerScratch& scratch_;
-  engine::FramePlanes& planes_;
+  CellOutputs out_;
 };
+
+// The super flicker variants' frame rotation over the whole picture; nothing for the others.
+void rotateFrames(SearchVariant variant, engine::FramePlanes& planes);
 
 // A worker's share of the job: its search and its columns (first, first + step, ... < 40).
 struct WorkerPlan {

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "colour/cielab.hpp"
 #include "colour/geometry.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
+#include "engine/eye_blends.hpp"
 #include "engine/kernels/kernel_choice.hpp"
 #include "engine/kernels/search_kernel.hpp"
 
@@ -26,8 +28,9 @@ int colourDistance(uint32_t a, uint32_t b) {
 }  // namespace
 
 struct Searcher::Impl {
-  Palette palette = kPalette;  // the one `blends` was made of
+  Palette palette = kPalette;  // the one `blends` (and `eye`, once made) was made of
   BlendTable blends;
+  std::unique_ptr<EyeBlends> eye;  // made when an eye match first needs it
   JobTables tables;
   SearchInputs inputs;
   bool prepared = false;
@@ -49,15 +52,40 @@ struct Searcher::Impl {
         pixels.luma[r * 8 + c] = inputs.sourceLuma[i];
       }
     }
+    if (inputs.match != Match::Eye) return;
+    for (int p = 0; p < pixels.count; ++p) {
+      const Lab lab = labOf(pixels.rgb[p]);
+      pixels.labL[p] = lab.L, pixels.labA[p] = lab.a, pixels.labB[p] = lab.b;
+    }
+  }
+
+  Distance distanceFor(Metric m) const {
+    if (inputs.match == Match::Eye)
+      return m == Metric::Colour ? Distance::Eye : Distance::EyeLightness;
+    return m == Metric::Colour ? Distance::Colour : Distance::Luma;
+  }
+
+  // A pixel's distance to blend `id` as the kernels measure it.
+  int32_t distance(int p, int id, Metric m) const {
+    if (inputs.match == Match::Eye) {
+      const Lab pixel{pixels.labL[p], pixels.labA[p], pixels.labB[p]};
+      const Lab blend{eye->labL[id], eye->labA[id], eye->labB[id]};
+      const int32_t q =
+          (m == Metric::Colour ? labDistance(pixel, blend) : std::abs(pixel.L - blend.L) >> 4) +
+          eye->flicker[id];
+      return q < kMaxEyeDistance ? q : kMaxEyeDistance;
+    }
+    if (m == Metric::Colour) return colourDistance(pixels.rgb[p], blends.rgb[id]);
+    return std::abs(static_cast<int>(pixels.luma[p]) - blends.luma[id]);
   }
 
   Winner triples(Metric m) {
-    const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
+    const Distance d = distanceFor(m);
     return simd ? simd::searchTriples(tables, pixels, d, *work)
                 : portable::searchTriples(tables, pixels, d, *work);
   }
   Winner singles(Metric m) {
-    const Distance d = m == Metric::Colour ? Distance::Colour : Distance::Luma;
+    const Distance d = distanceFor(m);
     return simd ? simd::searchSingles(tables, pixels, d, *work)
                 : portable::searchSingles(tables, pixels, d, *work);
   }
@@ -70,27 +98,20 @@ struct Searcher::Impl {
                                {tables.high[w.k], tables.low[w.k]},
                                {tables.high[w.l], tables.low[w.l]}};
     int frame[8][3];
-    int32_t blend[8];
-    int blendLuma[8];
+    int blend[8];
     bool excluded[8];
     for (int s = 0; s < 8; ++s) {
       const int c1 = colours[0][s >> 2 & 1], c2 = colours[1][s >> 1 & 1], c3 = colours[2][s & 1];
       frame[s][0] = c1, frame[s][1] = c2, frame[s][2] = c3;
       excluded[s] = tables.clashes(c1, c2) || tables.clashes(c1, c3) || tables.clashes(c2, c3);
-      const int id = blends.of(c1, c2, c3);
-      blend[s] = excluded[s] ? kExclusionMarker : static_cast<int32_t>(blends.rgb[id]);
-      blendLuma[s] = blends.luma[id];
+      blend[s] = blends.of(c1, c2, c3);
     }
     int64_t error = 0;
     for (int p = 0; p < pixels.count; ++p) {
       int slot = 0;
       int32_t least = 0;
       for (int s = 0; s < 8; ++s) {
-        int32_t d = kExclusionMarker;
-        if (!excluded[s]) {
-          d = m == Metric::Colour ? colourDistance(pixels.rgb[p], static_cast<uint32_t>(blend[s]))
-                                  : std::abs(static_cast<int>(pixels.luma[p]) - blendLuma[s]);
-        }
+        const int32_t d = excluded[s] ? kExclusionMarker : distance(p, blend[s], m);
         if (s == 0 || d < least) slot = s, least = d;
       }
       error += least;
@@ -127,7 +148,10 @@ void Searcher::prepare(const SearchInputs& inputs) {
   if (palette != impl_->palette) {  // made again only when the palette changes
     impl_->palette = palette;
     impl_->blends = BlendTable(palette);
+    impl_->eye.reset();
   }
+  if (inputs.match == Match::Eye && !impl_->eye) impl_->eye = std::make_unique<EyeBlends>(palette);
+  impl_->tables.eye = inputs.match == Match::Eye ? impl_->eye.get() : nullptr;
   JobTables& t = impl_->tables;
   t.count = inputs.pairCount;
   t.high.fill(0);

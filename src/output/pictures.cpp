@@ -6,8 +6,10 @@
 
 namespace peltrix {
 
-BlendColours::BlendColours(const Palette& palette, std::span<const uint8_t> exclusions)
+BlendColours::BlendColours(const Palette& palette, std::span<const uint8_t> exclusions,
+                           engine::Match match)
     : blends_(palette) {
+  if (match == engine::Match::Eye) eye_.emplace(palette);
   for (const uint8_t code : exclusions) clash_[code] = true;
 }
 
@@ -16,12 +18,13 @@ uint32_t BlendColours::of(int a, int b, int c) const {
   if (clash_[pairCode(a, b)] || clash_[pairCode(a, c)] || clash_[pairCode(b, c)]) {
     return kExcludedBlendColour;
   }
-  return blends_.rgb[blends_.of(a, b, c)];
+  const int n = blends_.of(a, b, c);
+  return eye_ ? eye_->rgb[n] : blends_.rgb[n];
 }
 
 RgbPicture blendPicture(const engine::FramePlanes& planes, const Palette& palette,
-                        std::span<const uint8_t> exclusions) {
-  const BlendColours colours(palette, exclusions);
+                        std::span<const uint8_t> exclusions, engine::Match match) {
+  const BlendColours colours(palette, exclusions, match);
   RgbPicture out(kPixels);
   for (int i = 0; i < kPixels; ++i) {
     out[i] =

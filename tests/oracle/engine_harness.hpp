@@ -66,6 +66,7 @@ struct JobLists {
     for (int i = 0; i < 48; ++i) exclusions[i] = list[i];
   }
   Palette palette = kPalette;  // the colours aimed at
+  engine::Match match = engine::Match::Spec;
   int count() const { return mode == 1 ? 75 : 121; }
 };
 
@@ -77,6 +78,7 @@ inline engine::SearchInputs engineInputs(const SourceArrays& src, const JobLists
   in.pairCount = lists.count();
   in.exclusions = lists.exclusions;
   in.palette = &lists.palette;
+  in.match = lists.match;
   return in;
 }
 
@@ -88,6 +90,7 @@ inline oracle::LiteralInputs literalInputs(const SourceArrays& src, const JobLis
   in.pairListMode = lists.mode;
   in.exclusionList = lists.exclusions;
   in.palette = lists.palette.data();
+  in.eye = lists.match == engine::Match::Eye;
   return in;
 }
 
@@ -172,7 +175,7 @@ class Differential {
 
  private:
   JobLists lists_;
-  BlendColours blends_{lists_.palette, lists_.exclusions};
+  BlendColours blends_{lists_.palette, lists_.exclusions, lists_.match};
   std::unique_ptr<oracle::LiteralSearch> literal_;
   engine::Searcher fast_{engine::KernelChoice::Fastest};
   engine::Searcher portable_{engine::KernelChoice::Portable};

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "engine/blend_table.hpp"
+#include "engine/eye_blends.hpp"
 
 namespace peltrix::engine {
 
@@ -22,6 +23,7 @@ struct JobTables {
   alignas(32) std::array<uint8_t, kPaddedPairs> low{};   // low colour of entry j, then 0s
   std::array<bool, 16 * 16> clash{};  // [a * 16 + b]: pair code of a and b is excluded
   const BlendTable* blends = nullptr;
+  const EyeBlends* eye = nullptr;  // the eye match's blends; null in the spec's match
   // [a * 16 + b][c]: the luma of blend (a, b, c), and 0xFF where that slot is excluded.
   alignas(16) uint8_t lumaWith[256][16] = {};
   alignas(16) uint8_t excludedWith[256][16] = {};
@@ -33,6 +35,8 @@ struct JobTables {
 struct CellPixels {
   int count = 64;
   std::array<uint32_t, 64> rgb{};
+  // The eye match: each pixel's CIELAB colour (colour/cielab.hpp), one array per coordinate.
+  alignas(32) std::array<int32_t, 64> labL{}, labA{}, labB{};
   std::array<uint16_t, 64> luma{};
 };
 
@@ -66,7 +70,9 @@ struct alignas(64) Workspace {
   std::array<uint16_t, kMaxPairs> entryBound{};
 };
 
-enum class Distance { Colour, Luma };
+// Colour and Luma: the spec's |dR| + |dG| + |dB| and luma difference. Eye and EyeLightness:
+// CIELAB distance (labDistance) and L* difference, in quarters, to the eye match's blends.
+enum class Distance { Colour, Luma, Eye, EyeLightness };
 
 // The literal rule on candidate triples (j, k, base + i), whose errors are errors[i]: two
 // mask bits per entry i, taken in order, each against the best so far.

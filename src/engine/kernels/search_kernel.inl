@@ -34,7 +34,8 @@
 //     frame 3 colour c. A byte shuffle then looks up many entries l at once: with AVX2
 //     every l of a block of 32, without picking out the survivors one by one; with wasm
 //     SIMD the surviving l, packed 16 to a vector.
-// Distances are small integers: colour <= 765 in 16-bit lanes, luma <= 239 in 8-bit lanes.
+// Distances are small integers: colour <= 765 and the eye match's <= 1022 in 16-bit lanes,
+// luma <= 239 in 8-bit lanes.
 // A forbidden slot counts as kForbidden, above every real distance: a triple without any
 // allowed slot sums to kPixels * kForbidden, more than any triple with one, so it loses
 // exactly as it does with the literal search's exclusion marker.
@@ -60,8 +61,8 @@ class Kernel {
   static constexpr bool kLumaTables = kHasLumaTables && !kColour;
 
  public:
-  Kernel(const JobTables& t, const CellPixels& px, Workspace& w)
-      : t_(t), px_(px), w_(w), luma_(t, w) {}
+  Kernel(const JobTables& t, const CellPixels& px, Workspace& w, Distance d)
+      : t_(t), px_(px), w_(w), luma_(t, w), distance_(d) {}
 
   Winner searchTriples() {
     measure();
@@ -130,10 +131,40 @@ class Kernel {
   V* row(uint8_t (*rows)[128], int i) const { return reinterpret_cast<V*>(rows[i]); }
   const V* distance(int a, int b, int c) const { return row(w_.distances, t_.blends->of(a, b, c)); }
 
+  // The eye match's rows: CIELAB distance (or L* difference) in quarters, as labDistance
+  // gives it: floor(sqrt(s)) with s = squared distance / 256 in 1/64 units, below 2^24 and so
+  // exact as a float; IEEE square roots are correctly rounded on every processor, and below
+  // 1022^2 the floor of the rounded root is the integer root. Written to vectorise.
+  void measureEye() {
+    const EyeBlends& e = *t_.eye;
+    for (int n = 0; n < kBlendCount; ++n) {
+      int16_t* out = reinterpret_cast<int16_t*>(w_.distances[n]);
+      const int32_t bl = e.labL[n], ba = e.labA[n], bb = e.labB[n], cost = e.flicker[n];
+      if (distance_ == Distance::EyeLightness) {
+        for (int p = 0; p < kPixels; ++p) {
+          const int32_t dl = px_.labL[p] - bl;
+          const int32_t q = ((dl < 0 ? -dl : dl) >> 4) + cost;
+          out[p] = static_cast<int16_t>(q < kMaxEyeDistance ? q : kMaxEyeDistance);
+        }
+        continue;
+      }
+      for (int p = 0; p < kPixels; ++p) {
+        const int32_t dl = px_.labL[p] - bl, da = px_.labA[p] - ba, db = px_.labB[p] - bb;
+        const int32_t s = (dl * dl + da * da + db * db) >> 8;
+        const int32_t q = static_cast<int32_t>(__builtin_sqrtf(static_cast<float>(s))) + cost;
+        out[p] = static_cast<int16_t>(q < kMaxEyeDistance ? q : kMaxEyeDistance);
+      }
+    }
+  }
+
   // Distance rows: every pixel against each of the 816 blend colours.
   void measure() {
     const BlendTable& blends = *t_.blends;
     if constexpr (kColour) {
+      if (distance_ == Distance::Eye || distance_ == Distance::EyeLightness) {
+        measureEye();
+        return;
+      }
       V r[kVecs], g[kVecs], b[kVecs];
       for (int p = 0; p < kPixels; ++p) {
         const uint32_t v = px_.rgb[p];
@@ -361,29 +392,35 @@ class Kernel {
   LumaTables<kPixels> luma_;                    // used by the luma searches only
   static constexpr const V* thirds_ = nullptr;  // names the part type only
   uint32_t rowLeast_[kMaxPairs] = {};
+  Distance distance_;
 };
 
 template <class Lane, int kPixels>
-Winner triplesFor(const JobTables& t, const CellPixels& px, Workspace& w) {
-  return Kernel<Lane, kPixels>(t, px, w).searchTriples();
+Winner triplesFor(const JobTables& t, const CellPixels& px, Workspace& w, Distance d) {
+  return Kernel<Lane, kPixels>(t, px, w, d).searchTriples();
 }
 template <class Lane, int kPixels>
-Winner singlesFor(const JobTables& t, const CellPixels& px, Workspace& w) {
-  return Kernel<Lane, kPixels>(t, px, w).searchSingles();
+Winner singlesFor(const JobTables& t, const CellPixels& px, Workspace& w, Distance d) {
+  return Kernel<Lane, kPixels>(t, px, w, d).searchSingles();
 }
 
 }  // namespace
 
+// Every distance but the spec's luma goes into 16-bit lanes.
 Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w) {
-  if (d == Distance::Colour) {
-    return px.count == 64 ? triplesFor<int16_t, 64>(t, px, w) : triplesFor<int16_t, 16>(t, px, w);
+  if (d != Distance::Luma) {
+    return px.count == 64 ? triplesFor<int16_t, 64>(t, px, w, d)
+                          : triplesFor<int16_t, 16>(t, px, w, d);
   }
-  return px.count == 64 ? triplesFor<uint8_t, 64>(t, px, w) : triplesFor<uint8_t, 16>(t, px, w);
+  return px.count == 64 ? triplesFor<uint8_t, 64>(t, px, w, d)
+                        : triplesFor<uint8_t, 16>(t, px, w, d);
 }
 
 Winner searchSingles(const JobTables& t, const CellPixels& px, Distance d, Workspace& w) {
-  if (d == Distance::Colour) {
-    return px.count == 64 ? singlesFor<int16_t, 64>(t, px, w) : singlesFor<int16_t, 16>(t, px, w);
+  if (d != Distance::Luma) {
+    return px.count == 64 ? singlesFor<int16_t, 64>(t, px, w, d)
+                          : singlesFor<int16_t, 16>(t, px, w, d);
   }
-  return px.count == 64 ? singlesFor<uint8_t, 64>(t, px, w) : singlesFor<uint8_t, 16>(t, px, w);
+  return px.count == 64 ? singlesFor<uint8_t, 64>(t, px, w, d)
+                        : singlesFor<uint8_t, 16>(t, px, w, d);
 }

@@ -23,7 +23,7 @@ const char* const kHelpText =
     "is written:\n"
     "  .raw  the C64 data of the three frames (27,648 bytes; 36,864 with FLI)\n"
     "  .prg  a C64 program: viewer and data, load address $0800\n"
-    "  .png  the blend picture (what the eye sees)\n"
+    "  .png  the blend picture (the blend the match judged)\n"
     "An existing OUTPUT is replaced only with -f, and never one that is an INPUT.\n"
     "\n"
     "Framing (default: the picture's top-left 320 x 200 pixels, unscaled):\n"
@@ -53,6 +53,13 @@ const char* const kHelpText =
     "      --gamma G        0.2..5 in steps of 0.01 (default 1; above 1 lightens the\n"
     "                       mid-tones); the tone applies to the framed picture, before\n"
     "                       the dither\n"
+    "      --match MATCH    how a blend of three frames is judged: spec (the default: the\n"
+    "                       mean of their sRGB values, |dR|+|dG|+|dB|) or eye (the mean of\n"
+    "                       their light, as the eye mixes them, measured in CIELAB)\n"
+    "      --eye-dither KIND\n"
+    "                       with --match eye: diffusion (the default: each pixel's error\n"
+    "                       spread to its neighbours), ordered (centred, of --dither's\n"
+    "                       strength) or none\n"
     "\n"
     "Output:\n"
     "      --ntsc           program file for NTSC machines (default PAL)\n"
@@ -61,14 +68,21 @@ const char* const kHelpText =
     "      --c64-frames PREFIX\n"
     "                       also write PREFIX-c64-frame1.png .. frame3.png: the frames as the\n"
     "                       program file's viewer shows them on a C64\n"
+    "      --eye FILE       also write FILE (.png): what the eye sees of the three frames,\n"
+    "                       the mean of their light\n"
+    "      --report[=json]  print how close the picture comes and how much it flickers:\n"
+    "                       CIEDE2000 mean and 95th percentile between the toned source and\n"
+    "                       what the eye sees (both blurred by 1 pixel), and the frames'\n"
+    "                       flicker (mean, and the share of pixels above 0.02); one line per\n"
+    "                       picture on stdout, or one JSON object per line\n"
     "  -f, --force          replace output files that exist already\n"
     "\n"
     "Batches:\n"
     "      --outdir DIR     convert every INPUT into the folder DIR, as DIR/NAME.EXT (NAME:\n"
     "                       the INPUT's file name without its extension), one after another\n"
     "                       in one process; a picture that fails does not stop the others\n"
-    "      --to KINDS       what to write of each picture: prg, raw and png, separated by\n"
-    "                       commas (default prg)\n"
+    "      --to KINDS       what to write of each picture: prg, raw, png and eye\n"
+    "                       (DIR/NAME-eye.png), separated by commas (default prg)\n"
     "      --frames         with --outdir: also DIR/NAME-blend.png and NAME-frame1.png ..\n"
     "                       NAME-frame3.png\n"
     "      --c64-frames     with --outdir: also DIR/NAME-c64-frame1.png .. NAME-c64-frame3.png\n"
@@ -185,7 +199,7 @@ PixelAspect parseAspect(const std::string& text) {
   throw UsageError("--aspect must be pal, ntsc or square, not '" + text + "'");
 }
 
-std::vector<OutputKind> parseKinds(const std::string& text) {
+std::vector<OutputKind> parseKinds(const std::string& text, bool& eye) {
   std::vector<OutputKind> kinds;
   size_t start = 0;
   for (;;) {
@@ -198,8 +212,13 @@ std::vector<OutputKind> parseKinds(const std::string& text) {
       kind = OutputKind::Raw;
     } else if (word == "png") {
       kind = OutputKind::Png;
+    } else if (word == "eye") {
+      eye = true;
+      if (comma == std::string::npos) return kinds;
+      start = comma + 1;
+      continue;
     } else {
-      throw UsageError("--to takes prg, raw and png, separated by commas, not '" + text + "'");
+      throw UsageError("--to takes prg, raw, png and eye, separated by commas, not '" + text + "'");
     }
     if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
     if (comma == std::string::npos) return kinds;
@@ -235,6 +254,10 @@ enum Id : int {
   kContrast,
   kSaturation,
   kGamma,
+  kMatch,
+  kEyeDither,
+  kEyePicture,
+  kReport,
 };
 
 // The long options. --frames and --c64-frames take a value only as "--frames=PREFIX" here:
@@ -266,6 +289,10 @@ const option kOptions[] = {
     {"contrast", required_argument, nullptr, kContrast},
     {"saturation", required_argument, nullptr, kSaturation},
     {"gamma", required_argument, nullptr, kGamma},
+    {"match", required_argument, nullptr, kMatch},
+    {"eye-dither", required_argument, nullptr, kEyeDither},
+    {"eye", required_argument, nullptr, kEyePicture},
+    {"report", optional_argument, nullptr, kReport},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -430,6 +457,24 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
     case kAssLace:
       r.job.assLace = true;
       return true;
+    case kMatch:
+      if (value != "spec" && value != "eye") {
+        throw UsageError("--match must be spec or eye, not '" + value + "'");
+      }
+      r.job.match = value == "eye" ? engine::Match::Eye : engine::Match::Spec;
+      return true;
+    case kEyeDither:
+      if (value == "diffusion") {
+        r.job.eyeDither = EyeDither::Diffusion;
+      } else if (value == "ordered") {
+        r.job.eyeDither = EyeDither::Ordered;
+      } else if (value == "none") {
+        r.job.eyeDither = EyeDither::None;
+      } else {
+        throw UsageError("--eye-dither must be diffusion, ordered or none, not '" + value + "'");
+      }
+      r.eyeDitherGiven = true;
+      return true;
     default:
       return false;
   }
@@ -449,8 +494,20 @@ bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r)
       r.outdir = value;
       return true;
     case kTo:
-      r.batchKinds = parseKinds(value);
+      r.batchKinds = parseKinds(value, r.batchEye);
       seen.to = true;
+      return true;
+    case kEyePicture:
+      if (value.empty()) throw UsageError("--eye needs a non-empty FILE");
+      r.eyePath = value;
+      return true;
+    case kReport:
+      if (value.empty()) r.report = Request::Report::Text;
+      if (value == "json") {
+        r.report = Request::Report::Json;
+      } else if (!value.empty()) {
+        throw UsageError("--report takes no value or =json, not '" + value + "'");
+      }
       return true;
     default:
       return false;
@@ -517,6 +574,9 @@ void checkCombinations(const Seen& seen, Request& r) {
   if (seen.fill) r.job.framing.mode = Framing::Mode::Fill;
   if (!r.aspectGiven) r.job.framing.aspect = r.job.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
   if (seen.to && !seen.batch) throw UsageError("--to needs --outdir DIR");
+  if (seen.batch && !r.eyePath.empty()) {
+    throw UsageError("--eye FILE is for one picture; with --outdir, --to eye");
+  }
 }
 
 // The words that are not options: INPUT... with --outdir, else INPUT OUTPUT....

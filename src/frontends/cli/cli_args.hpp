@@ -41,6 +41,10 @@ struct Request {
   // given, else following --ntsc), --ntsc and --ass-lace.
   JobSettings job;
   std::optional<std::string> paletteName;  // --palette as given: a built-in name or a .vpl file
+  bool eyeDitherGiven = false;
+  std::string eyePath;    // one picture: --eye FILE (empty: none)
+  bool batchEye = false;  // a batch: --to eye
+  enum class Report { None, Text, Json } report = Report::None;  // --report[=json]
   bool quiet = false;
 
   bool batch() const { return !outdir.empty(); }

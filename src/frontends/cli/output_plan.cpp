@@ -48,6 +48,7 @@ std::vector<PlannedPicture> picturesOf(const Request& r) {
     for (const Output& o : r.outputs) p.files.push_back({o.path, o.kind, 0});
     if (!r.framesPrefix.empty()) addFramePictures(p.files, r.framesPrefix);
     if (!r.c64FramesPrefix.empty()) addC64FramePictures(p.files, r.c64FramesPrefix);
+    if (!r.eyePath.empty()) p.files.push_back({r.eyePath, OutputKind::Png, 0, false, true});
     pictures.push_back(std::move(p));
     return pictures;
   }
@@ -57,6 +58,7 @@ std::vector<PlannedPicture> picturesOf(const Request& r) {
     for (OutputKind kind : r.batchKinds) p.files.push_back({base + extensionOf(kind), kind, 0});
     if (r.batchFrames) addFramePictures(p.files, base);
     if (r.batchC64Frames) addC64FramePictures(p.files, base);
+    if (r.batchEye) p.files.push_back({base + "-eye.png", OutputKind::Png, 0, false, true});
     pictures.push_back(std::move(p));
   }
   return pictures;

@@ -1,6 +1,7 @@
 #include "frontends/cli/picture_run.hpp"
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "frontends/cli/progress_bar.hpp"
 #include "frontends/cli/warnings.hpp"
 #include "output/c64_display.hpp"
+#include "output/quality.hpp"
 #include "output/writers.hpp"
 #include "platform/files.hpp"
 
@@ -52,10 +54,15 @@ Content contentFor(const PlannedFile& f) {
     case OutputKind::Png:
       break;
   }
+  if (f.eye) {
+    return [](const SharedState& s) {
+      return pngFileBytes(eyePicture(s.planes, s.result.settings.palette));
+    };
+  }
   if (f.frame == 0) {
     return [](const SharedState& s) {
       const JobSettings& made = s.result.settings;
-      return pngFileBytes(blendPicture(s.planes, made.palette, exclusionListOf(made)));
+      return pngFileBytes(blendPicture(s.planes, made.palette, exclusionListOf(made), made.match));
     };
   }
   const int frame = f.frame - 1;
@@ -95,6 +102,42 @@ bool runJob(SharedState& state, const Request& r, const PictureReporting& report
   }
   completeJob(state);
   return true;
+}
+
+// A path as a JSON string: quotes, backslashes and control characters escaped.
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + '"';
+}
+
+// --report: how close what the eye sees comes to the toned source, and how much it flickers.
+void printReport(const std::string& input, const SharedState& state, Request::Report form) {
+  const JobSettings& made = state.result.settings;
+  const std::vector<uint32_t> source = tonedPixels(state.sourceImage.rgb, made.tone);
+  const QualityReport q = qualityReport(source, state.planes, made.palette);
+  if (form == Request::Report::Json) {
+    std::printf(
+        "{\"input\": %s, \"errorMean\": %.4f, \"errorP95\": %.4f, \"flickerMean\": %.5f, "
+        "\"flickerShareAbove002\": %.4f}\n",
+        jsonString(input).c_str(), q.errorMean, q.errorP95, q.flickerMean, q.flickerShareAbove002);
+  } else {
+    std::printf(
+        "%s: error %.2f mean, %.2f p95 (CIEDE2000); flicker %.4f mean, %.1f %% above 0.02\n",
+        input.c_str(), q.errorMean, q.errorP95, q.flickerMean, 100 * q.flickerShareAbove002);
+  }
+  std::fflush(stdout);
 }
 
 double secondsSince(Clock::time_point start) {
@@ -156,6 +199,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
   } catch (const FileWriteError& e) {
     return fail(e.what());
   }
+  if (r.report != Request::Report::None) printReport(picture.input, state, r.report);
   result.seconds = secondsSince(start);
   return result;
 }
