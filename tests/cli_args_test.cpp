@@ -138,13 +138,36 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
        "--gamma must be a number from 0.2 to 5 (at most two decimals), not '2.'"},
       {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
       {{"--outdir", "d", "--to", "raw,", "i"},
-       "--to takes prg, raw and png, separated by commas, not 'raw,'"},
+       "--to takes prg, raw, png and eye, separated by commas, not 'raw,'"},
+      {{"--match", "EYE", "i", "o.raw"}, "--match must be spec or eye, not 'EYE'"},
+      {{"--eye-dither", "floyd", "i", "o.raw"},
+       "--eye-dither must be diffusion, ordered or none, not 'floyd'"},
+      {{"--report=csv", "i", "o.raw"}, "--report takes no value or =json, not 'csv'"},
+      {{"--outdir", "d", "--eye", "e.png", "i"},
+       "--eye FILE is for one picture; with --outdir, --to eye"},
   };
   for (const auto& [args, message] : cases) {
     std::string line;
     for (const auto& a : args) line += a + " ";
     EXPECT_EQ(usageError(args), message) << line;
   }
+}
+
+TEST(CliArgs, TheEyeMatchItsDitherItsPictureAndTheReport) {
+  const Request plain = parseArguments({"in.jpg", "o.raw"});
+  EXPECT_EQ(plain.job.match, engine::Match::Spec);
+  EXPECT_EQ(plain.report, Request::Report::None);
+  const Request eye = parseArguments({"--match", "eye", "--eye-dither=ordered", "--eye", "e.png",
+                                      "--report", "in.jpg", "o.raw"});
+  EXPECT_EQ(eye.job.match, engine::Match::Eye);
+  EXPECT_EQ(eye.job.eyeDither, EyeDither::Ordered);
+  EXPECT_EQ(eye.eyePath, "e.png");
+  EXPECT_EQ(eye.report, Request::Report::Text);
+  EXPECT_EQ(eye.outputs.size(), 1u) << "--report takes no value from the next word";
+  const Request batch = parseArguments({"--outdir", "d", "--to", "eye,raw", "--report=json", "a"});
+  EXPECT_TRUE(batch.batchEye);
+  EXPECT_EQ(batch.batchKinds, std::vector<OutputKind>{OutputKind::Raw});
+  EXPECT_EQ(batch.report, Request::Report::Json);
 }
 
 TEST(CliArgs, PaletteFileIsReadOnlyByItsOwnStep) {

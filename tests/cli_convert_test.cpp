@@ -88,7 +88,8 @@ class KernelVariable {
 TEST_F(CliConvert, PortableKernelsWriteTheSameFilesAsTheFastest) {
   if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
   KernelVariable kernel;
-  for (const char* mode : {"--dither=2", "--no-fli"}) {  // FLI, the default, and standard
+  // FLI, the default, standard, and the eye match with its diffusion
+  for (const char* mode : {"--dither=2", "--no-fli", "--match=eye"}) {
     kernel.set(nullptr);
     ASSERT_EQ(run({"-f", mode, photo("fruits.jpg"), path("a.raw"), path("a.prg")}).status, 0);
     kernel.set("portable");
@@ -170,6 +171,36 @@ TEST_F(CliConvert, APaletteWithTwoEqualColoursKeepsTheIndicesTheSearchChose) {
     }
   }
   EXPECT_TRUE(sawDoubled) << "the doubled colour was never chosen: pick other cells";
+}
+
+// The eye picture and the report: what the eye sees of the frames written, and one line (or
+// one JSON object) per picture on stdout.
+TEST_F(CliConvert, EyePictureAndReport) {
+  if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
+  ProgramRun r = run({"--match", "eye", "--report", "--frames", path("f"), "--eye",
+                      path("eye.png"), photo("fruits.jpg"), path("o.raw")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind(photo("fruits.jpg") + ": error ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find(" p95 (CIEDE2000); flicker "), std::string::npos) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+  // The eye picture is the frames' mean light: a pixel where all three frames agree shows it.
+  const auto eye = decodePng(path("eye.png"));
+  const auto frames = std::array{decodePng(path("f-frame1.png")), decodePng(path("f-frame2.png")),
+                                 decodePng(path("f-frame3.png"))};
+  ASSERT_EQ(eye.size(), frames[0].size());
+  int agreeing = 0;
+  for (size_t i = 0; i < eye.size(); i += 3) {
+    if (frames[0][i] != frames[1][i] || frames[1][i] != frames[2][i]) continue;
+    ++agreeing;
+    ASSERT_EQ(eye[i], frames[0][i]) << "byte " << i;
+  }
+  EXPECT_GT(agreeing, 0);
+  r = run({"-f", "--report=json", "--outdir", path("."), "--to", "eye", photo("fruits.jpg"),
+           photo("baboon.jpg")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);
+  EXPECT_NE(r.out.find("\"errorMean\": "), std::string::npos) << r.out;
+  EXPECT_TRUE(fs::exists(path("baboon-eye.png")));
 }
 
 TEST_F(CliConvert, FramesAndProgramFiles) {

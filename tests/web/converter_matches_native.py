@@ -32,6 +32,9 @@ OTHER_OPTIONS = [
     ['--reduced', '--basic-exclusions', '-d', '0'],
     ['--no-fli', '--ass-lace', '--ntsc', '-d', '3'],
     ['--single-thread', '--luma-only', '-d', '1'],
+    ['--match', 'eye'],
+    ['--match', 'eye', '--super-flicker', '--eye-dither', 'ordered'],
+    ['--match', 'eye', '--no-fli', '--luma-only', '--eye-dither', 'none'],
 ]
 OUTPUTS = ['out.prg', 'out.raw', 'out.png']
 

@@ -42,6 +42,9 @@ EXTRA_OPTIONS = [
     ["--basic-exclusions", "--ntsc"],
     ["--luma-only", "-d3"],
     ["--reduced", "--basic-exclusions", "--dither=1"],
+    ["--match", "eye"],
+    ["--match", "eye", "--eye-dither", "ordered", "--luma-only"],
+    ["--match", "eye", "--eye-dither", "none", "--reduced", "--palette", "colodore"],
 ]
 
 
@@ -147,6 +150,10 @@ def main():
             c.compare(f"{photo} {' '.join(options)}",
                       options + frames + [os.path.join(photos, photo)] +
                       ["@/" + o for o in outputs], outputs=outputs)
+    # What the eye sees, from integers only: the same bytes.
+    c.compare("eye picture", ["--match", "eye", "--eye", "@/e.png",
+                              os.path.join(photos, "baboon.jpg"), "@/e.raw"],
+              outputs=["e.png", "e.raw"])
     # The standard viewer with "Ass Lace".
     c.compare("ass lace", ["--no-fli", "--ass-lace", os.path.join(photos, "fruits.jpg"),
                            "@/a.prg"], outputs=["a.prg"])
