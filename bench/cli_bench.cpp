@@ -9,6 +9,8 @@
 // load on the machine's other core (these machines are shared) does not blur the comparison;
 // what the command line adds around the job does not depend on the number of workers.
 // "fli_colodore_toned" is "fli" with another palette and a tone, which must cost no more.
+// "*_eye" are the same modes in the eye match (with its error diffusion), which must take at
+// most twice the spec match's time.
 // "batch/five_photos": the five shared photos converted by one batch, one SharedState.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -39,6 +41,7 @@ struct Mode {
   bool fli, superFlicker, luma;
   const char* palette = "pepto-pal";
   Tone tone{};
+  engine::Match match = engine::Match::Spec;
 };
 
 const Mode kModes[] = {
@@ -49,6 +52,9 @@ const Mode kModes[] = {
     {"standard_luma", false, false, true},
     {"fli_luma", true, false, true},
     {"fli_colodore_toned", true, false, false, "colodore", {-5, 25, 130, 120}},
+    {"standard_eye", false, false, false, "pepto-pal", {}, engine::Match::Eye},
+    {"fli_eye", true, false, false, "pepto-pal", {}, engine::Match::Eye},
+    {"fli_superflicker_eye", true, true, false, "pepto-pal", {}, engine::Match::Eye},
 };
 
 // A scratch folder of the benchmark's own.
@@ -68,6 +74,7 @@ Request requestFor(const Mode& mode) {
   r.job.lumaOnly = mode.luma;
   r.job.palette = loadPalette(mode.palette);
   r.job.tone = mode.tone;
+  r.job.match = mode.match;
   return r;
 }
 

@@ -28,6 +28,16 @@ int32_t clampLinear(int32_t v) {
   return std::clamp<int32_t>(v, 0, 65535);
 }
 
+// labDistance, inlined for the 8 slots of every pixel: the target is a colour of the gamut,
+// so the squared distance in 1/64 units fits 32 bits, and floor(sqrt(s / 256)) as a float
+// square root is exact below the clamp (the search's kernels take it the same way).
+int32_t slotDistance(const Lab& p, int32_t l, int32_t a, int32_t b) {
+  const int32_t dl = p.L - l, da = p.a - a, db = p.b - b;
+  const int32_t s = (dl * dl + da * da + db * db) >> 8;
+  const int32_t q = static_cast<int32_t>(__builtin_sqrtf(static_cast<float>(s)));
+  return q < kMaxEyeDistance ? q : kMaxEyeDistance;
+}
+
 }  // namespace
 
 void diffuseErrors(const DiffusionInputs& in, const RegionChoices& regions, FramePlanes& planes) {
@@ -57,9 +67,9 @@ void diffuseErrors(const DiffusionInputs& in, const RegionChoices& regions, Fram
         const int c3 = (s & 1) ? pairs[2] & 15 : pairs[2] >> 4;
         if (clash[pairCode(c1, c2)] || clash[pairCode(c1, c3)] || clash[pairCode(c2, c3)]) continue;
         const int n = ids.of(c1, c2, c3);
-        const Lab blend{eye.labL[n], eye.labA[n], eye.labB[n]};
         const int32_t d =
-            (in.lightnessOnly ? std::abs(wanted.L - blend.L) / 16 : labDistance(wanted, blend)) +
+            (in.lightnessOnly ? std::abs(wanted.L - eye.labL[n]) / 16
+                              : slotDistance(wanted, eye.labL[n], eye.labA[n], eye.labB[n])) +
             eye.flicker[n];
         if (bestSlot < 0 || d < least)
           bestSlot = s, least = d, bestBlend = n, colours = {c1, c2, c3};

@@ -73,7 +73,21 @@ class Kernel {
   // Super flicker: the N triples (j, j, j). Slots 1, 2, 4 share one blend and one
   // exclusion test, as do slots 3, 5, 6, so four rows cover the 8 slots.
   Winner searchSingles() {
-    measure();
+    if (isEye()) {
+      // Only the four shades of each entry are ever read: the eye's rows cost a square root
+      // a pixel, so the others are not made.
+      bool needed[kBlendCount] = {};
+      for (int j = 0; j < t_.count; ++j) {
+        const int h = t_.high[j], o = t_.low[j];
+        for (int n : {t_.blends->of(h, h, h), t_.blends->of(h, h, o), t_.blends->of(h, o, o),
+                      t_.blends->of(o, o, o)}) {
+          needed[n] = true;
+        }
+      }
+      measureEye(needed);
+    } else {
+      measure();
+    }
     uint32_t best = ~0u;
     int winner = 0;
     for (int j = 0; j < t_.count; ++j) {
@@ -135,9 +149,12 @@ class Kernel {
   // gives it: floor(sqrt(s)) with s = squared distance / 256 in 1/64 units, below 2^24 and so
   // exact as a float; IEEE square roots are correctly rounded on every processor, and below
   // 1022^2 the floor of the rounded root is the integer root. Written to vectorise.
-  void measureEye() {
+  bool isEye() const { return distance_ == Distance::Eye || distance_ == Distance::EyeLightness; }
+
+  void measureEye(const bool* needed = nullptr) {
     const EyeBlends& e = *t_.eye;
     for (int n = 0; n < kBlendCount; ++n) {
+      if (needed != nullptr && !needed[n]) continue;
       int16_t* out = reinterpret_cast<int16_t*>(w_.distances[n]);
       const int32_t bl = e.labL[n], ba = e.labA[n], bb = e.labB[n], cost = e.flicker[n];
       if (distance_ == Distance::EyeLightness) {
@@ -161,7 +178,7 @@ class Kernel {
   void measure() {
     const BlendTable& blends = *t_.blends;
     if constexpr (kColour) {
-      if (distance_ == Distance::Eye || distance_ == Distance::EyeLightness) {
+      if (isEye()) {
         measureEye();
         return;
       }
