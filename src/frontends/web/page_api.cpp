@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "core/result_views.hpp"
 #include "frontends/window/window_layout.hpp"
 #include "output/c64_display.hpp"
+#include "output/quality.hpp"
 #include "output/writers.hpp"
 
 namespace peltrix::web {
@@ -29,6 +32,7 @@ struct PageSession {
   std::vector<std::function<bool()>> steps;
   Clock::time_point started;
   double seconds = 0;
+  std::optional<QualityReport> report;  // of the last completed result
   std::string message;
   std::vector<uint8_t> bytes;  // the last file or view asked for
 };
@@ -155,6 +159,21 @@ void peltrix_set_luma_only(PageSession* s, int on) {
   s->state.lumaOnly.store(on != 0);
 }
 
+int peltrix_set_match(PageSession* s, int match, int eyeDither) {
+  // Taken during a job too, like the look: the next job takes it.
+  if (match < kMatchSpec || match > kMatchEye || eyeDither < kEyeDiffusion ||
+      eyeDither > kEyeNoDither) {
+    s->message = "match or eye dither out of range";
+    return kStatusFailed;
+  }
+  s->state.chosen.match =
+      match == kMatchEye ? peltrix::engine::Match::Eye : peltrix::engine::Match::Spec;
+  s->state.chosen.eyeDither = eyeDither == kEyeOrdered    ? peltrix::EyeDither::Ordered
+                              : eyeDither == kEyeNoDither ? peltrix::EyeDither::None
+                                                          : peltrix::EyeDither::Diffusion;
+  return kStatusDone;
+}
+
 int peltrix_process(PageSession* s, int dither, uint32_t options) {
   if (peltrix::jobRunning(s->state)) return kStatusRefused;
   peltrix::setDitherLevel(s->state, dither);
@@ -175,6 +194,7 @@ int peltrix_process(PageSession* s, int dither, uint32_t options) {
     seams.startSteps = [s](std::function<bool()> step) { s->steps.push_back(std::move(step)); };
   }
   s->started = peltrix::web::Clock::now();
+  s->report.reset();
   std::string error;
   if (peltrix::startJob(s->state, job, &error, peltrix::web::kThreads ? nullptr : &seams) !=
       peltrix::StartResult::Started) {
@@ -200,7 +220,28 @@ int peltrix_advance(PageSession* s, int milliseconds) {
   if (!finished) return kStatusRunning;
   peltrix::completeJob(s->state);
   s->seconds = std::chrono::duration<double>(peltrix::web::Clock::now() - s->started).count();
+  // Once per result: the figures take longer than a view.
+  const peltrix::SharedState& state = s->state;
+  const peltrix::JobSettings& made = state.result.settings;
+  s->report = peltrix::qualityReport(peltrix::tonedPixels(state.sourceImage.rgb, made.tone),
+                                     state.planes, made.palette);
   return kStatusDone;
+}
+
+double peltrix_report(PageSession* s, int figure) {
+  if (!s->report) return std::numeric_limits<double>::quiet_NaN();
+  switch (figure) {
+    case kFigureErrorMean:
+      return s->report->errorMean;
+    case kFigureErrorP95:
+      return s->report->errorP95;
+    case kFigureFlickerMean:
+      return s->report->flickerMean;
+    case kFigureFlickerShareAbove002:
+      return s->report->flickerShareAbove002;
+    default:
+      return std::numeric_limits<double>::quiet_NaN();
+  }
 }
 
 int peltrix_progress(PageSession* s) {
@@ -228,6 +269,9 @@ const uint8_t* peltrix_file(PageSession* s, int file) {
     case kFileBlendPng:
       s->bytes = peltrix::pngFileBytes(peltrix::blendView(state));
       break;
+    case kFileEyePng:
+      s->bytes = peltrix::pngFileBytes(peltrix::eyeView(state));
+      break;
     default:
       return nullptr;
   }
@@ -243,9 +287,11 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
     peltrix::web::toRgba(s->bytes, [&shown](int i) { return shown[i]; });
   } else if (view == kViewBlend) {
     peltrix::web::pictureToRgba(s->bytes, peltrix::blendView(state));
+  } else if (view == kViewEye) {
+    peltrix::web::pictureToRgba(s->bytes, peltrix::eyeView(state));
   } else if (view >= kViewFrame1 && view < kViewC64Frame1) {
     peltrix::web::pictureToRgba(s->bytes, peltrix::frameView(state, view - kViewFrame1));
-  } else if (view >= kViewC64Frame1 && view < kViewCount) {
+  } else if (view >= kViewC64Frame1 && view < kViewC64Frame1 + 3) {
     if (!peltrix::canSave(state)) {
       peltrix::web::toRgba(s->bytes, [](int) { return 0u; });
     } else {

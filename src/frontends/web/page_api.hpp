@@ -36,17 +36,31 @@ enum PageStatus : int {
 // scaled picture: 0 PAL, 1 NTSC, 2 square.
 enum PageFraming : int { kFramingOffset = 0, kFramingFit = 1, kFramingFill = 2 };
 
-// What peltrix_file gives: the .prg, the .raw and the blend picture's .png of the last result.
-enum PageFile : int { kFilePrg = 0, kFileRaw = 1, kFileBlendPng = 2 };
+// The match of peltrix_set_match: the spec's or the eye's; and the eye match's dither.
+enum PageMatch : int { kMatchSpec = 0, kMatchEye = 1 };
+enum PageEyeDither : int { kEyeDiffusion = 0, kEyeOrdered = 1, kEyeNoDither = 2 };
+
+// What peltrix_file gives of the last result: the .prg, the .raw, the blend picture's .png
+// and the .png of what the eye sees.
+enum PageFile : int { kFilePrg = 0, kFileRaw = 1, kFileBlendPng = 2, kFileEyePng = 3 };
 
 // What peltrix_view gives, as 320 x 200 RGBA bytes: the framed source, the blend picture,
-// frames 1-3, and frames 1-3 as the C64 shows them (black before a result).
+// frames 1-3, frames 1-3 as the C64 shows them (black before a result) and what the eye sees.
 enum PageView : int {
   kViewSource = 0,
   kViewBlend = 1,
   kViewFrame1 = 2,
   kViewC64Frame1 = 5,
-  kViewCount = 8,
+  kViewEye = 8,
+  kViewCount = 9,
+};
+
+// The figures of peltrix_report, as the command line's --report names them.
+enum PageFigure : int {
+  kFigureErrorMean = 0,
+  kFigureErrorP95 = 1,
+  kFigureFlickerMean = 2,
+  kFigureFlickerShareAbove002 = 3,
 };
 
 peltrix::web::PageSession* peltrix_create();
@@ -76,6 +90,10 @@ const char* peltrix_palette_name(int index);
 int peltrix_set_look(peltrix::web::PageSession* s, int palette, int brightness, int contrast,
                      int saturation, int gammaHundredths);
 
+// The match (PageMatch) and the eye match's dither (PageEyeDither) the next "Process" uses;
+// a running job keeps its own. Failed outside the enums.
+int peltrix_set_match(peltrix::web::PageSession* s, int match, int eyeDither);
+
 // "Process" with the dither level and PageOption bits; the program file's options (super
 // flicker, NTSC, Ass Lace) are kept with the result.
 int peltrix_process(peltrix::web::PageSession* s, int dither, uint32_t options);
@@ -85,6 +103,9 @@ void peltrix_stop(peltrix::web::PageSession* s);
 // converts rows), then completes it when it has finished: kStatusDone once, when the result is
 // ready; kStatusRunning before; kStatusRefused when no job runs.
 int peltrix_advance(peltrix::web::PageSession* s, int milliseconds);
+// A figure (PageFigure) of the quality report of the last result, made once when it was
+// completed (the command line's --report); NaN without a result.
+double peltrix_report(peltrix::web::PageSession* s, int figure);
 // The progress bar's value 0..25.
 int peltrix_progress(peltrix::web::PageSession* s);
 // Seconds from "Process" to the completed result.
