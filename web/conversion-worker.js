@@ -10,8 +10,9 @@ importScripts(moduleScript);
 
 // Must match the enums of src/frontends/web/page_api.hpp.
 const Status = { done: 0, failed: 1, refused: 2, running: 3 };
-const Files = { prg: 0, raw: 1, png: 2 };
-const Views = { source: 0, blend: 1, frame1: 2, c64Frame1: 5 };
+const Files = { prg: 0, raw: 1, png: 2, eye: 3 };
+const Views = { source: 0, blend: 1, frame1: 2, c64Frame1: 5, eye: 8 };
+const FIGURES = 4;  // of peltrix_report: error mean, p95, flicker mean, share above 0.02
 const SLICE_MS = 20;  // how long one slice of a job keeps this thread before messages
 
 let core = null;
@@ -47,11 +48,11 @@ function view(which) {
 function resultViews() {
   const frames = [0, 1, 2].map((f) => view(Views.frame1 + f));
   const c64 = [0, 1, 2].map((f) => view(Views.c64Frame1 + f));
-  return { blend: view(Views.blend), frames, c64 };
+  return { blend: view(Views.blend), eye: view(Views.eye), frames, c64 };
 }
 
 function transferables(views) {
-  const list = [views.blend.buffer];
+  const list = [views.blend.buffer, views.eye.buffer];
   for (const f of views.frames) list.push(f.buffer);
   if (views.c64) for (const f of views.c64) list.push(f.buffer);
   return list;
@@ -118,7 +119,8 @@ tick.port1.onmessage = () => {
     const reply = { type: 'progress', value: call('peltrix_progress', session) };
     if (now - lastPreview > 150) {
       lastPreview = now;
-      reply.views = { blend: view(Views.blend), frames: [0, 1, 2].map((f) => view(Views.frame1 + f)) };
+      reply.views = { blend: view(Views.blend), eye: view(Views.eye),
+                      frames: [0, 1, 2].map((f) => view(Views.frame1 + f)) };
       self.postMessage(reply, transferables(reply.views));
     } else {
       self.postMessage(reply);
@@ -128,17 +130,20 @@ tick.port1.onmessage = () => {
   }
   jobRunning = false;
   const views = resultViews();
-  const files = { prg: bytesOf('peltrix_file', Files.prg), raw: bytesOf('peltrix_file', Files.raw),
-                  png: bytesOf('peltrix_file', Files.png) };
+  const files = {};
+  for (const kind of Object.keys(Files)) files[kind] = bytesOf('peltrix_file', Files[kind]);
+  const report = [];
+  for (let f = 0; f < FIGURES; ++f) report.push(call('peltrix_report', session, f));
   self.postMessage({ type: 'done', seconds: call('peltrix_job_seconds', session),
-                     progress: call('peltrix_progress', session), views, files },
-                   transferables(views).concat([files.prg.buffer, files.raw.buffer, files.png.buffer]));
+                     progress: call('peltrix_progress', session), views, files, report },
+                   transferables(views).concat(Object.values(files).map((f) => f.buffer)));
 };
 
 function process(request) {
   if (jobRunning) return;
   call('peltrix_set_look', session, request.look.palette, request.look.brightness,
        request.look.contrast, request.look.saturation, request.look.gamma);
+  call('peltrix_set_match', session, request.match.match, request.match.eyeDither);
   const status = call('peltrix_process', session, request.dither, request.options);
   if (status !== Status.done) {
     self.postMessage({ type: 'failed', message: status === Status.refused ? 'a conversion is running' : message() });

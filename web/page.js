@@ -8,6 +8,9 @@ const Option = {
   multithread: 1 << 0, bruteForce: 1 << 1, lumaOverload: 1 << 2, fli: 1 << 3,
   superFlicker: 1 << 4, lumaOnly: 1 << 5, ntsc: 1 << 6, assLace: 1 << 7,
 };
+// PageMatch and PageEyeDither of page_api.hpp.
+const Match = { spec: 0, eye: 1 };
+const EyeDither = { diffusion: 0, ordered: 1, none: 2 };
 const Framing = { offset: 0, fit: 1, fill: 2 };
 const Aspect = { pal: 0, ntsc: 1, square: 2 };
 
@@ -20,6 +23,7 @@ const page = {
   waiting: null,    // a picture chosen while the converter was still loading
   busy: false,
   views: null,      // the last result's pictures
+  report: null,     // the last result's quality figures, as the command line's --report=json
   links: [],        // object URLs of the downloads
   labels: {},       // the window's labels, by control identifier, from the converter
   nextText: '',     // the status line's words for a choice made during a conversion
@@ -51,6 +55,14 @@ function draw(canvasId, rgba) {
   const canvas = $(canvasId);
   const image = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.byteLength), 320, 200);
   canvas.getContext('2d').putImageData(image, 0, 0);
+}
+
+// The blend canvas shows the blend the match judged or what the eye sees.
+function showBlend() {
+  if (!page.views) return;
+  const eye = document.querySelector('input[name=blend-shown]:checked').value === 'eye';
+  draw('view-blend', eye ? page.views.eye : page.views.blend);
+  $('caption-blend').textContent = eye ? 'What the eye sees' : 'Blend';
 }
 
 function showFrames() {
@@ -98,9 +110,11 @@ function options() {
   return bits;
 }
 
-// The palette and the tone, as the sliders stand; remembered in the browser between visits.
+// The palette, the match and the tone, as the controls stand; remembered in the browser
+// between visits.
 const LOOK_KEY = 'peltrix.look';
-const NEUTRAL_LOOK = { palette: 'pepto-pal', brightness: 0, contrast: 0, saturation: 100, gamma: 100 };
+const NEUTRAL_LOOK = { palette: 'pepto-pal', match: 'spec', eyeDither: 'diffusion', brightness: 0,
+  contrast: 0, saturation: 100, gamma: 100 };
 const TONES = ['brightness', 'contrast', 'saturation', 'gamma'];
 
 function look() {
@@ -116,9 +130,21 @@ function showLookValues() {
   }
 }
 
+function match() {
+  return { match: Match[$('match').value], eyeDither: EyeDither[$('eye-dither').value] };
+}
+
+// The eye dither is the eye match's alone.
+function applyEyeDitherRule() {
+  $('eye-dither').disabled = $('match').value !== 'eye';
+}
+
 function setLook(saved) {
   const named = [...$('palette').options].find((o) => o.textContent === saved.palette);
   $('palette').value = named ? named.value : '0';
+  $('match').value = Object.hasOwn(Match, saved.match) ? saved.match : NEUTRAL_LOOK.match;
+  $('eye-dither').value = Object.hasOwn(EyeDither, saved.eyeDither) ? saved.eyeDither : NEUTRAL_LOOK.eyeDither;
+  applyEyeDitherRule();
   for (const id of TONES) {
     const v = Number(saved[id]);
     $(id).value = String(Number.isFinite(v) ? v : NEUTRAL_LOOK[id]);
@@ -126,14 +152,34 @@ function setLook(saved) {
   showLookValues();
 }
 
+function rememberLook() {
+  try {
+    localStorage.setItem(LOOK_KEY, JSON.stringify({ ...look(), match: $('match').value,
+      eyeDither: $('eye-dither').value, palette: $('palette').selectedOptions[0].textContent }));
+  } catch (e) { /* storage may be off: the choice then lasts for this visit */ }
+}
+
 function lookChanged() {
   showLookValues();
-  const l = look();
-  try {
-    localStorage.setItem(LOOK_KEY, JSON.stringify({ ...l, palette: $('palette').selectedOptions[0].textContent }));
-  } catch (e) { /* storage may be off: the choice then lasts for this visit */ }
-  page.worker.postMessage({ type: 'look', look: l });
+  rememberLook();
+  page.worker.postMessage({ type: 'look', look: look() });
   noteChoice();
+}
+
+// The match goes with the next "Process"; the source view does not change with it.
+function matchChanged() {
+  applyEyeDitherRule();
+  rememberLook();
+  noteChoice();
+}
+
+// The command line's --report, in its words and roundings.
+function showReport(figures) {
+  const [errorMean, errorP95, flickerMean, flickerShare] = figures;
+  page.report = { errorMean, errorP95, flickerMean, flickerShareAbove002: flickerShare };
+  $('report').textContent = figures.some((f) => !Number.isFinite(f)) ? '' :
+    'Error ' + errorMean.toFixed(2) + ' mean, ' + errorP95.toFixed(2) + ' p95 (CIEDE2000); flicker ' +
+    flickerMean.toFixed(4) + ' mean, ' + (100 * flickerShare).toFixed(1) + ' % above 0.02';
 }
 
 // A choice made while a conversion runs waits for the next one, and the status line says so
@@ -163,13 +209,15 @@ function offerDownloads(files) {
   for (const url of page.links) URL.revokeObjectURL(url);
   page.links = [];
   const stem = baseName(page.picture);
-  const kinds = [['prg', 'application/octet-stream'], ['raw', 'application/octet-stream'], ['png', 'image/png']];
-  for (const [kind, type] of kinds) {
+  // The eye's picture is named as the command line's batch names it.
+  const kinds = [['prg', '.prg', 'application/octet-stream'], ['raw', '.raw', 'application/octet-stream'],
+    ['png', '.png', 'image/png'], ['eye', '-eye.png', 'image/png']];
+  for (const [kind, ending, type] of kinds) {
     const url = URL.createObjectURL(new Blob([files[kind]], { type }));
     page.links.push(url);
     const link = $('download-' + kind);
     link.href = url;
-    link.download = stem + '.' + kind;
+    link.download = stem + ending;
   }
   $('downloads').hidden = false;
 }
@@ -263,14 +311,16 @@ const replies = {
   looked: (m) => draw('view-source', m.source),
   started: () => {
     page.progressSeen = [];
+    page.report = null;
+    $('report').textContent = '';
     $('progress').value = 0;
   },
   progress: (m) => {
     $('progress').value = m.value;
     page.progressSeen.push(m.value);
     if (m.views) {
-      draw('view-blend', m.views.blend);
-      page.views = { frames: m.views.frames, c64: null };
+      page.views = { blend: m.views.blend, eye: m.views.eye, frames: m.views.frames, c64: null };
+      showBlend();
       showFrames();
     }
   },
@@ -279,8 +329,9 @@ const replies = {
     page.seconds = m.seconds;
     $('progress').value = m.progress;
     page.views = m.views;
-    draw('view-blend', m.views.blend);
+    showBlend();
     showFrames();
+    showReport(m.report);
     offerDownloads(m.files);
     page.pageSeconds = (performance.now() - page.processedAt) / 1000;
     page.conversions += 1;
@@ -315,7 +366,7 @@ function start() {
     showError('');
     page.processedAt = performance.now();
     page.worker.postMessage({ type: 'process', dither: ditherLevel(), options: options(), look: look(),
-                              workers: page.threads && $('multithread').checked ? 2 : 1 });
+                              match: match(), workers: page.threads && $('multithread').checked ? 2 : 1 });
     // Busy from here on: "Stop" may follow at once, and reaches the job however short.
     page.busy = true;
     setStatus('Processing ' + page.picture + '\u2026');
@@ -346,6 +397,8 @@ function start() {
 
   $('palette').addEventListener('change', lookChanged);
   for (const id of TONES) $(id).addEventListener('input', lookChanged);
+  $('match').addEventListener('change', matchChanged);
+  $('eye-dither').addEventListener('change', matchChanged);
   $('reset-look').addEventListener('click', () => {
     setLook(NEUTRAL_LOOK);
     lookChanged();
@@ -374,8 +427,12 @@ function start() {
   for (const radio of document.querySelectorAll('input[name=frames-shown]')) {
     radio.addEventListener('change', showFrames);
   }
+  for (const radio of document.querySelectorAll('input[name=blend-shown]')) {
+    radio.addEventListener('change', showBlend);
+  }
 
   applyAssLaceRule();
+  applyEyeDitherRule();
   updateFramingControls();
   updateButtons();
 }
