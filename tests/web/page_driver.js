@@ -50,6 +50,8 @@ function cliOptions(o) {
   if (o.framing === 'offset' && (o.x || o.y)) list.push('--offset', o.x + ',' + o.y);
   if (o.framing !== 'offset' && o.aspect !== 'machine') list.push('--aspect', o.aspect);
   if (o.palette !== 'pepto-pal') list.push('--palette', o.palette);
+  if (o.match === 'eye') list.push('--match', 'eye');
+  if (o.match === 'eye' && o.eyeDither !== 'diffusion') list.push('--eye-dither', o.eyeDither);
   if (o.brightness) list.push('--brightness', String(o.brightness));
   if (o.contrast) list.push('--contrast', String(o.contrast));
   if (o.saturation !== 100) list.push('--saturation', String(o.saturation));
@@ -59,8 +61,8 @@ function cliOptions(o) {
 
 const DEFAULTS = { dither: 2, fli: true, superFlicker: false, lumaOnly: false, bruteForce: true,
   lumaOverload: true, multithread: true, ntsc: false, assLace: false, framing: 'offset', x: 0,
-  y: 0, aspect: 'machine', palette: 'pepto-pal', brightness: 0, contrast: 0, saturation: 100,
-  gamma: 100 };
+  y: 0, aspect: 'machine', palette: 'pepto-pal', match: 'spec', eyeDither: 'diffusion',
+  brightness: 0, contrast: 0, saturation: 100, gamma: 100 };
 
 // A new tab on the page, once its converter is ready; its script errors collect in .errors.
 async function openPage(browser, url) {
@@ -97,6 +99,8 @@ async function setOptions(page, o) {
     set('framing', o.framing);
     const palette = [...document.getElementById('palette').options].find((p) => p.textContent === o.palette);
     set('palette', palette.value);
+    set('match', o.match);
+    set('eye-dither', o.eyeDither);
     for (const id of ['brightness', 'contrast', 'saturation', 'gamma']) {
       const e = document.getElementById(id);
       if (e.value === String(o[id])) continue;

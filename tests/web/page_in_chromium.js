@@ -44,16 +44,23 @@ function skip(reason) {
 
 // ---- the native converter: the bytes the page must match ---------------------------------
 
+// `also`: c64Frames (the frames as the C64 shows them), eye (what the eye sees, as `eye`),
+// report (the --report=json figures).
 let expectedRuns = 0;
-function expected(native, work, photo, options, c64Frames) {
+function expected(native, work, photo, options, also = {}) {
   const folder = path.join(work, 'native-' + ++expectedRuns);
   fs.mkdirSync(folder);
-  const extra = c64Frames ? ['--c64-frames', 'shown'] : [];
-  execFileSync(native, ['-q', ...cliOptions(options), ...extra, photo, 'out.prg', 'out.raw',
-    'out.png'], { cwd: folder });
+  const extra = [];
+  if (also.c64Frames) extra.push('--c64-frames', 'shown');
+  if (also.eye) extra.push('--eye', 'out-eye.png');
+  if (also.report) extra.push('--report=json');
+  const printed = execFileSync(native, ['-q', ...cliOptions(options), ...extra, photo, 'out.prg',
+    'out.raw', 'out.png'], { cwd: folder });
   const read = (name) => fs.readFileSync(path.join(folder, name));
   const files = { prg: read('out.prg'), raw: read('out.raw'), png: read('out.png') };
-  if (c64Frames) files.c64 = [1, 2, 3].map((f) => read('shown-c64-frame' + f + '.png'));
+  if (also.c64Frames) files.c64 = [1, 2, 3].map((f) => read('shown-c64-frame' + f + '.png'));
+  if (also.eye) files.eye = read('out-eye.png');
+  if (also.report) files.report = JSON.parse(String(printed));
   return files;
 }
 
@@ -167,7 +174,8 @@ function expect(condition, text) {
 async function expectFiles(download, page, want, stem, kinds) {
   for (const kind of kinds) {
     const got = await download(page, 'download-' + kind);
-    expect(got.name === stem + '.' + kind, 'download named ' + got.name + ', not ' + stem + '.' + kind);
+    const name = stem + (kind === 'eye' ? '-eye.png' : '.' + kind);
+    expect(got.name === name, 'download named ' + got.name + ', not ' + name);
     expect(sameBytes(got.bytes, want[kind]),
       kind + ': ' + got.bytes.length + ' bytes differ from the native ' + want[kind].length);
   }
@@ -316,9 +324,16 @@ async function main() {
         const options = { ...DEFAULTS, ...changes };
         await setOptions(page, options);
         await processAndWait(page);
-        const want = expected(native, args.work, fruits, options, name === 'standard');
-        await expectFiles(download, page, want, 'fruits', name === 'fli' ? ['prg', 'raw', 'png'] : ['prg', 'raw']);
-        if (name === 'standard') {
+        const standard = name === 'standard';
+        const want = expected(native, args.work, fruits, options, { c64Frames: standard, eye: standard });
+        await expectFiles(download, page, want, 'fruits', name === 'fli' ? ['prg', 'raw', 'png'] :
+          standard ? ['prg', 'raw', 'eye'] : ['prg', 'raw']);
+        if (standard) {
+          // What the eye sees (in the spec's match not its blend): the command line's --eye.
+          await page.click('input[name=blend-shown][value=eye]');
+          const differing = await canvasEqualsPng(page, 'view-blend', want.eye);
+          expect(differing === 0, 'what the eye sees: ' + differing + ' values differ');
+          await page.click('input[name=blend-shown][value=blend]');
           // What the C64 shows: the command line's --c64-frames, pixel for pixel.
           await page.click('input[name=frames-shown][value=c64]');
           for (let f = 0; f < 3; ++f) {
@@ -338,6 +353,51 @@ async function main() {
         await processAndWait(page);
         await expectFiles(download, page, expected(native, args.work, fruits, options), 'fruits', ['prg', 'raw']);
       }
+    });
+
+    await check('the eye match, diffused and ordered: the command line\'s files and report; remembered', async () => {
+      const eye = { ...DEFAULTS, match: 'eye' };
+      await setOptions(page, eye);
+      await processAndWait(page);
+      const want = expected(native, args.work, fruits, eye, { report: true });
+      await expectFiles(download, page, want, 'fruits', ['prg', 'raw', 'png']);
+      if (args.screenshots) {
+        await page.click('input[name=blend-shown][value=eye]');
+        await page.setViewport({ width: 1366, height: 900 });
+        await page.screenshot({ path: path.join(args.screenshots, 'web-eye.png'), fullPage: true });
+        await page.click('input[name=blend-shown][value=blend]');
+      }
+      // The page's figures are the command line's at its JSON precision, and the text shows
+      // each rounded as the command line's text does.
+      const shown = await page.evaluate(() => ({ text: document.getElementById('report').textContent,
+        figures: window.peltrixPage.report }));
+      const form = /^Error (\d+\.\d{2}) mean, (\d+\.\d{2}) p95 \(CIEDE2000\); flicker (\d+\.\d{4}) mean, (\d+\.\d) % above 0\.02$/;
+      const numbers = form.exec(shown.text);
+      expect(numbers, 'the report says "' + shown.text + '"');
+      const figures = [['errorMean', 4, 1, 2], ['errorP95', 4, 1, 2], ['flickerMean', 5, 1, 4],
+        ['flickerShareAbove002', 4, 100, 1]];
+      figures.forEach(([key, jsonDigits, scale, digits], i) => {
+        const figure = shown.figures[key];
+        expect(Number(figure.toFixed(jsonDigits)) === want.report[key],
+          key + ' is ' + figure + ', the command line\'s ' + want.report[key]);
+        expect(Math.abs(Number(numbers[i + 1]) - figure * scale) <= 0.5 * 10 ** -digits + 1e-9,
+          key + ' shown as ' + numbers[i + 1] + ' for ' + figure);
+      });
+      const ordered = { ...eye, fli: false, eyeDither: 'ordered' };
+      await setOptions(page, ordered);
+      await processAndWait(page);
+      await expectFiles(download, page, expected(native, args.work, fruits, ordered), 'fruits',
+        ['prg', 'raw', 'png']);
+      // Remembered: a new visit starts with the same match.
+      const again = await openPage(browser, isolated.url);
+      try {
+        const kept = await again.evaluate(() => ['match', 'eye-dither'].map((id) =>
+          document.getElementById(id).value + (document.getElementById(id).disabled ? ' (off)' : '')));
+        expect(kept.join() === 'eye,ordered', 'not remembered: ' + kept.join());
+      } finally {
+        await again.close();
+      }
+      await setOptions(page, DEFAULTS);
     });
 
     await check('framing: fit, fill (NTSC and square) and an offset give the command line\'s files', async () => {
@@ -504,15 +564,19 @@ async function main() {
     await check('a choice made during a conversion waits for the next, as the status line says', async () => {
       await choosePicture(page, fruits);
       const slow = { ...DEFAULTS, lumaOnly: true, multithread: false };
-      const changed = { ...slow, palette: 'colodore', bruteForce: false, dither: 0 };
+      const changed = { ...slow, palette: 'colodore', bruteForce: false, dither: 0, match: 'eye',
+        eyeDither: 'ordered' };
       await setOptions(page, slow);
       const before = await page.evaluate(() => window.peltrixPage.conversions);
       await page.evaluate(() => document.getElementById('process').click());
-      await setOptions(page, changed);
-      const during = await page.evaluate(() => ({ busy: window.peltrixPage.busy,
-        status: document.getElementById('status').textContent, words: window.peltrixPage.nextText }));
-      expect(during.busy, 'the job ended before the choices were made');
-      expect(during.words.length > 0 && during.status === during.words, 'the status said ' + during.status);
+      // The match first and alone, then the rest.
+      for (const choices of [{ ...slow, match: 'eye', eyeDither: 'ordered' }, changed]) {
+        await setOptions(page, choices);
+        const during = await page.evaluate(() => ({ busy: window.peltrixPage.busy,
+          status: document.getElementById('status').textContent, words: window.peltrixPage.nextText }));
+        expect(during.busy, 'the job ended before the choices were made');
+        expect(during.words.length > 0 && during.status === during.words, 'the status said ' + during.status);
+      }
       await page.waitForFunction((n) => window.peltrixPage.conversions > n, { timeout: JOB_TIMEOUT }, before);
       await expectFiles(download, page, expected(native, args.work, fruits, slow), 'fruits', ['prg']);
       await processAndWait(page);
