@@ -177,8 +177,8 @@ TEST_F(CliConvert, APaletteWithTwoEqualColoursKeepsTheIndicesTheSearchChose) {
 // one JSON object) per picture on stdout.
 TEST_F(CliConvert, EyePictureAndReport) {
   if (!photosPresent()) GTEST_SKIP() << "test photos not found in " << kPhotos;
-  ProgramRun r = run({"--match", "eye", "--report", "--frames", path("f"), "--eye",
-                      path("eye.png"), photo("fruits.jpg"), path("o.raw")});
+  ProgramRun r = run({"--match", "eye", "--report", "--frames", path("f"), "--eye", path("eye.png"),
+                      "--flicker-map", path("flicker.png"), photo("fruits.jpg"), path("o.raw")});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind(photo("fruits.jpg") + ": error ", 0), 0u) << r.out;
   EXPECT_NE(r.out.find(" p95 (CIEDE2000); flicker "), std::string::npos) << r.out;
@@ -195,6 +195,7 @@ TEST_F(CliConvert, EyePictureAndReport) {
     ASSERT_EQ(eye[i], frames[0][i]) << "byte " << i;
   }
   EXPECT_GT(agreeing, 0);
+  EXPECT_EQ(decodePng(path("flicker.png")).size(), eye.size()) << "the flicker map, 320 x 200";
   r = run({"-f", "--report=json", "--outdir", path("."), "--to", "eye", photo("fruits.jpg"),
            photo("baboon.jpg")});
   ASSERT_EQ(r.status, 0) << r.err;

@@ -8,6 +8,7 @@
 
 #include "colour/tables.hpp"
 #include "engine/search.hpp"
+#include "output/flicker_picture.hpp"
 #include "output/pictures.hpp"
 
 namespace peltrix {
@@ -59,6 +60,15 @@ TEST(Pictures, BlendAndFramesInThePalettesColours) {
   Palette grey = kPalette;
   grey[1] = 0x808080;
   EXPECT_EQ(framePicture(*planes, 2, grey)[7], 0x808080u);
+}
+
+TEST(Pictures, TheFlickerScaleRunsFromBlackThroughPurpleToPaleYellow) {
+  EXPECT_EQ(flickerColour(-1), 0x000004u);
+  EXPECT_EQ(flickerColour(0), 0x000004u);
+  EXPECT_EQ(flickerColour(0.02), 0x3B0F70u);  // where the eye starts to see flicker
+  EXPECT_EQ(flickerColour(0.01), 0x1E083Au);  // halfway to it
+  EXPECT_EQ(flickerColour(0.1), 0xFCFDBFu);
+  EXPECT_EQ(flickerColour(1.0 / 3), 0xFCFDBFu);
 }
 
 }  // namespace

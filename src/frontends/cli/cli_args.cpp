@@ -70,6 +70,10 @@ const char* const kHelpText =
     "                       program file's viewer shows them on a C64\n"
     "      --eye FILE       also write FILE (.png): what the eye sees of the three frames,\n"
     "                       the mean of their light\n"
+    "      --flicker-map FILE\n"
+    "                       also write FILE (.png): how strongly each pixel flickers, on a\n"
+    "                       scale from black (steady) through purple (0.02, where the eye\n"
+    "                       starts to see it), red (0.06) to pale yellow (0.1 and more)\n"
     "      --report[=json]  print how close the picture comes and how much it flickers:\n"
     "                       CIEDE2000 mean and 95th percentile between the toned source and\n"
     "                       what the eye sees (both blurred by 1 pixel), and the frames'\n"
@@ -81,8 +85,9 @@ const char* const kHelpText =
     "      --outdir DIR     convert every INPUT into the folder DIR, as DIR/NAME.EXT (NAME:\n"
     "                       the INPUT's file name without its extension), one after another\n"
     "                       in one process; a picture that fails does not stop the others\n"
-    "      --to KINDS       what to write of each picture: prg, raw, png and eye\n"
-    "                       (DIR/NAME-eye.png), separated by commas (default prg)\n"
+    "      --to KINDS       what to write of each picture: prg, raw, png, eye\n"
+    "                       (DIR/NAME-eye.png) and flicker (DIR/NAME-flicker.png), separated\n"
+    "                       by commas (default prg)\n"
     "      --frames         with --outdir: also DIR/NAME-blend.png and NAME-frame1.png ..\n"
     "                       NAME-frame3.png\n"
     "      --c64-frames     with --outdir: also DIR/NAME-c64-frame1.png .. NAME-c64-frame3.png\n"
@@ -199,7 +204,7 @@ PixelAspect parseAspect(const std::string& text) {
   throw UsageError("--aspect must be pal, ntsc or square, not '" + text + "'");
 }
 
-std::vector<OutputKind> parseKinds(const std::string& text, bool& eye) {
+std::vector<OutputKind> parseKinds(const std::string& text, bool& eye, bool& flicker) {
   std::vector<OutputKind> kinds;
   size_t start = 0;
   for (;;) {
@@ -212,13 +217,14 @@ std::vector<OutputKind> parseKinds(const std::string& text, bool& eye) {
       kind = OutputKind::Raw;
     } else if (word == "png") {
       kind = OutputKind::Png;
-    } else if (word == "eye") {
-      eye = true;
+    } else if (word == "eye" || word == "flicker") {
+      (word == "eye" ? eye : flicker) = true;
       if (comma == std::string::npos) return kinds;
       start = comma + 1;
       continue;
     } else {
-      throw UsageError("--to takes prg, raw, png and eye, separated by commas, not '" + text + "'");
+      throw UsageError("--to takes prg, raw, png, eye and flicker, separated by commas, not '" +
+                       text + "'");
     }
     if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
     if (comma == std::string::npos) return kinds;
@@ -258,6 +264,7 @@ enum Id : int {
   kEyeDither,
   kEyePicture,
   kReport,
+  kFlickerMap,
 };
 
 // The long options. --frames and --c64-frames take a value only as "--frames=PREFIX" here:
@@ -293,6 +300,7 @@ const option kOptions[] = {
     {"eye-dither", required_argument, nullptr, kEyeDither},
     {"eye", required_argument, nullptr, kEyePicture},
     {"report", optional_argument, nullptr, kReport},
+    {"flicker-map", required_argument, nullptr, kFlickerMap},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -494,12 +502,16 @@ bool applyOutputOption(int id, const std::string& value, Seen& seen, Request& r)
       r.outdir = value;
       return true;
     case kTo:
-      r.batchKinds = parseKinds(value, r.batchEye);
+      r.batchKinds = parseKinds(value, r.batchEye, r.batchFlickerMap);
       seen.to = true;
       return true;
     case kEyePicture:
       if (value.empty()) throw UsageError("--eye needs a non-empty FILE");
       r.eyePath = value;
+      return true;
+    case kFlickerMap:
+      if (value.empty()) throw UsageError("--flicker-map needs a non-empty FILE");
+      r.flickerMapPath = value;
       return true;
     case kReport:
       if (value.empty()) r.report = Request::Report::Text;
@@ -576,6 +588,9 @@ void checkCombinations(const Seen& seen, Request& r) {
   if (seen.to && !seen.batch) throw UsageError("--to needs --outdir DIR");
   if (seen.batch && !r.eyePath.empty()) {
     throw UsageError("--eye FILE is for one picture; with --outdir, --to eye");
+  }
+  if (seen.batch && !r.flickerMapPath.empty()) {
+    throw UsageError("--flicker-map FILE is for one picture; with --outdir, --to flicker");
   }
 }
 

@@ -42,8 +42,10 @@ struct Request {
   JobSettings job;
   std::optional<std::string> paletteName;  // --palette as given: a built-in name or a .vpl file
   bool eyeDitherGiven = false;
-  std::string eyePath;    // one picture: --eye FILE (empty: none)
-  bool batchEye = false;  // a batch: --to eye
+  std::string eyePath;           // one picture: --eye FILE (empty: none)
+  bool batchEye = false;         // a batch: --to eye
+  std::string flickerMapPath;    // one picture: --flicker-map FILE (empty: none)
+  bool batchFlickerMap = false;  // a batch: --to flicker
   enum class Report { None, Text, Json } report = Report::None;  // --report[=json]
   bool quiet = false;
 

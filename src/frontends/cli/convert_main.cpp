@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
   Request request;
   try {
     request = parseArguments(commandLine.arguments());
-    if (request.action == Request::Action::Convert) request.job.palette = loadRequestedPalette(request);
+    if (request.action == Request::Action::Convert)
+      request.job.palette = loadRequestedPalette(request);
   } catch (const UsageError& e) {
     printError(e.what());
     std::fprintf(stderr, "Try 'peltrix-convert --help' for more information.\n");

@@ -49,6 +49,9 @@ std::vector<PlannedPicture> picturesOf(const Request& r) {
     if (!r.framesPrefix.empty()) addFramePictures(p.files, r.framesPrefix);
     if (!r.c64FramesPrefix.empty()) addC64FramePictures(p.files, r.c64FramesPrefix);
     if (!r.eyePath.empty()) p.files.push_back({r.eyePath, OutputKind::Png, 0, false, true});
+    if (!r.flickerMapPath.empty()) {
+      p.files.push_back({r.flickerMapPath, OutputKind::Png, 0, false, false, true});
+    }
     pictures.push_back(std::move(p));
     return pictures;
   }
@@ -59,6 +62,9 @@ std::vector<PlannedPicture> picturesOf(const Request& r) {
     if (r.batchFrames) addFramePictures(p.files, base);
     if (r.batchC64Frames) addC64FramePictures(p.files, base);
     if (r.batchEye) p.files.push_back({base + "-eye.png", OutputKind::Png, 0, false, true});
+    if (r.batchFlickerMap) {
+      p.files.push_back({base + "-flicker.png", OutputKind::Png, 0, false, false, true});
+    }
     pictures.push_back(std::move(p));
   }
   return pictures;

@@ -18,6 +18,7 @@ struct PlannedFile {
   int frame = 0;            // Png: 0 the blend picture, 1..3 that frame's picture
   bool asC64Shows = false;  // Png of frame 1..3: as the viewer displays it on a C64
   bool eye = false;         // Png: what the eye sees of the three frames
+  bool flickerMap = false;  // Png: how strongly each pixel flickers
 };
 
 struct PlannedPicture {

@@ -14,6 +14,7 @@
 #include "frontends/cli/progress_bar.hpp"
 #include "frontends/cli/warnings.hpp"
 #include "output/c64_display.hpp"
+#include "output/flicker_picture.hpp"
 #include "output/quality.hpp"
 #include "output/writers.hpp"
 #include "platform/files.hpp"
@@ -53,6 +54,11 @@ Content contentFor(const PlannedFile& f) {
       };
     case OutputKind::Png:
       break;
+  }
+  if (f.flickerMap) {
+    return [](const SharedState& s) {
+      return pngFileBytes(flickerPicture(flickerMap(s.planes, s.result.settings.palette)));
+    };
   }
   if (f.eye) {
     return [](const SharedState& s) {
