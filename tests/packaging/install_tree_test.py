@@ -120,11 +120,30 @@ class InstallTree(unittest.TestCase):
             version = re.search(r"project\(peltrix VERSION ([0-9.]+)", f.read()).group(1)
         self.assertIn(f'<release version="{version}" date="', text)
         self.assertIn("<launchable type=\"desktop-id\">peltrix.desktop</launchable>", text)
+        self.assertIn("<project_license>MIT</project_license>", text)
+        self.assertTrue(self.licence().startswith("MIT License\n"))
         if shutil.which("appstreamcli") is None:
             self.skipTest("appstreamcli is missing (Debian package appstream)")
         done = subprocess.run(["appstreamcli", "validate", "--pedantic", "--no-net", path],
                               capture_output=True, text=True)
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+
+    def licence(self):
+        with open(os.path.join(SOURCE, "LICENSE")) as f:
+            return f.read()
+
+    def test_copyright_file_is_machine_readable_with_the_licence_text(self):
+        with open(self.installed("share/doc/peltrix/copyright")) as f:
+            paragraphs = f.read().split("\n\n")
+        self.assertEqual(paragraphs[0].splitlines()[0],
+                         "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
+        holder = re.search(r"(?m)^Copyright \(c\) (.+)$", self.licence()).group(1)
+        self.assertIn(f"Files: *\nCopyright: {holder}\nLicense: Expat\n", paragraphs[1])
+        # A License paragraph: the short name, then the text indented, "." for a blank line.
+        name, *text = paragraphs[-1].rstrip("\n").split("\n")
+        self.assertEqual(name, "License: Expat")
+        permission = self.licence()[self.licence().index("Permission is hereby"):].rstrip("\n")
+        self.assertEqual("\n".join("" if line == " ." else line[1:] for line in text), permission)
 
     def test_icons_are_what_the_icon_script_draws_at_their_size(self):
         for size in (48, 256):

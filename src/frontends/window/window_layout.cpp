@@ -123,7 +123,7 @@ const char* const kWindowTitle = "Peltrix Converter - written by the peltrix aut
 
 std::string aboutText() {
   return std::string("Peltrix Converter ") + PELTRIX_VERSION +
-         ", written by the peltrix authors, built " + PELTRIX_BUILD_DATE;
+         ", written by the peltrix authors, MIT licence, built " + PELTRIX_BUILD_DATE;
 }
 
 }  // namespace peltrix

@@ -144,7 +144,7 @@ constexpr int kDitherMaximum = 3;     // the dither spin spans 0..3
 // The title bar text: the program's name and its authorship notice.
 extern const char* const kWindowTitle;
 
-// The one line of the about box: name, version, authors and build date.
+// The one line of the about box: name, version, authors, licence and build date.
 std::string aboutText();
 
 }  // namespace peltrix
