@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/result_views.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "output/writers.hpp"
 #include "scratch_folder.hpp"
@@ -39,6 +40,7 @@ struct TestSkin {
   int progress = 0;
   std::string status;
   int refreshes = 0, sourceShown = 0;
+  RgbPicture blendShown;  // what picture view 1 shows
   bool timerRunning = false;
   bool refuseTimer = false;
 };
@@ -66,6 +68,7 @@ void setStatus(TestSkin& w, const std::string& text) {
 }
 void refreshPreviews(TestSkin& w) {
   ++w.refreshes;
+  w.blendShown = blendView(w.state);
 }
 void showSourcePicture(TestSkin& w) {
   ++w.sourceShown;
@@ -130,6 +133,16 @@ class WindowCommands : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder); }
 
   fs::path file(const std::string& name) const { return folder / name; }
+
+  // Opens a grey ramp, black on the left to white on the right, and returns it.
+  RgbPicture openRamp() {
+    RgbPicture ramp(kPixels);
+    for (int i = 0; i < kPixels; ++i) ramp[i] = 0x010101u * ((i % kWidth) * 255 / (kWidth - 1));
+    const std::string png = file("ramp.png").string();
+    writeFile(png, pngFileBytes(ramp));
+    EXPECT_TRUE(openPictureFromPath(window, png));
+    return ramp;
+  }
 
   static std::vector<uint8_t> readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -270,6 +283,17 @@ TEST_F(WindowCommands, ChoicesDuringAJobWaitForTheNextAndTheStatusLineSaysSo) {
   EXPECT_FALSE(state.jobSettings.bruteForce);
   onStop(window);
   ASSERT_TRUE(tickUntilDone());
+}
+
+// The error diffusion of an eye match runs in the completion step: the views show its frames.
+TEST_F(WindowCommands, TheViewsShowTheFramesTheCompletionStepLeaves) {
+  openRamp();
+  quickOptions();
+  state.chosen.match = engine::Match::Eye;
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  ASSERT_TRUE(state.result.settings.diffuses());
+  EXPECT_EQ(window.blendShown, blendView(state));
 }
 
 TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {

@@ -236,15 +236,18 @@ void onLumaOnlyToggled(W& main) {
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
 }
 
-// One tick of the refresh timer: progress bar, previews, completion test and, once every
+// One tick of the refresh timer: progress bar, completion test, previews and, once every
 // worker is done, the completion step. Returns whether the timer keeps running.
 template <WindowSkin W>
 bool onRefreshTick(W& main) {
   setProgress(main, rowsDone(main.state) + 1);  // the bar shows the row worker A is on
-  refreshPreviews(main);
-  if (!jobFinished(main.state)) return true;
+  if (!jobFinished(main.state)) {
+    refreshPreviews(main);
+    return true;
+  }
   setProgress(main, 0);
   completeJob(main.state);
+  refreshPreviews(main);  // after the completion step, whose last passes may change the frames
   stopRefreshTimer(main);
   return false;
 }
