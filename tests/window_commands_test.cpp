@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/result_views.hpp"
+#include "frontends/window/quality_status.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "output/writers.hpp"
 #include "scratch_folder.hpp"
@@ -376,6 +377,14 @@ TEST_F(WindowCommands, PicturePaletteAndToneReachTheStateAndTheToneShowsAtOnce) 
   EXPECT_EQ(toneAtStart, moved);
   EXPECT_TRUE(state.chosen.tone.neutral());
   EXPECT_EQ(window.sourceShown, 2);
+}
+
+TEST(QualityStatus, TheCommandLinesFiguresAtItsPrecision) {
+  EXPECT_EQ(qualityStatusText({.errorMean = 3.7949,
+                               .errorP95 = 10.431,
+                               .flickerMean = 0.01214,
+                               .flickerShareAbove002 = 0.20349}),
+            "Error 3.79 mean, 10.43 p95 (CIEDE2000); flicker 0.0121 mean, 20.3 % above 0.02");
 }
 
 TEST(WindowStartArguments, APictureTheOptionsAndWhatIsRefused) {
