@@ -36,6 +36,13 @@ struct TestSkin {
     all.fill(true);
     return all;
   }();
+  std::array<bool, kMenuItemCount> itemEnabled = [] {
+    std::array<bool, kMenuItemCount> all{};
+    all.fill(true);
+    return all;
+  }();
+  BlendViewShows blendViewShows = BlendViewShows::Blend;
+  bool choiceWaits = false;
   int spin = kDefaultDitherLevel;
   int spinText = -1;
   int progress = 0;
@@ -61,6 +68,9 @@ void setSpinText(TestSkin& w, int n) {
 void setEnabled(TestSkin& w, ControlId id, bool on) {
   w.enabled[id] = on;
 }
+void setMenuItemEnabled(TestSkin& w, MenuItemId item, bool on) {
+  w.itemEnabled[item] = on;
+}
 void setProgress(TestSkin& w, int n) {
   w.progress = n;
 }
@@ -69,7 +79,7 @@ void setStatus(TestSkin& w, const std::string& text) {
 }
 void refreshPreviews(TestSkin& w) {
   ++w.refreshes;
-  w.blendShown = blendView(w.state);
+  w.blendShown = blendViewPicture(w.state, w.blendViewShows);
 }
 void showSourcePicture(TestSkin& w) {
   ++w.sourceShown;
@@ -286,6 +296,58 @@ TEST_F(WindowCommands, ChoicesDuringAJobWaitForTheNextAndTheStatusLineSaysSo) {
   ASSERT_TRUE(tickUntilDone());
 }
 
+// The match and the eye match's dither are choices for the next conversion like the palette;
+// the dither items are enabled only with "Eye match".
+TEST_F(WindowCommands, MatchAndEyeDitherReachTheNextProcessAndGreyTheDitherItems) {
+  auto ditherItemsEnabled = [&](bool expected) {
+    for (MenuItemId item : {kDiffusionItem, kOrderedDitherItem, kNoDitherItem}) {
+      if (window.itemEnabled[item] != expected) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(ditherItemsEnabled(false)) << "the spec match is chosen at start-up";
+  onRadioItemChosen(window, kEyeMatchItem);
+  EXPECT_TRUE(ditherItemsEnabled(true));
+  onRadioItemChosen(window, kOrderedDitherItem);
+  EXPECT_EQ(state.chosen.match, engine::Match::Eye);
+  EXPECT_EQ(state.chosen.eyeDither, EyeDither::Ordered);
+  quickOptions();
+  onProcess(window);
+  EXPECT_EQ(state.jobSettings.match, engine::Match::Eye);
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::Ordered);
+
+  onRadioItemChosen(window, kNoDitherItem);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  onRadioItemChosen(window, kSpecMatchItem);
+  EXPECT_TRUE(ditherItemsEnabled(false));
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::Ordered) << "the running job keeps its copy";
+  ASSERT_TRUE(tickUntilDone());
+  onProcess(window);
+  EXPECT_EQ(state.jobSettings.match, engine::Match::Spec);
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::None);
+  ASSERT_TRUE(tickUntilDone());
+}
+
+// A completed conversion's quality report, of the source as it was converted: a tone chosen
+// meanwhile changes neither the report nor the fact that it waits, and the line says both.
+TEST_F(WindowCommands, ACompletedConversionReportsItsQualityOnTheStatusLine) {
+  const RgbPicture ramp = openRamp();
+  quickOptions();
+  onProcess(window);
+  toneMoves = {Tone{.contrast = 50}};
+  onAdjust(window);
+  ASSERT_TRUE(tickUntilDone());
+  const QualityReport report = qualityReport(ramp, state.planes, kPalette);
+  EXPECT_GT(report.errorMean, 0);
+  EXPECT_EQ(window.status, qualityStatusText(report) + " " + kNextConversionStatus);
+
+  onProcess(window);
+  EXPECT_EQ(window.status, "");
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_EQ(window.status, qualityStatusText(qualityReport(tonedPixels(ramp, Tone{.contrast = 50}),
+                                                           state.planes, kPalette)));
+}
+
 // The error diffusion of an eye match runs in the completion step: the views show its frames.
 TEST_F(WindowCommands, TheViewsShowTheFramesTheCompletionStepLeaves) {
   openRamp();
@@ -295,6 +357,21 @@ TEST_F(WindowCommands, TheViewsShowTheFramesTheCompletionStepLeaves) {
   ASSERT_TRUE(tickUntilDone());
   ASSERT_TRUE(state.result.settings.diffuses());
   EXPECT_EQ(window.blendShown, blendView(state));
+}
+
+TEST_F(WindowCommands, TheViewMenuChoosesWhatTheBlendViewShowsAtOnce) {
+  openRamp();
+  quickOptions();
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  ASSERT_NE(blendView(state), eyeView(state));
+  const int refreshes = window.refreshes;
+  onRadioItemChosen(window, kEyeViewItem);
+  EXPECT_EQ(window.blendShown, eyeView(state));
+  EXPECT_EQ(window.refreshes, refreshes + 1);
+  onRadioItemChosen(window, kBlendViewItem);
+  EXPECT_EQ(window.blendShown, blendView(state));
+  EXPECT_FALSE(window.choiceWaits) << "not a choice for the next conversion";
 }
 
 TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {
