@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result_views.hpp"
+#include "frontends/window/quality_status.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "output/writers.hpp"
 #include "scratch_folder.hpp"
@@ -34,11 +36,19 @@ struct TestSkin {
     all.fill(true);
     return all;
   }();
+  std::array<bool, kMenuItemCount> itemEnabled = [] {
+    std::array<bool, kMenuItemCount> all{};
+    all.fill(true);
+    return all;
+  }();
+  BlendViewShows blendViewShows = BlendViewShows::Blend;
+  bool choiceWaits = false;
   int spin = kDefaultDitherLevel;
   int spinText = -1;
   int progress = 0;
   std::string status;
   int refreshes = 0, sourceShown = 0;
+  RgbPicture blendShown;  // what picture view 1 shows
   bool timerRunning = false;
   bool refuseTimer = false;
 };
@@ -58,6 +68,9 @@ void setSpinText(TestSkin& w, int n) {
 void setEnabled(TestSkin& w, ControlId id, bool on) {
   w.enabled[id] = on;
 }
+void setMenuItemEnabled(TestSkin& w, MenuItemId item, bool on) {
+  w.itemEnabled[item] = on;
+}
 void setProgress(TestSkin& w, int n) {
   w.progress = n;
 }
@@ -66,6 +79,7 @@ void setStatus(TestSkin& w, const std::string& text) {
 }
 void refreshPreviews(TestSkin& w) {
   ++w.refreshes;
+  w.blendShown = blendViewPicture(w.state, w.blendViewShows);
 }
 void showSourcePicture(TestSkin& w) {
   ++w.sourceShown;
@@ -130,6 +144,16 @@ class WindowCommands : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder); }
 
   fs::path file(const std::string& name) const { return folder / name; }
+
+  // Opens a grey ramp, black on the left to white on the right, and returns it.
+  RgbPicture openRamp() {
+    RgbPicture ramp(kPixels);
+    for (int i = 0; i < kPixels; ++i) ramp[i] = 0x010101u * ((i % kWidth) * 255 / (kWidth - 1));
+    const std::string png = file("ramp.png").string();
+    writeFile(png, pngFileBytes(ramp));
+    EXPECT_TRUE(openPictureFromPath(window, png));
+    return ramp;
+  }
 
   static std::vector<uint8_t> readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -272,6 +296,84 @@ TEST_F(WindowCommands, ChoicesDuringAJobWaitForTheNextAndTheStatusLineSaysSo) {
   ASSERT_TRUE(tickUntilDone());
 }
 
+// The match and the eye match's dither are choices for the next conversion like the palette;
+// the dither items are enabled only with "Eye match".
+TEST_F(WindowCommands, MatchAndEyeDitherReachTheNextProcessAndGreyTheDitherItems) {
+  auto ditherItemsEnabled = [&](bool expected) {
+    for (MenuItemId item : {kDiffusionItem, kOrderedDitherItem, kNoDitherItem}) {
+      if (window.itemEnabled[item] != expected) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(ditherItemsEnabled(false)) << "the spec match is chosen at start-up";
+  onRadioItemChosen(window, kEyeMatchItem);
+  EXPECT_TRUE(ditherItemsEnabled(true));
+  onRadioItemChosen(window, kOrderedDitherItem);
+  EXPECT_EQ(state.chosen.match, engine::Match::Eye);
+  EXPECT_EQ(state.chosen.eyeDither, EyeDither::Ordered);
+  quickOptions();
+  onProcess(window);
+  EXPECT_EQ(state.jobSettings.match, engine::Match::Eye);
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::Ordered);
+
+  onRadioItemChosen(window, kNoDitherItem);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  onRadioItemChosen(window, kSpecMatchItem);
+  EXPECT_TRUE(ditherItemsEnabled(false));
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::Ordered) << "the running job keeps its copy";
+  ASSERT_TRUE(tickUntilDone());
+  onProcess(window);
+  EXPECT_EQ(state.jobSettings.match, engine::Match::Spec);
+  EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::None);
+  ASSERT_TRUE(tickUntilDone());
+}
+
+// A completed conversion's quality report, of the source as it was converted: a tone chosen
+// meanwhile changes neither the report nor the fact that it waits, and the line says both.
+TEST_F(WindowCommands, ACompletedConversionReportsItsQualityOnTheStatusLine) {
+  const RgbPicture ramp = openRamp();
+  quickOptions();
+  onProcess(window);
+  toneMoves = {Tone{.contrast = 50}};
+  onAdjust(window);
+  ASSERT_TRUE(tickUntilDone());
+  const QualityReport report = qualityReport(ramp, state.planes, kPalette);
+  EXPECT_GT(report.errorMean, 0);
+  EXPECT_EQ(window.status, qualityStatusText(report) + " " + kNextConversionStatus);
+
+  onProcess(window);
+  EXPECT_EQ(window.status, "");
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_EQ(window.status, qualityStatusText(qualityReport(tonedPixels(ramp, Tone{.contrast = 50}),
+                                                           state.planes, kPalette)));
+}
+
+// The error diffusion of an eye match runs in the completion step: the views show its frames.
+TEST_F(WindowCommands, TheViewsShowTheFramesTheCompletionStepLeaves) {
+  openRamp();
+  quickOptions();
+  state.chosen.match = engine::Match::Eye;
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  ASSERT_TRUE(state.result.settings.diffuses());
+  EXPECT_EQ(window.blendShown, blendView(state));
+}
+
+TEST_F(WindowCommands, TheViewMenuChoosesWhatTheBlendViewShowsAtOnce) {
+  openRamp();
+  quickOptions();
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  ASSERT_NE(blendView(state), eyeView(state));
+  const int refreshes = window.refreshes;
+  onRadioItemChosen(window, kEyeViewItem);
+  EXPECT_EQ(window.blendShown, eyeView(state));
+  EXPECT_EQ(window.refreshes, refreshes + 1);
+  onRadioItemChosen(window, kBlendViewItem);
+  EXPECT_EQ(window.blendShown, blendView(state));
+  EXPECT_FALSE(window.choiceWaits) << "not a choice for the next conversion";
+}
+
 TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {
   window.refuseTimer = true;
   onProcess(window);
@@ -352,6 +454,14 @@ TEST_F(WindowCommands, PicturePaletteAndToneReachTheStateAndTheToneShowsAtOnce) 
   EXPECT_EQ(toneAtStart, moved);
   EXPECT_TRUE(state.chosen.tone.neutral());
   EXPECT_EQ(window.sourceShown, 2);
+}
+
+TEST(QualityStatus, TheCommandLinesFiguresAtItsPrecision) {
+  EXPECT_EQ(qualityStatusText({.errorMean = 3.7949,
+                               .errorP95 = 10.431,
+                               .flickerMean = 0.01214,
+                               .flickerShareAbove002 = 0.20349}),
+            "Error 3.79 mean, 10.43 p95 (CIEDE2000); flicker 0.0121 mean, 20.3 % above 0.02");
 }
 
 TEST(WindowStartArguments, APictureTheOptionsAndWhatIsRefused) {

@@ -56,6 +56,28 @@ TEST(WindowTable, OptionsSitInsideTheirGroupFramesInBothSkins) {
   }
 }
 
+// The skins group and mark radio items by kMenuRadioGroups: each group is a run of radio
+// items under one title, apart from its neighbours, and no radio item is left out.
+TEST(WindowTable, TheMenusRadioItemsAreTheRadioGroupsInOrder) {
+  const auto& items = menuLayout();
+  std::set<int> grouped;
+  for (const MenuRadioGroup& group : kMenuRadioGroups) {
+    int at = 0;
+    while (items[at].id != group.first) ++at;
+    const bool apart = at == 0 || items[at].separatorBefore ||
+                       std::string(items[at - 1].menuTitle) != items[at].menuTitle;
+    EXPECT_TRUE(apart) << items[at].itemText;
+    for (int id = group.first; id <= group.last; ++id, ++at) {
+      EXPECT_EQ(items[at].id, id);
+      EXPECT_TRUE(items[at].radio) << items[at].itemText;
+      EXPECT_STREQ(items[at].menuTitle, items[group.first == id ? at : at - 1].menuTitle);
+      EXPECT_TRUE(id == group.first || !items[at].separatorBefore) << items[at].itemText;
+      grouped.insert(id);
+    }
+  }
+  for (const MenuSpec& item : items) EXPECT_EQ(item.radio, grouped.count(item.id) == 1) << item.id;
+}
+
 TEST(WindowTable, ToneSlidersShowWholeStepsAndTheGammaWithTwoDecimals) {
   EXPECT_EQ(toneValueText(kToneSliders[0], -5), "-5");
   EXPECT_EQ(toneValueText(kToneSliders[3], 20), "0.20");

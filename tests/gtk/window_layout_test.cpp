@@ -136,11 +136,13 @@ TEST_F(WindowTest, ResizingTheWindowMovesNoControl) {
 
 TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   GList* titles = gtk_container_get_children(GTK_CONTAINER(window->menuBar));
-  ASSERT_EQ(g_list_length(titles), 3u);
-  const char* expectedTitles[] = {"File", "Picture", "About"};
+  ASSERT_EQ(g_list_length(titles), 4u);
+  const char* expectedTitles[] = {"File", "Picture", "View", "About"};
   const std::vector<std::vector<std::string>> expectedItems = {
       {"Open Bitmap", "Save Raw", "Save Prg", "Exit"},
-      {"pepto-pal", "colodore", "community-colors", "-", "Adjust\u2026"},
+      {"pepto-pal", "colodore", "community-colors", "-", "Spec match", "Eye match", "-",
+       "Error diffusion", "Ordered dither", "No dither", "-", "Adjust\u2026"},
+      {"Blend", "What the eye sees"},
       {"About"}};
   int n = 0;
   for (GList* t = titles; t != nullptr; t = t->next, ++n) {
@@ -167,17 +169,27 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   }
   g_list_free(titles);
   // The items are reachable by identifier.
-  const char* byId[] = {"Open Bitmap", "Save Raw", "Save Prg",         "Exit",        "About",
-                        "pepto-pal",   "colodore", "community-colors", "Adjust\u2026"};
+  const char* byId[] = {"Open Bitmap",    "Save Raw",   "Save Prg",  "Exit",
+                        "About",          "pepto-pal",  "colodore",  "community-colors",
+                        "Adjust\u2026",   "Spec match", "Eye match", "Error diffusion",
+                        "Ordered dither", "No dither",  "Blend",     "What the eye sees"};
   for (int id = 0; id < kMenuItemCount; ++id) {
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);
   }
-  // The palettes are one radio group, the default chosen.
-  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
-    GtkWidget* item = window->menuItems[paletteItem(p)];
-    ASSERT_TRUE(GTK_IS_RADIO_MENU_ITEM(item));
-    EXPECT_EQ(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)), p == 0) << p;
+  // The palettes, the matches, the eye match's dithers and the views are radio groups of
+  // their own, each with its first chosen; the dithers wait, greyed, for the eye match.
+  for (const MenuRadioGroup& group : kMenuRadioGroups) {
+    GSList* members =
+        gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(window->menuItems[group.first]));
+    EXPECT_EQ(g_slist_length(members), guint(group.last - group.first + 1)) << group.first;
+    for (int id = group.first; id <= group.last; ++id) {
+      GtkWidget* item = window->menuItems[id];
+      ASSERT_TRUE(GTK_IS_RADIO_MENU_ITEM(item));
+      EXPECT_NE(g_slist_find(members, item), nullptr) << id;
+      EXPECT_EQ(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)), id == group.first) << id;
+      EXPECT_EQ(GTK_WIDGET_SENSITIVE(item) != 0, !kEyeDitherItems.holds(id)) << id;
+    }
   }
 }
 

@@ -49,15 +49,21 @@ std::wstring quoted(const std::wstring& argument) {
   return L"\"" + argument + L"\"";
 }
 
+// With an `output` handle (inheritable), the program's standard output goes there.
 PROCESS_INFORMATION startProcess(const fs::path& exe, const std::vector<std::wstring>& arguments,
-                                 const fs::path& folder) {
+                                 const fs::path& folder, HANDLE output = nullptr) {
   std::wstring commandLine = quoted(exe.wstring());
   for (const std::wstring& a : arguments) commandLine += L" " + quoted(a);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  if (output != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &process)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr, 0,
+                      nullptr, folder.c_str(), &startup, &process)) {
     throw std::runtime_error("cannot start " + exe.string() + ", error " +
                              std::to_string(GetLastError()));
   }
@@ -73,8 +79,16 @@ DWORD milliseconds(double seconds) {
 }  // namespace
 
 int runProgram(const fs::path& exe, const std::vector<std::wstring>& arguments,
-               const fs::path& folder, double seconds) {
-  PROCESS_INFORMATION process = startProcess(exe, arguments, folder);
+               const fs::path& folder, double seconds, const fs::path& output) {
+  HANDLE file = nullptr;
+  if (!output.empty()) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+  }
+  PROCESS_INFORMATION process = startProcess(exe, arguments, folder, file);
+  if (file != nullptr) CloseHandle(file);
   DWORD code = DWORD(-1);
   if (WaitForSingleObject(process.hProcess, milliseconds(seconds)) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process.hProcess, &code);

@@ -49,9 +49,9 @@ class ScratchFolder {
 };
 
 // Runs a console program to its end in `folder`; its exit code, or -1 if it did not start or
-// end within `seconds`.
+// end within `seconds`. With an `output` file, what it prints goes there.
 int runProgram(const fs::path& exe, const std::vector<std::wstring>& arguments,
-               const fs::path& folder, double seconds = 120);
+               const fs::path& folder, double seconds = 120, const fs::path& output = {});
 
 std::vector<uint8_t> fileBytes(const fs::path& path);
 

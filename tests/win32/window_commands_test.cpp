@@ -293,9 +293,89 @@ TEST_F(WindowCommandsTest, AChoiceDuringAConversionIsNotedOnTheStatusLineUntilTh
   HWND save = peltrix->waitForSaveDialog(kJobSeconds);
   ASSERT_NE(save, nullptr) << "the job never completed";
   peltrix->pressButton(save, IDCANCEL);
-  EXPECT_EQ(textOf(line), noted) << "until the next conversion";
+  // After the conversion's report, until the next conversion.
+  const std::wstring reported = textOf(line);
+  EXPECT_EQ(reported.rfind(L"Error ", 0), 0u) << toUtf8(reported);
+  EXPECT_TRUE(reported.ends_with(L" " + noted)) << toUtf8(reported);
   peltrix->click(kProcessButton);
   EXPECT_EQ(textOf(line), L"");
+}
+
+// The spec match's blend and what the eye sees, swapped by the "View" menu; then the eye
+// match chosen in the "Picture" menu: its raw file and the report on the status line are
+// the command line's.
+TEST_F(WindowCommandsTest, TheEyeMatchAndTheEyeViewChosenInTheMenusMatchTheCommandLine) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  convert(
+      {L"--frames", (scratch / "spec").wstring(), L"--eye", (scratch / "spec-eye.png").wstring()},
+      photo, {scratch / "spec.raw"}, scratch.path());
+  ASSERT_EQ(
+      runProgram(convertExe(), {L"-q", L"--match", L"eye", L"--report", L"fruits.jpg", L"eye.raw"},
+                 scratch.path(), 120, scratch / "report.txt"),
+      0);
+  const std::vector<uint8_t> printed = fileBytes(scratch / "report.txt");
+  const std::string report(printed.begin(), printed.end());
+  const std::string prefix = "fruits.jpg: error ";
+  ASSERT_EQ(report.rfind(prefix, 0), 0u) << report;
+  const std::string expected =
+      "Error " + report.substr(prefix.size(), report.find_first_of("\r\n") - prefix.size());
+
+  start(scratch.path(), {L"fruits.jpg"});
+  ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
+  peltrix->click(kProcessButton);
+  ASSERT_TRUE(shows(kBlendView, pictureOf(scratch / "spec-blend.png"), 60));
+  ASSERT_TRUE(peltrix->choose(kEyeViewItem));
+  shows(kBlendView, pictureOf(scratch / "spec-eye.png"), 5);
+  ASSERT_TRUE(peltrix->choose(kBlendViewItem));
+  shows(kBlendView, pictureOf(scratch / "spec-blend.png"), 5);
+
+  ASSERT_TRUE(peltrix->choose(kEyeViewItem));
+  ASSERT_TRUE(peltrix->choose(kEyeMatchItem));
+  HWND save = peltrix->waitForSaveDialog(kJobSeconds);  // the first conversion's result
+  ASSERT_NE(save, nullptr);
+  peltrix->pressButton(save, IDCANCEL);
+  peltrix->click(kProcessButton);
+  HWND line = GetDlgItem(peltrix->window(), win32::kStatusLineId);
+  ASSERT_TRUE(eventually([&] { return textOf(line) == toUtf16(expected); }, kJobSeconds))
+      << toUtf8(textOf(line)) << " instead of " << expected;
+  save = peltrix->waitForSaveDialog(kJobSeconds);
+  ASSERT_NE(save, nullptr);
+  peltrix->answerFileDialog(save, L"window.raw");
+  ASSERT_TRUE(eventually([&] { return fs::exists(scratch / "window.raw"); }, 20));
+  EXPECT_TRUE(fileBytes(scratch / "window.raw") == fileBytes(scratch / "eye.raw"));
+}
+
+// The eye match's dither items are greyed while the spec match is chosen. Windows keeps a
+// menu's items with the process that made it, so the window is made in this one.
+TEST_F(WindowCommandsTest, TheEyeDitherItemsAreEnabledWithTheEyeMatch) {
+  auto state = std::make_unique<SharedState>();
+  auto window = win32::createMainWindow(*state, GetModuleHandleW(nullptr));
+  win32::setInitialStates(*window);
+  auto greyed = [&](MenuItemId item) {
+    return (GetMenuState(window->menu, item, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  };
+  auto marked = [&](MenuItemId item) {
+    return (GetMenuState(window->menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  for (MenuItemId item : {kDiffusionItem, kOrderedDitherItem, kNoDitherItem}) {
+    EXPECT_TRUE(greyed(item)) << item;
+  }
+  EXPECT_FALSE(greyed(kEyeMatchItem));
+  SendMessageW(window->window, WM_COMMAND, MAKEWPARAM(kEyeMatchItem, 0), 0);
+  SendMessageW(window->window, WM_COMMAND, MAKEWPARAM(kNoDitherItem, 0), 0);
+  for (MenuItemId item : {kDiffusionItem, kOrderedDitherItem, kNoDitherItem}) {
+    EXPECT_FALSE(greyed(item)) << item;
+  }
+  EXPECT_TRUE(marked(kEyeMatchItem) && !marked(kSpecMatchItem));
+  EXPECT_TRUE(marked(kNoDitherItem) && !marked(kDiffusionItem));
+  EXPECT_TRUE(marked(paletteItem(0))) << "each group keeps its own mark";
+  EXPECT_EQ(state->chosen.match, engine::Match::Eye);
+  EXPECT_EQ(state->chosen.eyeDither, EyeDither::None);
+  window.reset();
+  MSG left;  // the quit message the window's end posts to this thread
+  while (PeekMessageW(&left, nullptr, 0, 0, PM_REMOVE)) {
+  }
 }
 
 TEST_F(WindowCommandsTest, ExitEndsTheProcessAtOnceMidJobWithStatusZero) {

@@ -395,13 +395,13 @@ TEST_F(WindowFrameTest, TheProgramAndItsWindowCarryTheFiftyPixelIcon) {
       << "the title bar does not show the program's icon";
 }
 
-TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksTheChosenPalette) {
+TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksEachRadioGroup) {
   // The menu the window is built with, inspected in this process: Windows keeps a menu's
   // items with the process that made it.
   HMENU bar = win32::buildMenu();
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 3);
-  const wchar_t* titles[] = {L"File", L"Picture", L"About"};
+  ASSERT_EQ(GetMenuItemCount(bar), 4);
+  const wchar_t* titles[] = {L"File", L"Picture", L"View", L"About"};
   // Identifier and text of each item; a separator is 0 and "-".
   const std::vector<std::vector<std::pair<UINT, std::wstring>>> items = {
       {{0, L"Open Bitmap"}, {1, L"Save Raw"}, {2, L"Save Prg"}, {3, L"Exit"}},
@@ -409,9 +409,17 @@ TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksTheChosenPalette) {
        {6, L"colodore"},
        {7, L"community-colors"},
        {0, L"-"},
+       {9, L"Spec match"},
+       {10, L"Eye match"},
+       {0, L"-"},
+       {11, L"Error diffusion"},
+       {12, L"Ordered dither"},
+       {13, L"No dither"},
+       {0, L"-"},
        {8, L"Adjust\u2026"}},
+      {{14, L"Blend"}, {15, L"What the eye sees"}},
       {{4, L"About"}}};
-  for (int t = 0; t < 3; ++t) {
+  for (int t = 0; t < 4; ++t) {
     wchar_t text[64] = L"";
     GetMenuStringW(bar, t, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, titles[t]);
@@ -430,13 +438,15 @@ TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksTheChosenPalette) {
       EXPECT_EQ(info.wID, items[t][i].first);
       // No accelerator text after a tab, no mnemonic.
       EXPECT_EQ(shown, items[t][i].second);
-      if (t == 1 && i < kBuiltinPaletteCount) {
-        EXPECT_TRUE(info.fType & MFT_RADIOCHECK) << i;
-        EXPECT_EQ((info.fState & MFS_CHECKED) != 0, i == 0) << i;
+      // Each radio group's first item is marked.
+      for (const MenuRadioGroup& group : kMenuRadioGroups) {
+        if (!group.holds(int(info.wID)) || (info.fType & MFT_SEPARATOR)) continue;
+        EXPECT_TRUE(info.fType & MFT_RADIOCHECK) << info.wID;
+        EXPECT_EQ((info.fState & MFS_CHECKED) != 0, int(info.wID) == group.first) << info.wID;
       }
     }
   }
-  win32::markPalette(bar, 2);
+  win32::markRadioItem(bar, paletteItem(2));
   EXPECT_EQ(GetMenuState(bar, paletteItem(0), MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(GetMenuState(bar, paletteItem(2), MF_BYCOMMAND) & MF_CHECKED, 0u);
   DestroyMenu(bar);

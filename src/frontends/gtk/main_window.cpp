@@ -180,6 +180,10 @@ void setEnabled(MainWindow& main, ControlId id, bool enabled) {
   gtk_widget_set_sensitive(main.controls[id], enabled ? TRUE : FALSE);
 }
 
+void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled) {
+  gtk_widget_set_sensitive(main.menuItems[item], enabled ? TRUE : FALSE);
+}
+
 bool isOn(const MainWindow& main, ControlId checkBox) {
   return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(main.controls[checkBox])) != FALSE;
 }
@@ -205,7 +209,7 @@ void setStatus(MainWindow& main, const std::string& text) {
 }
 
 void refreshPreviews(MainWindow& main) {
-  drawRgbPicture(blendView(main.state), main.blendPicture);
+  drawRgbPicture(blendViewPicture(main.state, main.blendViewShows), main.blendPicture);
   gtk_widget_queue_draw(main.controls[kBlendView]);
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {

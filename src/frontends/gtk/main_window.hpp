@@ -13,6 +13,7 @@
 
 #include "core/shared_state.hpp"
 #include "frontends/gtk/control_layout.hpp"
+#include "frontends/window/blend_view_choice.hpp"
 #include "frontends/window/window_dialogs.hpp"
 
 namespace peltrix::gui {
@@ -41,6 +42,9 @@ struct MainWindow {
   std::array<GdkPixbuf*, 3> framePictures{};
   GdkPixbuf* bannerPicture = nullptr;
 
+  BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
+  bool choiceWaits = false;  // a choice was made during the running conversion
+
   guint refreshTimer = 0;        // 0 while no job runs
   guint refreshPeriodMs = 4000;  // tests shorten it to keep the suite quick
 
@@ -61,12 +65,13 @@ void setOn(MainWindow& main, ControlId checkBox, bool on);
 int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
+void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled);
 void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
 // The status line's text; "" empties it.
 void setStatus(MainWindow& main, const std::string& text);
 
-// Draws the blend and the three frames of the running or last job into the blend and frame views
-// and shows them.
+// Draws the blend (or, as the "View" menu chooses, what the eye sees) and the three frames of
+// the running or last job into the blend and frame views and shows them.
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.

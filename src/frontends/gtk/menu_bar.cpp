@@ -22,7 +22,10 @@ GtkWidget* buildMenuBar(MainWindow& main) {
     }
     GtkWidget* entry = nullptr;
     if (item.radio) {
-      // The first of the group starts chosen, as the default palette is first.
+      // The first of each group starts chosen: the default palette, match, dither and view.
+      for (const MenuRadioGroup& group : kMenuRadioGroups) {
+        if (group.first == item.id) radioGroup = nullptr;
+      }
       entry = gtk_radio_menu_item_new_with_label(radioGroup, item.itemText);
       radioGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(entry));
     } else {

@@ -39,12 +39,12 @@ void optionToggled(MainWindow& main) {
   onOptionToggled(main, box);
 }
 
-// A radio item reports both the palette it leaves and the one chosen; only the chosen counts.
-void paletteToggled(GtkCheckMenuItem* item, gpointer data) {
+// A radio item reports both the item it leaves and the one chosen; only the chosen counts.
+void radioToggled(GtkCheckMenuItem* item, gpointer data) {
   if (!gtk_check_menu_item_get_active(item)) return;
   auto& main = *static_cast<MainWindow*>(data);
-  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
-    if (main.menuItems[paletteItem(p)] == GTK_WIDGET(item)) onPaletteChosen(main, p);
+  for (int id = 0; id < kMenuItemCount; ++id) {
+    if (main.menuItems[id] == GTK_WIDGET(item)) onRadioItemChosen(main, MenuItemId(id));
   }
 }
 
@@ -82,8 +82,10 @@ void connectSignals(MainWindow& main) {
   connect<savePrgItem>(main, main.menuItems[kSavePrgItem], "activate");
   connect<exitItem>(main, main.menuItems[kExitItem], "activate");
   connect<onAbout<MainWindow>>(main, main.menuItems[kAboutItem], "activate");
-  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
-    g_signal_connect(main.menuItems[paletteItem(p)], "toggled", G_CALLBACK(paletteToggled), &main);
+  for (const MenuRadioGroup& group : kMenuRadioGroups) {
+    for (int id = group.first; id <= group.last; ++id) {
+      g_signal_connect(main.menuItems[id], "toggled", G_CALLBACK(radioToggled), &main);
+    }
   }
   connect<onAdjust<MainWindow>>(main, main.menuItems[kAdjustItem], "activate");
 

@@ -5,9 +5,10 @@
 
 namespace peltrix::gui {
 
-// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes as radio
-// items, the default chosen, then "Adjust…") and "About" ("About"); no shortcuts. Fills
-// main.menuItems.
+// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes, the match
+// and the eye match's dither as radio groups, each with its default chosen, then "Adjust…"),
+// "View" (the blend or what the eye sees, a radio group) and "About" ("About"); no shortcuts.
+// Fills main.menuItems.
 GtkWidget* buildMenuBar(MainWindow& main);
 
 // Connects the menu items, the controls with commands and the close box to their handlers.

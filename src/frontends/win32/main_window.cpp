@@ -302,6 +302,13 @@ void setEnabled(MainWindow& main, ControlId id, bool enabled) {
   EnableWindow(main.controls[id], enabled ? TRUE : FALSE);
 }
 
+void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled) {
+  // By command, the item is found in whichever menu of the bar holds it.
+  if (main.menu != nullptr) {
+    EnableMenuItem(main.menu, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
 int spinValue(const MainWindow& main) {
   // No error flag asked for: it reports whether the buddy's text parsed as a number, and the
   // up-down here never reads its buddy.
@@ -322,7 +329,7 @@ void setStatus(MainWindow& main, const std::string& text) {
 }
 
 void refreshPreviews(MainWindow& main) {
-  drawRgbPicture(blendView(main.state), main.blendPicture);
+  drawRgbPicture(blendViewPicture(main.state, main.blendViewShows), main.blendPicture);
   InvalidateRect(main.controls[kBlendView], nullptr, FALSE);
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {

@@ -13,6 +13,7 @@
 
 #include "core/shared_state.hpp"
 #include "frontends/win32/preview_draw.hpp"
+#include "frontends/window/blend_view_choice.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
 
@@ -56,6 +57,9 @@ struct MainWindow {
   int dpi = 96;
   HFONT font = nullptr;
 
+  BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
+  bool choiceWaits = false;  // a choice was made during the running conversion
+
   bool refreshTimerRunning = false;
   UINT refreshPeriodMs = 4000;
 
@@ -87,14 +91,15 @@ bool isOn(const MainWindow& main, ControlId checkBox);
 void setOn(MainWindow& main, ControlId checkBox, bool on);
 bool isEnabled(const MainWindow& main, ControlId id);
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
+void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled);
 int spinValue(const MainWindow& main);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
 // The status line's text; "" empties it.
 void setStatus(MainWindow& main, const std::string& text);
 
-// Draws the blend and the three frames of the running or last job into the blend and frame pictures
-// and shows them.
+// Draws the blend (or, as the "View" menu chooses, what the eye sees) and the three frames of
+// the running or last job into the blend and frame pictures and shows them.
 void refreshPreviews(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.

@@ -28,17 +28,19 @@ HMENU buildMenu() {
     info.dwTypeData = text.data();
     InsertMenuItemW(currentMenu, GetMenuItemCount(currentMenu), TRUE, &info);
   }
-  markPalette(bar, 0);
+  for (const MenuRadioGroup& group : kMenuRadioGroups) markRadioItem(bar, group.first);
   return bar;
 }
 
-void markPalette(HMENU bar, int palette) {
-  // CheckMenuRadioItem looks for the items in the menu it is given, not in its submenus.
-  for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
-    HMENU menu = GetSubMenu(bar, i);
-    if (menu != nullptr && GetMenuState(menu, paletteItem(palette), MF_BYCOMMAND) != UINT(-1)) {
-      CheckMenuRadioItem(menu, paletteItem(0), paletteItem(kBuiltinPaletteCount - 1),
-                         paletteItem(palette), MF_BYCOMMAND);
+void markRadioItem(HMENU bar, MenuItemId item) {
+  for (const MenuRadioGroup& group : kMenuRadioGroups) {
+    if (!group.holds(item)) continue;
+    // CheckMenuRadioItem looks for the items in the menu it is given, not in its submenus.
+    for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
+      HMENU menu = GetSubMenu(bar, i);
+      if (menu != nullptr && GetMenuState(menu, item, MF_BYCOMMAND) != UINT(-1)) {
+        CheckMenuRadioItem(menu, group.first, group.last, item, MF_BYCOMMAND);
+      }
     }
   }
 }

@@ -10,12 +10,13 @@ namespace peltrix::win32 {
 // items, control notifications, the refresh timer and the close box to the handlers.
 void registerWindowClass(HINSTANCE instance);
 
-// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes as radio
-// items, the default marked, then "Adjust…") and "About" ("About"), each item's identifier
-// its menu item identifier; no shortcuts. nullptr on failure.
+// "File" ("Open Bitmap", "Save Raw", "Save Prg", "Exit"), "Picture" (the palettes, the match
+// and the eye match's dither as radio groups, each with its default marked, then "Adjust…"),
+// "View" (the blend or what the eye sees, a radio group) and "About" ("About"), each item's
+// identifier its menu item identifier; no shortcuts. nullptr on failure.
 HMENU buildMenu();
-// Moves the radio mark of the "Picture" menu to built-in palette `palette`.
-void markPalette(HMENU bar, int palette);
+// Moves the mark of a radio group of the menus to `item`, one of the group.
+void markRadioItem(HMENU bar, MenuItemId item);
 
 // The real modal dialogs, owned by the main window.
 DialogHooks realDialogs(MainWindow& main);

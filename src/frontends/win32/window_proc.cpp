@@ -50,9 +50,10 @@ void onMenuItem(MainWindow& main, int item) {
       onAdjust(main);
       break;
     default:
-      if (const int palette = paletteOfItem(item); palette >= 0) {
-        onPaletteChosen(main, palette);
-        markPalette(main.menu, palette);
+      for (const MenuRadioGroup& group : kMenuRadioGroups) {
+        if (!group.holds(item)) continue;
+        onRadioItemChosen(main, static_cast<MenuItemId>(item));
+        markRadioItem(main.menu, static_cast<MenuItemId>(item));
       }
       break;
   }

@@ -13,6 +13,8 @@
 
 #include "core/commands.hpp"
 #include "core/job.hpp"
+#include "frontends/window/blend_view_choice.hpp"
+#include "frontends/window/quality_status.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
 
@@ -20,19 +22,22 @@ namespace peltrix {
 
 // What a skin's window offers the commands.
 template <class Window>
-concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, int n, bool on,
-                              std::string& reason) {
+concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuItemId item, int n,
+                              bool on, std::string& reason) {
   { w.state } -> std::convertible_to<SharedState&>;
   { w.dialogs } -> std::convertible_to<DialogHooks&>;
+  { w.blendViewShows } -> std::convertible_to<BlendViewShows&>;  // the "View" menu's choice
+  { w.choiceWaits } -> std::convertible_to<bool&>;  // a choice made during the running job
   { isOn(cw, id) } -> std::same_as<bool>;
   setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
   setSpinText(w, n);      // the spin does not format its own value
   setEnabled(w, id, on);  // greys a control out, or back
-  setProgress(w, n);      // 0..25; larger values show a full bar
-  setStatus(w, reason);   // the status line under the pictures; "" empties it
-  refreshPreviews(w);     // the blend and the three frames of the job into their views
-  showSourcePicture(w);   // the source picture's top-left 320 x 200 with the tone, undithered
+  setMenuItemEnabled(w, item, on);
+  setProgress(w, n);     // 0..25; larger values show a full bar
+  setStatus(w, reason);  // the status line under the pictures; "" empties it
+  refreshPreviews(w);    // the blend (or the eye view) and the three frames into their views
+  showSourcePicture(w);  // the source picture's top-left 320 x 200 with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
 };
@@ -42,7 +47,28 @@ namespace window_commands {
 // A choice was made: while a job runs, it waits for the next one, and the status line says so.
 template <WindowSkin W>
 void noteChoice(W& main) {
-  if (jobRunning(main.state)) setStatus(main, kNextConversionStatus);
+  if (!jobRunning(main.state)) return;
+  main.choiceWaits = true;
+  setStatus(main, kNextConversionStatus);
+}
+
+// The eye match's dither items are enabled only while "Eye match" is chosen.
+template <WindowSkin W>
+void applyEyeDitherRule(W& main) {
+  const bool eye = main.state.chosen.match == engine::Match::Eye;
+  for (int item = kEyeDitherItems.first; item <= kEyeDitherItems.last; ++item) {
+    setMenuItemEnabled(main, static_cast<MenuItemId>(item), eye);
+  }
+}
+
+// A conversion was completed: its quality report on the status line (for a stopped one too:
+// what it reached, black beyond), followed by the note of a choice made meanwhile.
+template <WindowSkin W>
+void showReport(W& main) {
+  std::string report = conversionReportText(main.state);
+  if (main.choiceWaits) report += std::string(" ") + kNextConversionStatus;
+  main.choiceWaits = false;
+  setStatus(main, report);
 }
 
 // Shows a command's failure; refusals and successes stay silent.
@@ -57,7 +83,8 @@ bool reportFailure(W& main, const CommandResult& result) {
 
 // The start-up states but for the spin's own position, which the skin sets: the spin's text
 // "2"; "Multithread", "Brute Force", "Luma overload reduction" and "Per 2 line FLI" on; "Ass
-// Lace" disabled; the dither level and "Luma only mode" as the controls show them.
+// Lace" disabled; the eye match's dither items disabled (the spec match is chosen); the
+// dither level and "Luma only mode" as the controls show them.
 template <WindowSkin W>
 void applyInitialStates(W& main) {
   setSpinText(main, kDefaultDitherLevel);
@@ -65,6 +92,7 @@ void applyInitialStates(W& main) {
     setOn(main, box, true);
   }
   setEnabled(main, kAssLaceBox, false);
+  window_commands::applyEyeDitherRule(main);
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
   setDitherLevel(main.state, kDefaultDitherLevel);
 }
@@ -145,6 +173,65 @@ void onPaletteChosen(W& main, int palette) {
   window_commands::noteChoice(main);
 }
 
+// "Spec match" or "Eye match" chosen: the next "Process" judges its blends so; the eye
+// match's dither items are enabled with "Eye match".
+template <WindowSkin W>
+void onMatchChosen(W& main, engine::Match match) {
+  main.state.chosen.match = match;
+  window_commands::applyEyeDitherRule(main);
+  window_commands::noteChoice(main);
+}
+
+// "Error diffusion", "Ordered dither" or "No dither" chosen: how the next eye match dithers.
+template <WindowSkin W>
+void onEyeDitherChosen(W& main, EyeDither dither) {
+  main.state.chosen.eyeDither = dither;
+  window_commands::noteChoice(main);
+}
+
+// "Blend" or "What the eye sees" of the "View" menu: picture view 1 shows it at once. Only
+// the view changes, not the next conversion.
+template <WindowSkin W>
+void onBlendViewChosen(W& main, BlendViewShows shows) {
+  main.blendViewShows = shows;
+  refreshPreviews(main);
+}
+
+// A radio item of the menus chosen (the skin moves its mark): a palette, the match, the eye
+// match's dither or what picture view 1 shows.
+template <WindowSkin W>
+void onRadioItemChosen(W& main, MenuItemId item) {
+  if (const int palette = paletteOfItem(item); palette >= 0) {
+    onPaletteChosen(main, palette);
+    return;
+  }
+  switch (item) {
+    case kSpecMatchItem:
+      onMatchChosen(main, engine::Match::Spec);
+      break;
+    case kEyeMatchItem:
+      onMatchChosen(main, engine::Match::Eye);
+      break;
+    case kDiffusionItem:
+      onEyeDitherChosen(main, EyeDither::Diffusion);
+      break;
+    case kOrderedDitherItem:
+      onEyeDitherChosen(main, EyeDither::Ordered);
+      break;
+    case kNoDitherItem:
+      onEyeDitherChosen(main, EyeDither::None);
+      break;
+    case kBlendViewItem:
+      onBlendViewChosen(main, BlendViewShows::Blend);
+      break;
+    case kEyeViewItem:
+      onBlendViewChosen(main, BlendViewShows::EyeSees);
+      break;
+    default:
+      break;
+  }
+}
+
 // A tone from the "Adjust…" dialog: the source view shows it at once, and the next
 // "Process" prepares the picture with it (a running job keeps the tone it started with).
 template <WindowSkin W>
@@ -179,6 +266,7 @@ void onProcess(W& main) {
   std::string error;
   switch (startJob(main.state, settings, &error)) {
     case StartResult::Started:
+      main.choiceWaits = false;
       setStatus(main, "");
       if (!startRefreshTimer(main, error)) {
         requestStop(main.state);
@@ -186,6 +274,7 @@ void onProcess(W& main) {
         }
         completeJob(main.state);
         refreshPreviews(main);
+        window_commands::showReport(main);
         main.dialogs.showMessage(
             "The conversion was stopped: its refresh timer could not be started (" + error + ")");
       }
@@ -236,16 +325,21 @@ void onLumaOnlyToggled(W& main) {
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
 }
 
-// One tick of the refresh timer: progress bar, previews, completion test and, once every
-// worker is done, the completion step. Returns whether the timer keeps running.
+// One tick of the refresh timer: progress bar, completion test, previews and, once every
+// worker is done, the completion step and the quality report. Returns whether the timer
+// keeps running.
 template <WindowSkin W>
 bool onRefreshTick(W& main) {
   setProgress(main, rowsDone(main.state) + 1);  // the bar shows the row worker A is on
-  refreshPreviews(main);
-  if (!jobFinished(main.state)) return true;
+  if (!jobFinished(main.state)) {
+    refreshPreviews(main);
+    return true;
+  }
   setProgress(main, 0);
   completeJob(main.state);
+  refreshPreviews(main);  // after the completion step, whose last passes may change the frames
   stopRefreshTimer(main);
+  window_commands::showReport(main);
   return false;
 }
 

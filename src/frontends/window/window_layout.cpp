@@ -112,7 +112,14 @@ const std::array<MenuSpec, kMenuItemCount>& menuLayout() {
     for (int p = 0; p < kBuiltinPaletteCount; ++p) {
       items[n++] = {paletteItem(p), "Picture", builtinPalettes()[p].name, true};
     }
+    items[n++] = {kSpecMatchItem, "Picture", "Spec match", true, true};
+    items[n++] = {kEyeMatchItem, "Picture", "Eye match", true};
+    items[n++] = {kDiffusionItem, "Picture", "Error diffusion", true, true};
+    items[n++] = {kOrderedDitherItem, "Picture", "Ordered dither", true};
+    items[n++] = {kNoDitherItem, "Picture", "No dither", true};
     items[n++] = {kAdjustItem, "Picture", "Adjust\u2026", false, true};
+    items[n++] = {kBlendViewItem, "View", "Blend", true};
+    items[n++] = {kEyeViewItem, "View", "What the eye sees", true};
     items[n++] = {kAboutItem, "About", "About"};
     return items;
   }();

@@ -50,7 +50,9 @@ enum ControlId : int {
 constexpr int kControlCount = 27;
 
 // The menu bar's items: "File" and "About" hold items 0-4; the "Picture" menu between them
-// holds one radio item per built-in palette, then "Adjust…".
+// holds one radio item per built-in palette, the match and the eye match's dither as radio
+// groups, then "Adjust…"; the "View" menu chooses what picture view 1 (kBlendView) shows.
+// The identifiers up to kAdjustItem keep their numbers; the later ones follow it.
 enum MenuItemId : int {
   kOpenBitmapItem = 0,
   kSaveRawItem = 1,
@@ -59,8 +61,15 @@ enum MenuItemId : int {
   kAboutItem = 4,
   kFirstPaletteItem = 5,  // item 5 + i chooses built-in palette i
   kAdjustItem = kFirstPaletteItem + kBuiltinPaletteCount,
+  kSpecMatchItem,
+  kEyeMatchItem,
+  kDiffusionItem,  // the eye match's dither: error diffusion,
+  kOrderedDitherItem,
+  kNoDitherItem,
+  kBlendViewItem,  // picture view 1 shows the blend the match judged,
+  kEyeViewItem,    // or what the eye sees
 };
-constexpr int kMenuItemCount = kAdjustItem + 1;
+constexpr int kMenuItemCount = kEyeViewItem + 1;
 
 constexpr MenuItemId paletteItem(int palette) {
   return static_cast<MenuItemId>(kFirstPaletteItem + palette);
@@ -69,6 +78,21 @@ constexpr MenuItemId paletteItem(int palette) {
 constexpr int paletteOfItem(int item) {
   return item >= kFirstPaletteItem && item < kAdjustItem ? item - kFirstPaletteItem : -1;
 }
+
+// A group of radio items of which exactly one is chosen, the first at start-up: identifiers
+// first..last, consecutive in the menu too.
+struct MenuRadioGroup {
+  MenuItemId first, last;
+  constexpr bool holds(int item) const { return item >= first && item <= last; }
+};
+inline constexpr std::array<MenuRadioGroup, 4> kMenuRadioGroups = {{
+    {paletteItem(0), paletteItem(kBuiltinPaletteCount - 1)},
+    {kSpecMatchItem, kEyeMatchItem},
+    {kDiffusionItem, kNoDitherItem},
+    {kBlendViewItem, kEyeViewItem},
+}};
+// The group of the eye match's dither items, enabled only while "Eye match" is chosen.
+inline constexpr MenuRadioGroup kEyeDitherItems = kMenuRadioGroups[2];
 
 enum class ControlKind {
   SunkenPictureView,
