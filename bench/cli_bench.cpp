@@ -10,7 +10,7 @@
 // what the command line adds around the job does not depend on the number of workers.
 // "fli_colodore_toned" is "fli" with another palette and a tone, which must cost no more.
 // "*_eye" are the same modes in the eye match (with its error diffusion), which must take at
-// most twice the spec match's time.
+// most twice the classic match's time.
 // "batch/five_photos": the five shared photos converted by one batch, one SharedState.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -41,7 +41,7 @@ struct Mode {
   bool fli, superFlicker, luma;
   const char* palette = "pepto-pal";
   Tone tone{};
-  engine::Match match = engine::Match::Spec;
+  engine::Match match = engine::Match::Classic;
 };
 
 const Mode kModes[] = {

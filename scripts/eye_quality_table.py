@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The eye match against the spec's, on the shared photos: each photo converted with default
+"""The eye match against the classic match's, on the shared photos: each photo converted with default
 options in both matches, standard and FLI, through peltrix-convert --report=json; prints a
 Markdown table per mode and the averages the README quotes.
 
@@ -37,7 +37,7 @@ def report(photo, extra):
 failed = False
 for mode, extra in (("FLI", []), ("standard", ["--no-fli"])):
     print(f"\n{mode} (default options, {args.framing}):\n")
-    print("| photo | error mean spec → eye | p95 spec → eye | flicker spec → eye |")
+    print("| photo | error mean classic → eye | p95 classic → eye | flicker classic → eye |")
     print("|---|---|---|---|")
     ratios = {"mean": [], "p95": [], "flicker": []}
     for photo in photos:

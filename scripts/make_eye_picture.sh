@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The README's picture of the two matches: one photo as the eye sees it on a C64 (the frames'
-# mean light) after the spec's match and after the eye match, beside the photo itself, each
+# mean light) after the classic match and after the eye match, beside the photo itself, each
 # labelled with its --report figures.
 #   scripts/make_eye_picture.sh PELTRIX_CONVERT PHOTO OUT.png   (needs ImageMagick and the DejaVu fonts)
 # The README's: scripts/make_eye_picture.sh build/peltrix-convert ../shared/testdata/fruits.jpg
@@ -21,10 +21,10 @@ figures() {  # the report's figures in two short lines
 convert "$photo" -resize 320x200 -background black -gravity center -extent 320x200 \
   "$work/photo.png"
 label "$work/photo.png" "the photo" "(fitted)" "$work/0.png"
-for match in spec eye; do
+for match in classic eye; do
   report=$("$convert_program" -q -f --fit --match "$match" --report --eye "$work/$match.png" \
     "$photo" "$work/$match.raw" | figures)
   label "$work/$match.png" "--match $match: ${report%%|*}" "${report##*|}" "$work/$match-l.png"
 done
-convert "$work/0.png" "$work/spec-l.png" "$work/eye-l.png" +append -strip "$out"
+convert "$work/0.png" "$work/classic-l.png" "$work/eye-l.png" +append -strip "$out"
 echo "wrote $out"

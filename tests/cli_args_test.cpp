@@ -109,7 +109,8 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
       {{"--outdir", "d"}, "missing INPUT"},
       {{"--bogus", "in.jpg", "out.raw"}, "unknown option '--bogus'"},
       {{"-qx", "in.jpg", "out.raw"}, "unknown option '-x'"},
-      {{"--f", "in.jpg", "out.raw"}, "ambiguous option '--f' (--force, --frames, --fit, --fill, --flicker-map)"},
+      {{"--f", "in.jpg", "out.raw"},
+       "ambiguous option '--f' (--force, --frames, --fit, --fill, --flicker-map)"},
       {{"--no-fli=1", "in.jpg", "out.raw"}, "option --no-fli takes no value"},
       {{"--dither"}, "option --dither needs a value"},
       {{"in.jpg", "out.raw", "-d"}, "option -d needs a value"},
@@ -139,7 +140,7 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
       {{"--to", "raw", "i", "o.raw"}, "--to needs --outdir DIR"},
       {{"--outdir", "d", "--to", "raw,", "i"},
        "--to takes prg, raw, png, eye and flicker, separated by commas, not 'raw,'"},
-      {{"--match", "EYE", "i", "o.raw"}, "--match must be spec or eye, not 'EYE'"},
+      {{"--match", "EYE", "i", "o.raw"}, "--match must be classic or eye, not 'EYE'"},
       {{"--eye-dither", "floyd", "i", "o.raw"},
        "--eye-dither must be diffusion, ordered or none, not 'floyd'"},
       {{"--report=csv", "i", "o.raw"}, "--report takes no value or =json, not 'csv'"},
@@ -155,10 +156,10 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
 
 TEST(CliArgs, TheEyeMatchItsDitherItsPictureAndTheReport) {
   const Request plain = parseArguments({"in.jpg", "o.raw"});
-  EXPECT_EQ(plain.job.match, engine::Match::Spec);
+  EXPECT_EQ(plain.job.match, engine::Match::Classic);
   EXPECT_EQ(plain.report, Request::Report::None);
-  const Request eye = parseArguments({"--match", "eye", "--eye-dither=ordered", "--eye", "e.png",
-                                      "--report", "in.jpg", "o.raw"});
+  const Request eye = parseArguments(
+      {"--match", "eye", "--eye-dither=ordered", "--eye", "e.png", "--report", "in.jpg", "o.raw"});
   EXPECT_EQ(eye.job.match, engine::Match::Eye);
   EXPECT_EQ(eye.job.eyeDither, EyeDither::Ordered);
   EXPECT_EQ(eye.eyePath, "e.png");

@@ -305,7 +305,7 @@ TEST_F(WindowCommands, MatchAndEyeDitherReachTheNextProcessAndGreyTheDitherItems
     }
     return true;
   };
-  EXPECT_TRUE(ditherItemsEnabled(false)) << "the spec match is chosen at start-up";
+  EXPECT_TRUE(ditherItemsEnabled(false)) << "the classic match is chosen at start-up";
   onRadioItemChosen(window, kEyeMatchItem);
   EXPECT_TRUE(ditherItemsEnabled(true));
   onRadioItemChosen(window, kOrderedDitherItem);
@@ -318,12 +318,12 @@ TEST_F(WindowCommands, MatchAndEyeDitherReachTheNextProcessAndGreyTheDitherItems
 
   onRadioItemChosen(window, kNoDitherItem);
   EXPECT_EQ(window.status, kNextConversionStatus);
-  onRadioItemChosen(window, kSpecMatchItem);
+  onRadioItemChosen(window, kClassicMatchItem);
   EXPECT_TRUE(ditherItemsEnabled(false));
   EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::Ordered) << "the running job keeps its copy";
   ASSERT_TRUE(tickUntilDone());
   onProcess(window);
-  EXPECT_EQ(state.jobSettings.match, engine::Match::Spec);
+  EXPECT_EQ(state.jobSettings.match, engine::Match::Classic);
   EXPECT_EQ(state.jobSettings.eyeDither, EyeDither::None);
   ASSERT_TRUE(tickUntilDone());
 }

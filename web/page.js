@@ -9,7 +9,7 @@ const Option = {
   superFlicker: 1 << 4, lumaOnly: 1 << 5, ntsc: 1 << 6, assLace: 1 << 7,
 };
 // PageMatch and PageEyeDither of page_api.hpp.
-const Match = { spec: 0, eye: 1 };
+const Match = { classic: 0, eye: 1 };
 const EyeDither = { diffusion: 0, ordered: 1, none: 2 };
 const Framing = { offset: 0, fit: 1, fill: 2 };
 const Aspect = { pal: 0, ntsc: 1, square: 2 };
@@ -113,7 +113,7 @@ function options() {
 // The palette, the match and the tone, as the controls stand; remembered in the browser
 // between visits.
 const LOOK_KEY = 'peltrix.look';
-const NEUTRAL_LOOK = { palette: 'pepto-pal', match: 'spec', eyeDither: 'diffusion', brightness: 0,
+const NEUTRAL_LOOK = { palette: 'pepto-pal', match: 'classic', eyeDither: 'diffusion', brightness: 0,
   contrast: 0, saturation: 100, gamma: 100 };
 const TONES = ['brightness', 'contrast', 'saturation', 'gamma'];
 

@@ -10,7 +10,7 @@ namespace peltrix {
 
 constexpr int kDefaultDitherLevel = 2;
 
-// How the ordered dither moves a pixel: the spec's only darkens it (the Bayer matrix entry
+// How the ordered dither moves a pixel: the classic one only darkens it (the Bayer matrix entry
 // shifted by the level's dither shift is taken off every channel); the centred one moves it
 // up or down by as much (the entry less half the matrix's range), so that on average the
 // picture keeps its brightness.

@@ -37,7 +37,7 @@ CellOutputs cellOutputs(SharedState& state) {
           state.jobSettings.diffuses()};
 }
 
-// The source arrays as the job's match and dither ask: the spec's darkening ordered dither,
+// The source arrays as the job's match and dither ask: the classic darkening ordered dither,
 // the eye's centred one, or none where the eye diffuses its error instead.
 void prepareJobSource(SharedState& state) {
   const JobSettings& s = state.jobSettings;

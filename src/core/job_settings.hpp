@@ -19,14 +19,15 @@ namespace peltrix {
 enum class EyeDither { Diffusion, Ordered, None };
 
 struct JobSettings {
-  bool multithread = true;                // "Multithread"
-  bool bruteForce = true;                 // "Brute Force": 121 pairs instead of 75
-  bool lumaOverload = true;               // "Luma overload reduction": the overload exclusion list
-  bool fli = true;                        // "Per 2 line FLI"
-  bool superFlicker = false;              // "Super Flicker reduction"
-  bool lumaOnly = false;                  // "Luma only mode" when the job starts
-  int ditherLevel = kDefaultDitherLevel;  // the spec's ordered dither; the eye's ordered one
-  engine::Match match = engine::Match::Spec;  // how a blend is judged
+  bool multithread = true;    // "Multithread"
+  bool bruteForce = true;     // "Brute Force": 121 pairs instead of 75
+  bool lumaOverload = true;   // "Luma overload reduction": the overload exclusion list
+  bool fli = true;            // "Per 2 line FLI"
+  bool superFlicker = false;  // "Super Flicker reduction"
+  bool lumaOnly = false;      // "Luma only mode" when the job starts
+  int ditherLevel =
+      kDefaultDitherLevel;  // the classic match's ordered dither; the eye's ordered one
+  engine::Match match = engine::Match::Classic;  // how a blend is judged
   EyeDither eyeDither = EyeDither::Diffusion;
   Palette palette = kPalette;  // the colours aimed at
   Tone tone;                   // applied to the framed picture before the dither

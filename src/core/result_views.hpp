@@ -9,7 +9,7 @@
 
 namespace peltrix {
 
-// The blend the job's match judged: the spec's sRGB mean, or the eye's linear-light mean.
+// The blend the job's match judged: the classic match's sRGB mean, or the eye's linear-light mean.
 inline RgbPicture blendView(const SharedState& state) {
   const JobSettings& s = state.jobSettings;
   return blendPicture(state.planes, s.palette, exclusionListOf(s), s.match);

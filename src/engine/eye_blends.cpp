@@ -11,8 +11,8 @@ namespace {
 // The cost of flicker: kFlickerWeight quarters of a CIELAB unit for an amplitude of full light,
 // so 3 units (dE 0.75) at the amplitude 0.01 the eye starts to see. Measured on the shared
 // photos (scripts/eye_quality_table.py): without it the eye match flickers up to 66 % more than
-// the spec's on a photo; with 300 it flickers less on every photo, and its error stays about
-// 29 % lower on average.
+// the classic match's on a photo; with 300 it flickers less on every photo, and its error stays
+// about 29 % lower on average.
 constexpr int64_t kFlickerWeight = 300;
 
 // Linear luminance 0..655350000 of linear channels (BT.709 weights in ten-thousandths).

@@ -13,11 +13,11 @@ namespace peltrix::engine {
 
 enum class Metric { Colour, Luma };
 
-// How a blend is judged. Spec: the 8 blends of a triple are the truncated mean of their sRGB
+// How a blend is judged. Classic: the 8 blends of a triple are the truncated mean of their sRGB
 // codes, measured by |dR| + |dG| + |dB| (luma difference in "Luma only mode"). Eye: the
 // linear-light mean, as the eye mixes frames shown in turn, measured in CIELAB (L* alone in
 // "Luma only mode"). Both searches are exhaustive and exact.
-enum class Match { Spec, Eye };
+enum class Match { Classic, Eye };
 
 // What every search of one job reads. Written only while no job runs.
 struct SearchInputs {
@@ -27,7 +27,7 @@ struct SearchInputs {
   int pairCount = 121;                   // 121 ("Brute Force") or 75
   const uint8_t* exclusions = nullptr;   // 48 pair codes
   const Palette* palette = nullptr;      // the colours aimed at; null: the converter's own
-  Match match = Match::Spec;
+  Match match = Match::Classic;
 };
 
 // One cell (or band) as a search leaves it: the C64 colour index each frame shows at element

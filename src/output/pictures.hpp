@@ -29,7 +29,7 @@ constexpr uint32_t kExcludedBlendColour = 0x234567;
 class BlendColours {
  public:
   BlendColours(const Palette& palette, std::span<const uint8_t> exclusions,
-               engine::Match match = engine::Match::Spec);
+               engine::Match match = engine::Match::Classic);
   uint32_t of(int a, int b, int c) const;
 
  private:
@@ -42,7 +42,7 @@ class BlendColours {
 // colours, or kExcludedBlendColour where a pair of them is in `exclusions` (48 pair codes).
 RgbPicture blendPicture(const engine::FramePlanes& planes, const Palette& palette,
                         std::span<const uint8_t> exclusions,
-                        engine::Match match = engine::Match::Spec);
+                        engine::Match match = engine::Match::Classic);
 
 // Frame `frame` (0..2) in its palette colours.
 RgbPicture framePicture(const engine::FramePlanes& planes, int frame, const Palette& palette);

@@ -140,7 +140,7 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   const char* expectedTitles[] = {"File", "Picture", "View", "About"};
   const std::vector<std::vector<std::string>> expectedItems = {
       {"Open Bitmap", "Save Raw", "Save Prg", "Exit"},
-      {"pepto-pal", "colodore", "community-colors", "-", "Spec match", "Eye match", "-",
+      {"pepto-pal", "colodore", "community-colors", "-", "Classic match", "Eye match", "-",
        "Error diffusion", "Ordered dither", "No dither", "-", "Adjust\u2026"},
       {"Blend", "What the eye sees"},
       {"About"}};
@@ -169,10 +169,10 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   }
   g_list_free(titles);
   // The items are reachable by identifier.
-  const char* byId[] = {"Open Bitmap",    "Save Raw",   "Save Prg",  "Exit",
-                        "About",          "pepto-pal",  "colodore",  "community-colors",
-                        "Adjust\u2026",   "Spec match", "Eye match", "Error diffusion",
-                        "Ordered dither", "No dither",  "Blend",     "What the eye sees"};
+  const char* byId[] = {"Open Bitmap",    "Save Raw",      "Save Prg",  "Exit",
+                        "About",          "pepto-pal",     "colodore",  "community-colors",
+                        "Adjust\u2026",   "Classic match", "Eye match", "Error diffusion",
+                        "Ordered dither", "No dither",     "Blend",     "What the eye sees"};
   for (int id = 0; id < kMenuItemCount; ++id) {
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);

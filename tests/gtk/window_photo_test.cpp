@@ -141,7 +141,7 @@ TEST_F(WindowTest, TheEyeMatchAndTheEyeViewChosenInTheMenusMatchTheCommandLine) 
   ASSERT_TRUE(openPictureFromPath(*window, kPhoto.string()));
   click(kProcessButton);
   ASSERT_TRUE(waitForCompletion(600));
-  // The spec match's blend is not what the eye sees; the "View" menu swaps them at once.
+  // The classic match's blend is not what the eye sees; the "View" menu swaps them at once.
   ASSERT_NE(blendView(*state), eyeView(*state));
   choose(kEyeViewItem);
   EXPECT_EQ(shownPixels(window->controls[kBlendView]), eyeView(*state));

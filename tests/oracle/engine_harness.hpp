@@ -66,7 +66,7 @@ struct JobLists {
     for (int i = 0; i < 48; ++i) exclusions[i] = list[i];
   }
   Palette palette = kPalette;  // the colours aimed at
-  engine::Match match = engine::Match::Spec;
+  engine::Match match = engine::Match::Classic;
   int count() const { return mode == 1 ? 75 : 121; }
 };
 

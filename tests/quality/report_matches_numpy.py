@@ -44,7 +44,7 @@ with tempfile.TemporaryDirectory() as work:
     source = folder / "source.png"
     subprocess.run(["convert", str(photo), "-crop", "320x200+96+160", "+repage",
                     "PNG24:" + str(source)], check=True)
-    for match in ("spec", "eye"):
+    for match in ("classic", "eye"):
         run = subprocess.run([args.convert, "-q", "--match", match, "--report=json", "--frames",
                               str(folder / match), str(source), str(folder / (match + ".raw"))],
                              check=True, capture_output=True, text=True)

@@ -61,7 +61,7 @@ function cliOptions(o) {
 
 const DEFAULTS = { dither: 2, fli: true, superFlicker: false, lumaOnly: false, bruteForce: true,
   lumaOverload: true, multithread: true, ntsc: false, assLace: false, framing: 'offset', x: 0,
-  y: 0, aspect: 'machine', palette: 'pepto-pal', match: 'spec', eyeDither: 'diffusion',
+  y: 0, aspect: 'machine', palette: 'pepto-pal', match: 'classic', eyeDither: 'diffusion',
   brightness: 0, contrast: 0, saturation: 100, gamma: 100 };
 
 // A new tab on the page, once its converter is ready; its script errors collect in .errors.

@@ -329,7 +329,7 @@ async function main() {
         await expectFiles(download, page, want, 'fruits', name === 'fli' ? ['prg', 'raw', 'png'] :
           standard ? ['prg', 'raw', 'eye'] : ['prg', 'raw']);
         if (standard) {
-          // What the eye sees (in the spec's match not its blend): the command line's --eye.
+          // What the eye sees (in the classic match not its blend): the command line's --eye.
           await page.click('input[name=blend-shown][value=eye]');
           const differing = await canvasEqualsPng(page, 'view-blend', want.eye);
           expect(differing === 0, 'what the eye sees: ' + differing + ' values differ');

@@ -301,15 +301,15 @@ TEST_F(WindowCommandsTest, AChoiceDuringAConversionIsNotedOnTheStatusLineUntilTh
   EXPECT_EQ(textOf(line), L"");
 }
 
-// The spec match's blend and what the eye sees, swapped by the "View" menu; then the eye
+// The classic match's blend and what the eye sees, swapped by the "View" menu; then the eye
 // match chosen in the "Picture" menu: its raw file and the report on the status line are
 // the command line's.
 TEST_F(WindowCommandsTest, TheEyeMatchAndTheEyeViewChosenInTheMenusMatchTheCommandLine) {
   const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
   if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
-  convert(
-      {L"--frames", (scratch / "spec").wstring(), L"--eye", (scratch / "spec-eye.png").wstring()},
-      photo, {scratch / "spec.raw"}, scratch.path());
+  convert({L"--frames", (scratch / "classic").wstring(), L"--eye",
+           (scratch / "classic-eye.png").wstring()},
+          photo, {scratch / "classic.raw"}, scratch.path());
   ASSERT_EQ(
       runProgram(convertExe(), {L"-q", L"--match", L"eye", L"--report", L"fruits.jpg", L"eye.raw"},
                  scratch.path(), 120, scratch / "report.txt"),
@@ -324,11 +324,11 @@ TEST_F(WindowCommandsTest, TheEyeMatchAndTheEyeViewChosenInTheMenusMatchTheComma
   start(scratch.path(), {L"fruits.jpg"});
   ASSERT_TRUE(shows(kSourceView, pictureOf(photo)));
   peltrix->click(kProcessButton);
-  ASSERT_TRUE(shows(kBlendView, pictureOf(scratch / "spec-blend.png"), 60));
+  ASSERT_TRUE(shows(kBlendView, pictureOf(scratch / "classic-blend.png"), 60));
   ASSERT_TRUE(peltrix->choose(kEyeViewItem));
-  shows(kBlendView, pictureOf(scratch / "spec-eye.png"), 5);
+  shows(kBlendView, pictureOf(scratch / "classic-eye.png"), 5);
   ASSERT_TRUE(peltrix->choose(kBlendViewItem));
-  shows(kBlendView, pictureOf(scratch / "spec-blend.png"), 5);
+  shows(kBlendView, pictureOf(scratch / "classic-blend.png"), 5);
 
   ASSERT_TRUE(peltrix->choose(kEyeViewItem));
   ASSERT_TRUE(peltrix->choose(kEyeMatchItem));
@@ -346,7 +346,7 @@ TEST_F(WindowCommandsTest, TheEyeMatchAndTheEyeViewChosenInTheMenusMatchTheComma
   EXPECT_TRUE(fileBytes(scratch / "window.raw") == fileBytes(scratch / "eye.raw"));
 }
 
-// The eye match's dither items are greyed while the spec match is chosen. Windows keeps a
+// The eye match's dither items are greyed while the classic match is chosen. Windows keeps a
 // menu's items with the process that made it, so the window is made in this one.
 TEST_F(WindowCommandsTest, TheEyeDitherItemsAreEnabledWithTheEyeMatch) {
   auto state = std::make_unique<SharedState>();
@@ -367,7 +367,7 @@ TEST_F(WindowCommandsTest, TheEyeDitherItemsAreEnabledWithTheEyeMatch) {
   for (MenuItemId item : {kDiffusionItem, kOrderedDitherItem, kNoDitherItem}) {
     EXPECT_FALSE(greyed(item)) << item;
   }
-  EXPECT_TRUE(marked(kEyeMatchItem) && !marked(kSpecMatchItem));
+  EXPECT_TRUE(marked(kEyeMatchItem) && !marked(kClassicMatchItem));
   EXPECT_TRUE(marked(kNoDitherItem) && !marked(kDiffusionItem));
   EXPECT_TRUE(marked(paletteItem(0))) << "each group keeps its own mark";
   EXPECT_EQ(state->chosen.match, engine::Match::Eye);

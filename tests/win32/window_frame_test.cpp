@@ -409,7 +409,7 @@ TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksEachRadioGroup) {
        {6, L"colodore"},
        {7, L"community-colors"},
        {0, L"-"},
-       {9, L"Spec match"},
+       {9, L"Classic match"},
        {10, L"Eye match"},
        {0, L"-"},
        {11, L"Error diffusion"},

@@ -23,7 +23,7 @@ struct JobTables {
   alignas(32) std::array<uint8_t, kPaddedPairs> low{};   // low colour of entry j, then 0s
   std::array<bool, 16 * 16> clash{};  // [a * 16 + b]: pair code of a and b is excluded
   const BlendTable* blends = nullptr;
-  const EyeBlends* eye = nullptr;  // the eye match's blends; null in the spec's match
+  const EyeBlends* eye = nullptr;  // the eye match's blends; null in the classic match
   // [a * 16 + b][c]: the luma of blend (a, b, c), and 0xFF where that slot is excluded.
   alignas(16) uint8_t lumaWith[256][16] = {};
   alignas(16) uint8_t excludedWith[256][16] = {};
@@ -70,8 +70,9 @@ struct alignas(64) Workspace {
   std::array<uint16_t, kMaxPairs> entryBound{};
 };
 
-// Colour and Luma: the spec's |dR| + |dG| + |dB| and luma difference. Eye and EyeLightness:
-// CIELAB distance (labDistance) and L* difference, in quarters, to the eye match's blends.
+// Colour and Luma: the classic match's |dR| + |dG| + |dB| and luma difference. Eye and
+// EyeLightness: CIELAB distance (labDistance) and L* difference, in quarters, to the eye match's
+// blends.
 enum class Distance { Colour, Luma, Eye, EyeLightness };
 
 // The literal rule on candidate triples (j, k, base + i), whose errors are errors[i]: two

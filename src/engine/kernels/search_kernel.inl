@@ -423,7 +423,7 @@ Winner singlesFor(const JobTables& t, const CellPixels& px, Workspace& w, Distan
 
 }  // namespace
 
-// Every distance but the spec's luma goes into 16-bit lanes.
+// Every distance but the classic match's luma goes into 16-bit lanes.
 Winner searchTriples(const JobTables& t, const CellPixels& px, Distance d, Workspace& w) {
   if (d != Distance::Luma) {
     return px.count == 64 ? triplesFor<int16_t, 64>(t, px, w, d)

@@ -53,7 +53,7 @@ const char* const kHelpText =
     "      --gamma G        0.2..5 in steps of 0.01 (default 1; above 1 lightens the\n"
     "                       mid-tones); the tone applies to the framed picture, before\n"
     "                       the dither\n"
-    "      --match MATCH    how a blend of three frames is judged: spec (the default: the\n"
+    "      --match MATCH    how a blend of three frames is judged: classic (the default: the\n"
     "                       mean of their sRGB values, |dR|+|dG|+|dB|) or eye (the mean of\n"
     "                       their light, as the eye mixes them, measured in CIELAB)\n"
     "      --eye-dither KIND\n"
@@ -466,10 +466,10 @@ bool applyConversionOption(int id, const std::string& value, Request& r) {
       r.job.assLace = true;
       return true;
     case kMatch:
-      if (value != "spec" && value != "eye") {
-        throw UsageError("--match must be spec or eye, not '" + value + "'");
+      if (value != "classic" && value != "eye") {
+        throw UsageError("--match must be classic or eye, not '" + value + "'");
       }
-      r.job.match = value == "eye" ? engine::Match::Eye : engine::Match::Spec;
+      r.job.match = value == "eye" ? engine::Match::Eye : engine::Match::Classic;
       return true;
     case kEyeDither:
       if (value == "diffusion") {

@@ -161,13 +161,13 @@ void peltrix_set_luma_only(PageSession* s, int on) {
 
 int peltrix_set_match(PageSession* s, int match, int eyeDither) {
   // Taken during a job too, like the look: the next job takes it.
-  if (match < kMatchSpec || match > kMatchEye || eyeDither < kEyeDiffusion ||
+  if (match < kMatchClassic || match > kMatchEye || eyeDither < kEyeDiffusion ||
       eyeDither > kEyeNoDither) {
     s->message = "match or eye dither out of range";
     return kStatusFailed;
   }
   s->state.chosen.match =
-      match == kMatchEye ? peltrix::engine::Match::Eye : peltrix::engine::Match::Spec;
+      match == kMatchEye ? peltrix::engine::Match::Eye : peltrix::engine::Match::Classic;
   s->state.chosen.eyeDither = eyeDither == kEyeOrdered    ? peltrix::EyeDither::Ordered
                               : eyeDither == kEyeNoDither ? peltrix::EyeDither::None
                                                           : peltrix::EyeDither::Diffusion;

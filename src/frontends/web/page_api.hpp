@@ -36,8 +36,8 @@ enum PageStatus : int {
 // scaled picture: 0 PAL, 1 NTSC, 2 square.
 enum PageFraming : int { kFramingOffset = 0, kFramingFit = 1, kFramingFill = 2 };
 
-// The match of peltrix_set_match: the spec's or the eye's; and the eye match's dither.
-enum PageMatch : int { kMatchSpec = 0, kMatchEye = 1 };
+// The match of peltrix_set_match, classic or eye, and the eye match's dither.
+enum PageMatch : int { kMatchClassic = 0, kMatchEye = 1 };
 enum PageEyeDither : int { kEyeDiffusion = 0, kEyeOrdered = 1, kEyeNoDither = 2 };
 
 // What peltrix_file gives of the last result: the .prg, the .raw, the blend picture's .png

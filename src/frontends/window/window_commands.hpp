@@ -83,7 +83,7 @@ bool reportFailure(W& main, const CommandResult& result) {
 
 // The start-up states but for the spin's own position, which the skin sets: the spin's text
 // "2"; "Multithread", "Brute Force", "Luma overload reduction" and "Per 2 line FLI" on; "Ass
-// Lace" disabled; the eye match's dither items disabled (the spec match is chosen); the
+// Lace" disabled; the eye match's dither items disabled (the classic match is chosen); the
 // dither level and "Luma only mode" as the controls show them.
 template <WindowSkin W>
 void applyInitialStates(W& main) {
@@ -173,7 +173,7 @@ void onPaletteChosen(W& main, int palette) {
   window_commands::noteChoice(main);
 }
 
-// "Spec match" or "Eye match" chosen: the next "Process" judges its blends so; the eye
+// "Classic match" or "Eye match" chosen: the next "Process" judges its blends so; the eye
 // match's dither items are enabled with "Eye match".
 template <WindowSkin W>
 void onMatchChosen(W& main, engine::Match match) {
@@ -206,8 +206,8 @@ void onRadioItemChosen(W& main, MenuItemId item) {
     return;
   }
   switch (item) {
-    case kSpecMatchItem:
-      onMatchChosen(main, engine::Match::Spec);
+    case kClassicMatchItem:
+      onMatchChosen(main, engine::Match::Classic);
       break;
     case kEyeMatchItem:
       onMatchChosen(main, engine::Match::Eye);

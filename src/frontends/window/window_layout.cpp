@@ -112,7 +112,7 @@ const std::array<MenuSpec, kMenuItemCount>& menuLayout() {
     for (int p = 0; p < kBuiltinPaletteCount; ++p) {
       items[n++] = {paletteItem(p), "Picture", builtinPalettes()[p].name, true};
     }
-    items[n++] = {kSpecMatchItem, "Picture", "Spec match", true, true};
+    items[n++] = {kClassicMatchItem, "Picture", "Classic match", true, true};
     items[n++] = {kEyeMatchItem, "Picture", "Eye match", true};
     items[n++] = {kDiffusionItem, "Picture", "Error diffusion", true, true};
     items[n++] = {kOrderedDitherItem, "Picture", "Ordered dither", true};

@@ -61,7 +61,7 @@ enum MenuItemId : int {
   kAboutItem = 4,
   kFirstPaletteItem = 5,  // item 5 + i chooses built-in palette i
   kAdjustItem = kFirstPaletteItem + kBuiltinPaletteCount,
-  kSpecMatchItem,
+  kClassicMatchItem,
   kEyeMatchItem,
   kDiffusionItem,  // the eye match's dither: error diffusion,
   kOrderedDitherItem,
@@ -87,7 +87,7 @@ struct MenuRadioGroup {
 };
 inline constexpr std::array<MenuRadioGroup, 4> kMenuRadioGroups = {{
     {paletteItem(0), paletteItem(kBuiltinPaletteCount - 1)},
-    {kSpecMatchItem, kEyeMatchItem},
+    {kClassicMatchItem, kEyeMatchItem},
     {kDiffusionItem, kNoDitherItem},
     {kBlendViewItem, kEyeViewItem},
 }};
