@@ -2,6 +2,7 @@
 // the settings it started with: the blend and the three frames.
 #pragma once
 
+#include "colour/tone.hpp"
 #include "core/job.hpp"
 #include "core/shared_state.hpp"
 #include "output/pictures.hpp"
@@ -22,6 +23,14 @@ inline RgbPicture eyeView(const SharedState& state) {
 
 inline RgbPicture frameView(const SharedState& state, int frame) {
   return framePicture(state.planes, frame, state.jobSettings.palette);
+}
+
+// The quality report of the last finished conversion: what the eye sees of its frames against
+// the source framed and toned as that conversion prepared it (its own tone and palette,
+// whatever has been chosen since).
+inline QualityReport resultQuality(const SharedState& state) {
+  const JobSettings& made = state.result.settings;
+  return qualityReport(tonedPixels(state.sourceImage.rgb, made.tone), state.planes, made.palette);
 }
 
 }  // namespace peltrix

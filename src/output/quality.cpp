@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <numbers>
 
 #include "colour/colour_difference.hpp"
@@ -153,6 +154,14 @@ QualityReport qualityReport(std::span<const uint32_t> source, const engine::Fram
   std::nth_element(error.begin(), error.begin() + (kRank - 1), error.end());
   report.errorP95 = error[kRank - 1];
   return report;
+}
+
+std::string qualityFigures(const QualityReport& q) {
+  char text[128];
+  std::snprintf(text, sizeof text,
+                "%.2f mean, %.2f p95 (CIEDE2000); flicker %.4f mean, %.1f %% above 0.02",
+                q.errorMean, q.errorP95, q.flickerMean, 100 * q.flickerShareAbove002);
+  return text;
 }
 
 }  // namespace peltrix

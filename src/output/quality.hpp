@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "colour/palettes.hpp"
@@ -41,5 +42,9 @@ std::vector<double> flickerMap(const engine::FramePlanes& planes, const Palette&
 // toned), and its three frames.
 QualityReport qualityReport(std::span<const uint32_t> source, const engine::FramePlanes& planes,
                             const Palette& palette);
+
+// The figures as every face words them, after "error" or "Error": "3.79 mean, 10.43 p95
+// (CIEDE2000); flicker 0.0121 mean, 20.3 % above 0.02".
+std::string qualityFigures(const QualityReport& report);
 
 }  // namespace peltrix

@@ -10,6 +10,7 @@
 
 #include "core/commands.hpp"
 #include "core/job.hpp"
+#include "core/result_views.hpp"
 #include "frontends/cli/console.hpp"
 #include "frontends/cli/progress_bar.hpp"
 #include "frontends/cli/warnings.hpp"
@@ -130,18 +131,14 @@ std::string jsonString(const std::string& text) {
 
 // --report: how close what the eye sees comes to the toned source, and how much it flickers.
 void printReport(const std::string& input, const SharedState& state, Request::Report form) {
-  const JobSettings& made = state.result.settings;
-  const std::vector<uint32_t> source = tonedPixels(state.sourceImage.rgb, made.tone);
-  const QualityReport q = qualityReport(source, state.planes, made.palette);
+  const QualityReport q = resultQuality(state);
   if (form == Request::Report::Json) {
     std::printf(
         "{\"input\": %s, \"errorMean\": %.4f, \"errorP95\": %.4f, \"flickerMean\": %.5f, "
         "\"flickerShareAbove002\": %.4f}\n",
         jsonString(input).c_str(), q.errorMean, q.errorP95, q.flickerMean, q.flickerShareAbove002);
   } else {
-    std::printf(
-        "%s: error %.2f mean, %.2f p95 (CIEDE2000); flicker %.4f mean, %.1f %% above 0.02\n",
-        input.c_str(), q.errorMean, q.errorP95, q.flickerMean, 100 * q.flickerShareAbove002);
+    std::printf("%s: error %s\n", input.c_str(), qualityFigures(q).c_str());
   }
   std::fflush(stdout);
 }

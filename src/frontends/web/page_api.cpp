@@ -221,10 +221,7 @@ int peltrix_advance(PageSession* s, int milliseconds) {
   peltrix::completeJob(s->state);
   s->seconds = std::chrono::duration<double>(peltrix::web::Clock::now() - s->started).count();
   // Once per result: the figures take longer than a view.
-  const peltrix::SharedState& state = s->state;
-  const peltrix::JobSettings& made = state.result.settings;
-  s->report = peltrix::qualityReport(peltrix::tonedPixels(state.sourceImage.rgb, made.tone),
-                                     state.planes, made.palette);
+  s->report = peltrix::resultQuality(s->state);
   return kStatusDone;
 }
 
