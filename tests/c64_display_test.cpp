@@ -12,6 +12,7 @@
 #include "colour/geometry.hpp"
 #include "colour/rgb.hpp"
 #include "colour/tables.hpp"
+#include "output/motion.hpp"
 
 namespace peltrix {
 namespace {
@@ -129,6 +130,45 @@ TEST(C64Display, EachViewerHidesItsColumnOrTheCheckerboard) {
   EXPECT_EQ(viewerDisplay(Viewer::FliNtsc).firstRaster, 48);
   EXPECT_EQ(viewerDisplay(Viewer::StandardPal).firstRaster, 48);
   EXPECT_EQ(viewerDisplay(Viewer::WholeFrame).firstRaster, 51);
+}
+
+// The picture in motion is the C64 pictures of the frames in the viewers' order: 3, 2, 1 from
+// video frame to video frame (and, in the line viewers, from line to line), the mask
+// viewer's checkerboard inverted on every other video frame.
+TEST(C64Display, ThePictureInMotionShowsTheC64PicturesInTheViewersOrder) {
+  const Viewer viewers[] = {Viewer::WholeFrame, Viewer::StandardPal, Viewer::FliNtsc,
+                            Viewer::MaskPal};
+  for (Viewer viewer : viewers) {
+    const DataForm form = showsFliData(viewer) ? DataForm::Fli : DataForm::NonFli;
+    const Frames frames = randomFrames(form == DataForm::Fli ? 2 : 8, 11);
+    const auto shown = c64DisplayedFrames(assembled(frames, form), form, viewer);
+    const bool byLine = viewer == Viewer::StandardPal || viewer == Viewer::FliNtsc;
+    for (int64_t n = 0; n < 6; ++n) {
+      const C64Picture moving = motionFrame(*frames.planes, viewer, n);
+      for (int y = 0; y < kHeight; ++y) {
+        const int frame = static_cast<int>((6 + 2 - n - (byLine ? y % 3 : 0)) % 3);
+        for (int x = 0; x < kWidth; ++x) {
+          const bool inverted = viewer == Viewer::MaskPal && (n & 1) == 1;
+          const int i = y * kWidth + x;
+          const uint8_t expected =
+              inverted ? (((x / 2 + y) & 1) == 0 ? frames.index[frame][i] : 0) : shown[frame][i];
+          ASSERT_EQ(moving[i], expected) << "video frame " << n << ", pixel " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST(C64Display, TheMotionClockSlowsAndPauses) {
+  MotionClock clock;
+  EXPECT_TRUE(clock.tick());
+  clock.setSpeed(MotionSpeed::Quarter);
+  int changes = 0;
+  for (int i = 0; i < 16; ++i) changes += clock.tick();
+  EXPECT_EQ(changes, 4);
+  clock.setPlaying(false);
+  EXPECT_FALSE(clock.tick());
+  EXPECT_EQ(clock.videoFrame(), 5);
 }
 
 }  // namespace

@@ -49,6 +49,8 @@ struct TestSkin {
   std::string status;
   int refreshes = 0, sourceShown = 0;
   RgbPicture blendShown;  // what picture view 1 shows
+  MotionClock motion;
+  bool motionTimer = false, legendShown = false;
   bool timerRunning = false;
   bool refuseTimer = false;
 };
@@ -77,9 +79,21 @@ void setProgress(TestSkin& w, int n) {
 void setStatus(TestSkin& w, const std::string& text) {
   w.status = text;
 }
+void showBlendPicture(TestSkin& w, const RgbPicture& picture) {
+  w.blendShown = picture;
+}
 void refreshPreviews(TestSkin& w) {
   ++w.refreshes;
-  w.blendShown = blendViewPicture(w.state, w.blendViewShows);
+  showBlendPicture(w, blendViewPicture(w.state, w.blendViewShows, w.motion));
+}
+void showFlickerLegend(TestSkin& w, bool on) {
+  w.legendShown = on;
+}
+void startMotionTimer(TestSkin& w) {
+  w.motionTimer = true;
+}
+void stopMotionTimer(TestSkin& w) {
+  w.motionTimer = false;
 }
 void showSourcePicture(TestSkin& w) {
   ++w.sourceShown;
@@ -369,9 +383,37 @@ TEST_F(WindowCommands, TheViewMenuChoosesWhatTheBlendViewShowsAtOnce) {
   onRadioItemChosen(window, kEyeViewItem);
   EXPECT_EQ(window.blendShown, eyeView(state));
   EXPECT_EQ(window.refreshes, refreshes + 1);
+  onRadioItemChosen(window, kFlickerViewItem);
+  EXPECT_EQ(window.blendShown, flickerView(state));
+  EXPECT_TRUE(window.legendShown);
   onRadioItemChosen(window, kBlendViewItem);
   EXPECT_EQ(window.blendShown, blendView(state));
+  EXPECT_FALSE(window.legendShown);
   EXPECT_FALSE(window.choiceWaits) << "not a choice for the next conversion";
+}
+
+// The picture in motion runs on its timer only while shown: each refresh the next C64 frame at
+// full speed, every fourth at 1/4, none while paused.
+TEST_F(WindowCommands, ThePictureInMotionStepsWithItsTimer) {
+  openRamp();
+  quickOptions();
+  onProcess(window);
+  ASSERT_TRUE(tickUntilDone());
+  onRadioItemChosen(window, kMotionViewItem);
+  ASSERT_TRUE(window.motionTimer);
+  EXPECT_EQ(window.blendShown, motionView(state, 0));
+  onMotionTick(window);
+  EXPECT_EQ(window.blendShown, motionView(state, 1));
+  onRadioItemChosen(window, kQuarterSpeedItem);
+  for (int i = 0; i < 3; ++i) onMotionTick(window);
+  EXPECT_EQ(window.blendShown, motionView(state, 1));
+  onMotionTick(window);
+  EXPECT_EQ(window.blendShown, motionView(state, 2));
+  onPlayPause(window);
+  for (int i = 0; i < 8; ++i) onMotionTick(window);
+  EXPECT_EQ(window.motion.videoFrame(), 2);
+  onRadioItemChosen(window, kBlendViewItem);
+  EXPECT_FALSE(window.motionTimer);
 }
 
 TEST_F(WindowCommands, WithoutItsTimerAJobIsStoppedAndCompletedAndTheUserTold) {

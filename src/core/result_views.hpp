@@ -5,6 +5,8 @@
 #include "colour/tone.hpp"
 #include "core/job.hpp"
 #include "core/shared_state.hpp"
+#include "output/flicker_picture.hpp"
+#include "output/motion.hpp"
 #include "output/pictures.hpp"
 #include "output/quality.hpp"
 
@@ -19,6 +21,20 @@ inline RgbPicture blendView(const SharedState& state) {
 // What the eye sees of the three frames shown in turn: their linear-light mean, in any match.
 inline RgbPicture eyeView(const SharedState& state) {
   return eyePicture(state.planes, state.jobSettings.palette);
+}
+
+// Video frame n of the picture in motion: the frames in turn as the job's viewer shows them.
+inline Viewer jobViewer(const SharedState& state) {
+  return chooseViewer(state.jobSettings.fli, state.jobSettings.viewerOptions());
+}
+inline RgbPicture motionView(const SharedState& state, int64_t videoFrame) {
+  return palettePicture(motionFrame(state.planes, jobViewer(state), videoFrame),
+                        state.jobSettings.palette);
+}
+
+// How strongly each pixel flickers, on the flicker map's colour scale.
+inline RgbPicture flickerView(const SharedState& state) {
+  return flickerPicture(flickerMap(state.planes, state.jobSettings.palette));
 }
 
 inline RgbPicture frameView(const SharedState& state, int frame) {

@@ -33,4 +33,18 @@ RgbPicture flickerPicture(std::span<const double> amplitudes) {
   return out;
 }
 
+RgbPicture flickerScale(int width, int height) {
+  RgbPicture out(static_cast<size_t>(width) * height);
+  const double top = kStep * (std::size(kStops) - 1);
+  for (int x = 0; x < width; ++x) {
+    const double amplitude = top * x / std::max(width - 1, 1);
+    // The column nearest each inner multiple of the step carries the tick.
+    const double steps = amplitude / kStep;
+    const double perColumn = top / std::max(width - 1, 1) / kStep;
+    const bool tick = x > 0 && x < width - 1 && std::fabs(steps - std::round(steps)) < perColumn / 2;
+    for (int y = 0; y < height; ++y) out[y * width + x] = tick ? 0xFFFFFF : flickerColour(amplitude);
+  }
+  return out;
+}
+
 }  // namespace peltrix

@@ -16,4 +16,8 @@ uint32_t flickerColour(double amplitude);
 // 320 x 200: the map's pixels in the scale's colours.
 RgbPicture flickerPicture(std::span<const double> amplitudes);
 
+// The scale as a legend strip, width x height pixels (row by row): amplitude 0 at the left,
+// 0.1 at the right, a white tick at every multiple of 0.02 inside it.
+RgbPicture flickerScale(int width, int height);
+
 }  // namespace peltrix

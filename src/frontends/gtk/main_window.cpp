@@ -118,6 +118,7 @@ void limitWindowFrame(GtkWidget* window, gpointer) {
 
 MainWindow::~MainWindow() {
   stopRefreshTimer(*this);
+  stopMotionTimer(*this);
   if (window != nullptr) gtk_widget_destroy(window);
   for (GdkPixbuf* picture : {sourcePicture, blendPicture, framePictures[0], framePictures[1],
                              framePictures[2], bannerPicture}) {
@@ -161,6 +162,7 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state) {
   gtk_box_pack_start(GTK_BOX(column), main->statusLine, FALSE, FALSE, 0);
 
   for (const ControlSpec& spec : kControlLayout) main->controls[spec.id] = addControl(*main, spec);
+  main->flickerLegend = buildFlickerLegend(*main);
 
   main->dialogs = realDialogs(*main);
   connectSignals(*main);
@@ -209,8 +211,7 @@ void setStatus(MainWindow& main, const std::string& text) {
 }
 
 void refreshPreviews(MainWindow& main) {
-  drawRgbPicture(blendViewPicture(main.state, main.blendViewShows), main.blendPicture);
-  gtk_widget_queue_draw(main.controls[kBlendView]);
+  showBlendPicture(main, blendViewPicture(main.state, main.blendViewShows, main.motion));
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {
     drawRgbPicture(frameView(main.state, f), main.framePictures[f]);

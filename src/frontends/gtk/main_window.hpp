@@ -43,6 +43,9 @@ struct MainWindow {
   GdkPixbuf* bannerPicture = nullptr;
 
   BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
+  MotionClock motion;         // the picture in motion's clock
+  guint motionTimer = 0;      // 0 while the picture in motion is not shown
+  GtkWidget* flickerLegend = nullptr;  // the flicker map's scale and caption, hidden by default
   bool choiceWaits = false;  // a choice was made during the running conversion
 
   guint refreshTimer = 0;        // 0 while no job runs
@@ -73,6 +76,15 @@ void setStatus(MainWindow& main, const std::string& text);
 // Draws the blend (or, as the "View" menu chooses, what the eye sees) and the three frames of
 // the running or last job into the blend and frame views and shows them.
 void refreshPreviews(MainWindow& main);
+// The flicker map's legend, built hidden in the window's free strip under picture view 1.
+GtkWidget* buildFlickerLegend(MainWindow& main);
+// Draws `picture` into picture view 1 alone (the picture in motion's next frame).
+void showBlendPicture(MainWindow& main, const RgbPicture& picture);
+// Shows or hides the flicker map's legend under picture view 1.
+void showFlickerLegend(MainWindow& main, bool shown);
+// The motion timer: a tick per display refresh while the picture in motion is shown.
+void startMotionTimer(MainWindow& main);
+void stopMotionTimer(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.
 void showSourcePicture(MainWindow& main);

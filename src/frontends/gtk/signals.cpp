@@ -88,6 +88,7 @@ void connectSignals(MainWindow& main) {
     }
   }
   connect<onAdjust<MainWindow>>(main, main.menuItems[kAdjustItem], "activate");
+  connect<onPlayPause<MainWindow>>(main, main.menuItems[kPlayPauseItem], "activate");
 
   connect<onProcess<MainWindow>>(main, main.controls[kProcessButton], "clicked");
   connect<onStop<MainWindow>>(main, main.controls[kStopButton], "clicked");

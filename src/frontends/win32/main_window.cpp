@@ -12,6 +12,7 @@
 #include "frontends/win32/resource_ids.h"
 #include "frontends/win32/window_parts.hpp"
 #include "frontends/window/window_commands.hpp"
+#include "output/flicker_picture.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::win32 {
@@ -43,7 +44,7 @@ DibPicture* pictureOf(MainWindow& main, ControlId view) {
     case kBannerView:
       return &main.bannerPicture;
     default:
-      return nullptr;
+      return static_cast<int>(view) == kFlickerScaleId ? &main.flickerScalePicture : nullptr;
   }
 }
 
@@ -176,6 +177,16 @@ bool labelsFit(HFONT font, int dpi) {
   return fit;
 }
 
+// The flicker map's colour scale, drawn once.
+DibPicture flickerScaleDib() {
+  DibPicture dib(kFlickerScale.width, kFlickerScale.height);
+  const RgbPicture scale = flickerScale(dib.width(), dib.height());
+  for (int y = 0; y < dib.height(); ++y) {
+    for (int x = 0; x < dib.width(); ++x) dib.setRgb(x, y, scale[y * dib.width() + x]);
+  }
+  return dib;
+}
+
 }  // namespace
 
 void layoutForDpi(MainWindow& main, int dpi) {
@@ -210,6 +221,11 @@ void layoutForDpi(MainWindow& main, int dpi) {
       place(control, r);
     }
   }
+  for (HWND legend : {main.flickerScale, main.flickerCaption}) {
+    const ControlGeometry& g = legend == main.flickerScale ? kFlickerScale : kFlickerCaption;
+    place(legend, scaledRect(g.x, g.y, g.width, g.height, dpi));
+  }
+  SendMessageW(main.flickerCaption, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   placeStatusLine(main);
   InvalidateRect(main.window, nullptr, TRUE);
 }
@@ -244,6 +260,7 @@ void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item) {
 
 MainWindow::~MainWindow() {
   stopRefreshTimer(*this);
+  stopMotionTimer(*this);
   if (window != nullptr) {
     // Detached first, so the window procedure hands what destroying it sends to Windows
     // (an in-process test's window goes away without ending its message loop).
@@ -275,6 +292,10 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
   // Placed by the window, not by the status bar itself, which would take a height of its own.
   main->statusLine =
       addChild(*main, 0, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN, kStatusLineId);
+  main->flickerScalePicture = flickerScaleDib();
+  main->flickerScale = addChild(*main, 0, L"STATIC", "", SS_OWNERDRAW, kFlickerScaleId);
+  main->flickerCaption = addChild(*main, 0, L"STATIC", kFlickerLegendText, SS_LEFT, kFlickerCaptionId);
+  showFlickerLegend(*main, false);
   layoutForDpi(*main, windowDpi(main->window));
   main->dialogs = realDialogs(*main);
   DragAcceptFiles(main->window, TRUE);  // files dropped from Explorer open like "Open Bitmap"
@@ -328,9 +349,19 @@ void setStatus(MainWindow& main, const std::string& text) {
   SendMessageW(main.statusLine, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(toUtf16(text).c_str()));
 }
 
-void refreshPreviews(MainWindow& main) {
-  drawRgbPicture(blendViewPicture(main.state, main.blendViewShows), main.blendPicture);
+void showBlendPicture(MainWindow& main, const RgbPicture& picture) {
+  drawRgbPicture(picture, main.blendPicture);
   InvalidateRect(main.controls[kBlendView], nullptr, FALSE);
+}
+
+void showFlickerLegend(MainWindow& main, bool shown) {
+  for (HWND legend : {main.flickerScale, main.flickerCaption}) {
+    ShowWindow(legend, shown ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+void refreshPreviews(MainWindow& main) {
+  showBlendPicture(main, blendViewPicture(main.state, main.blendViewShows, main.motion));
   const ControlId frameViews[3] = {kFrame1View, kFrame2View, kFrame3View};
   for (int f = 0; f < 3; ++f) {
     drawRgbPicture(frameView(main.state, f), main.framePictures[f]);

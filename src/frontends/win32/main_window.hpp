@@ -26,8 +26,12 @@ extern const wchar_t* const kMainWindowClass;
 constexpr int kDitherTextId = 108;
 // The control identifier of the status line, a status bar along the client area's bottom.
 constexpr int kStatusLineId = 109;
-// The refresh timer's number on the main window.
+// The flicker map's legend under picture view 1: its colour scale (owner-drawn) and caption.
+constexpr int kFlickerScaleId = 110;
+constexpr int kFlickerCaptionId = 111;
+// The refresh timer's number on the main window, and the picture in motion's.
 constexpr UINT_PTR kRefreshTimerId = 1;
+constexpr UINT_PTR kMotionTimerId = 2;
 
 using peltrix::DialogHooks;
 using peltrix::SaveForm;
@@ -52,6 +56,8 @@ struct MainWindow {
   DibPicture sourcePicture, blendPicture;
   std::array<DibPicture, 3> framePictures;
   DibPicture bannerPicture;
+  DibPicture flickerScalePicture;
+  HWND flickerScale = nullptr, flickerCaption = nullptr;  // hidden but with the flicker map
 
   // The DPI the window is laid out for and the controls' font at it.
   int dpi = 96;
@@ -59,6 +65,8 @@ struct MainWindow {
 
   BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
   bool choiceWaits = false;  // a choice was made during the running conversion
+  MotionClock motion;        // the picture in motion's clock
+  bool motionTimerRunning = false;
 
   bool refreshTimerRunning = false;
   UINT refreshPeriodMs = 4000;
@@ -101,6 +109,13 @@ void setStatus(MainWindow& main, const std::string& text);
 // Draws the blend (or, as the "View" menu chooses, what the eye sees) and the three frames of
 // the running or last job into the blend and frame pictures and shows them.
 void refreshPreviews(MainWindow& main);
+// Draws `picture` into picture view 1 alone (the picture in motion's next frame).
+void showBlendPicture(MainWindow& main, const RgbPicture& picture);
+// Shows or hides the flicker map's legend under picture view 1.
+void showFlickerLegend(MainWindow& main, bool shown);
+// Timer 2, a tick per display refresh while the picture in motion is shown.
+void startMotionTimer(MainWindow& main);
+void stopMotionTimer(MainWindow& main);
 // Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
 // view.
 void showSourcePicture(MainWindow& main);

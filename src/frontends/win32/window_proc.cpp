@@ -49,6 +49,9 @@ void onMenuItem(MainWindow& main, int item) {
     case kAdjustItem:
       onAdjust(main);
       break;
+    case kPlayPauseItem:
+      onPlayPause(main);
+      break;
     default:
       for (const MenuRadioGroup& group : kMenuRadioGroups) {
         if (!group.holds(item)) continue;
@@ -105,6 +108,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
+      if (wParam == kMotionTimerId && main->motionTimerRunning) onMotionTick(*main);
       return 0;
     case WM_SIZE:
       placeStatusLine(*main);  // keeps to the bottom edge; the controls stay where they are

@@ -10,6 +10,7 @@
 #include <concepts>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "core/commands.hpp"
 #include "core/job.hpp"
@@ -28,6 +29,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   { w.dialogs } -> std::convertible_to<DialogHooks&>;
   { w.blendViewShows } -> std::convertible_to<BlendViewShows&>;  // the "View" menu's choice
   { w.choiceWaits } -> std::convertible_to<bool&>;  // a choice made during the running job
+  { w.motion } -> std::convertible_to<MotionClock&>;  // the picture in motion's clock
   { isOn(cw, id) } -> std::same_as<bool>;
   setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
@@ -36,7 +38,11 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   setMenuItemEnabled(w, item, on);
   setProgress(w, n);     // 0..25; larger values show a full bar
   setStatus(w, reason);  // the status line under the pictures; "" empties it
-  refreshPreviews(w);    // the blend (or the eye view) and the three frames into their views
+  refreshPreviews(w);    // the "View" menu's picture and the three frames into their views
+  showBlendPicture(w, std::declval<const RgbPicture&>());  // into picture view 1 alone
+  showFlickerLegend(w, on);  // the flicker map's colour scale under picture view 1, or not
+  startMotionTimer(w);       // a tick per display refresh (onMotionTick); cannot fail
+  stopMotionTimer(w);
   showSourcePicture(w);  // the source picture's top-left 320 x 200 with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
@@ -189,16 +195,45 @@ void onEyeDitherChosen(W& main, EyeDither dither) {
   window_commands::noteChoice(main);
 }
 
-// "Blend" or "What the eye sees" of the "View" menu: picture view 1 shows it at once. Only
-// the view changes, not the next conversion.
+// "Blend", "What the eye sees", "Picture in motion" or "Flicker map" of the "View" menu:
+// picture view 1 shows it at once (the flicker map with its colour scale under it); the
+// picture in motion runs on the motion timer while it is shown. Only the view changes, not
+// the next conversion.
 template <WindowSkin W>
 void onBlendViewChosen(W& main, BlendViewShows shows) {
   main.blendViewShows = shows;
+  if (shows == BlendViewShows::Motion) {
+    startMotionTimer(main);
+  } else {
+    stopMotionTimer(main);
+  }
+  showFlickerLegend(main, shows == BlendViewShows::FlickerMap);
   refreshPreviews(main);
 }
 
+// "Full speed", "1/4 speed" or "1/16 speed": how many display refreshes the picture in motion
+// shows each C64 frame for.
+template <WindowSkin W>
+void onMotionSpeedChosen(W& main, MotionSpeed speed) {
+  main.motion.setSpeed(speed);
+}
+
+// "Play / Pause": the picture in motion stops on the frame it shows, or goes on from it.
+template <WindowSkin W>
+void onPlayPause(W& main) {
+  main.motion.setPlaying(!main.motion.playing());
+}
+
+// One display refresh of the motion timer: the next C64 frame into picture view 1 when it is
+// due. It reads the planes as they are, so it never waits for a running conversion.
+template <WindowSkin W>
+void onMotionTick(W& main) {
+  if (main.blendViewShows != BlendViewShows::Motion || !main.motion.tick()) return;
+  showBlendPicture(main, motionView(main.state, main.motion.videoFrame()));
+}
+
 // A radio item of the menus chosen (the skin moves its mark): a palette, the match, the eye
-// match's dither or what picture view 1 shows.
+// match's dither, the framing, what picture view 1 shows or the motion's speed.
 template <WindowSkin W>
 void onRadioItemChosen(W& main, MenuItemId item) {
   if (const int palette = paletteOfItem(item); palette >= 0) {
@@ -226,6 +261,21 @@ void onRadioItemChosen(W& main, MenuItemId item) {
       break;
     case kEyeViewItem:
       onBlendViewChosen(main, BlendViewShows::EyeSees);
+      break;
+    case kMotionViewItem:
+      onBlendViewChosen(main, BlendViewShows::Motion);
+      break;
+    case kFlickerViewItem:
+      onBlendViewChosen(main, BlendViewShows::FlickerMap);
+      break;
+    case kFullSpeedItem:
+      onMotionSpeedChosen(main, MotionSpeed::Full);
+      break;
+    case kQuarterSpeedItem:
+      onMotionSpeedChosen(main, MotionSpeed::Quarter);
+      break;
+    case kSixteenthSpeedItem:
+      onMotionSpeedChosen(main, MotionSpeed::Sixteenth);
       break;
     default:
       break;

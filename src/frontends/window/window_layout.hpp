@@ -51,8 +51,10 @@ constexpr int kControlCount = 27;
 
 // The menu bar's items: "File" and "About" hold items 0-4; the "Picture" menu between them
 // holds one radio item per built-in palette, the match and the eye match's dither as radio
-// groups, then "Adjust…"; the "View" menu chooses what picture view 1 (kBlendView) shows.
-// The identifiers up to kAdjustItem keep their numbers; the later ones follow it.
+// groups, "Adjust…" and "Restore Defaults"; the "Framing" menu chooses how an opened picture
+// is framed and the C64 pixel's shape; the "View" menu chooses what picture view 1
+// (kBlendView) shows and how fast the picture in motion runs. The identifiers up to
+// kAdjustItem keep their numbers; the later ones follow it.
 enum MenuItemId : int {
   kOpenBitmapItem = 0,
   kSaveRawItem = 1,
@@ -66,10 +68,25 @@ enum MenuItemId : int {
   kDiffusionItem,  // the eye match's dither: error diffusion,
   kOrderedDitherItem,
   kNoDitherItem,
-  kBlendViewItem,  // picture view 1 shows the blend the match judged,
-  kEyeViewItem,    // or what the eye sees
+  kBlendViewItem,    // picture view 1 shows the blend the match judged,
+  kEyeViewItem,      // what the eye sees,
+  kMotionViewItem,   // the three frames in turn as the C64 shows them,
+  kFlickerViewItem,  // or the flicker map
+  kFullSpeedItem,    // the picture in motion: one C64 frame per display refresh,
+  kQuarterSpeedItem,
+  kSixteenthSpeedItem,
+  kPlayPauseItem,
+  kTopLeftFramingItem,  // an opened picture's top-left 320 x 200, unscaled (the default),
+  kFitFramingItem,      // the whole picture scaled into the screen,
+  kFillFramingItem,     // scaled to cover it,
+  kFitVisibleItem,      // fit or fill into what the viewer shows
+  kFillVisibleItem,
+  kPalAspectItem,  // the C64 pixel's shape that fit and fill keep
+  kNtscAspectItem,
+  kSquareAspectItem,
+  kRestoreDefaultsItem,  // every choice of the window back to its start-up state
 };
-constexpr int kMenuItemCount = kEyeViewItem + 1;
+constexpr int kMenuItemCount = kRestoreDefaultsItem + 1;
 
 constexpr MenuItemId paletteItem(int palette) {
   return static_cast<MenuItemId>(kFirstPaletteItem + palette);
@@ -85,11 +102,14 @@ struct MenuRadioGroup {
   MenuItemId first, last;
   constexpr bool holds(int item) const { return item >= first && item <= last; }
 };
-inline constexpr std::array<MenuRadioGroup, 4> kMenuRadioGroups = {{
+inline constexpr std::array<MenuRadioGroup, 7> kMenuRadioGroups = {{
     {paletteItem(0), paletteItem(kBuiltinPaletteCount - 1)},
     {kClassicMatchItem, kEyeMatchItem},
     {kDiffusionItem, kNoDitherItem},
-    {kBlendViewItem, kEyeViewItem},
+    {kTopLeftFramingItem, kFillVisibleItem},
+    {kPalAspectItem, kSquareAspectItem},
+    {kBlendViewItem, kFlickerViewItem},
+    {kFullSpeedItem, kSixteenthSpeedItem},
 }};
 // The group of the eye match's dither items, enabled only while "Eye match" is chosen.
 inline constexpr MenuRadioGroup kEyeDitherItems = kMenuRadioGroups[2];
@@ -164,6 +184,14 @@ constexpr int kWindowX = 162;
 constexpr int kWindowY = 186;
 constexpr int kProgressMaximum = 25;  // the bar spans rows 0..25
 constexpr int kDitherMaximum = 3;     // the dither spin spans 0..3
+
+// The flicker map's legend, shown under picture view 1 while it shows the map, in the strip
+// between the progress bar and the status line: the colour scale from 0 to 0.1 with a tick
+// every 0.02, and its caption under it.
+constexpr ControlGeometry kFlickerScale{336, 544, 320, 10};
+constexpr ControlGeometry kFlickerCaption{336, 556, 320, 20};
+inline constexpr const char* kFlickerLegendText =
+    "Flicker: 0 (steady) to 0.1 and more; a tick every 0.02, the first where it shows";
 
 // The title bar text: the program's name and its authorship notice.
 extern const char* const kWindowTitle;
