@@ -24,6 +24,9 @@ struct Framing {
   } mode = Mode::Region;
   uint32_t left = 0, top = 0;             // Region only
   PixelAspect aspect = PixelAspect::Pal;  // Fit and Fill only
+  // Fit and Fill only: into the part of the screen the viewer shows, right of the columns
+  // it hides (which stay black), rather than into the whole 320 x 200.
+  bool visible = false;
   bool scales() const { return mode != Mode::Region; }
   bool operator==(const Framing&) const = default;
 };
