@@ -2,9 +2,22 @@
 
 #include <unistd.h>
 
+#include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
 #include "core/job.hpp"
 
 namespace peltrix::testing {
+
+RgbPicture shownPixels(GtkWidget* view) {
+  GdkPixbuf* picture = gtk_image_get_pixbuf(GTK_IMAGE(view));
+  RgbPicture pixels(kPixels);
+  for (int i = 0; i < kPixels; ++i) {
+    const guchar* p = gdk_pixbuf_get_pixels(picture) +
+                      (i / kWidth) * gdk_pixbuf_get_rowstride(picture) + (i % kWidth) * 3;
+    pixels[i] = packRgb(p[0], p[1], p[2]);
+  }
+  return pixels;
+}
 
 void WindowTest::SetUp() {
   if (const std::string& reason = gtkUnavailableReason(); !reason.empty()) {
