@@ -115,11 +115,11 @@ int frameOnFirstLine(const Pixels& shown, const std::array<Pixels, 3>& c64) {
 TEST_F(WindowCommandsTest, ThePictureInMotionPlaysTheC64FramesInTheViewersOrder) {
   const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
   if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
-  convert({L"--frames", (scratch / "cli").wstring(), L"--c64-frames", (scratch / "c64").wstring()},
+  convert({L"--frames", (scratch / "cli").wstring(), L"--c64-frames", (scratch / "cli").wstring()},
           photo, {scratch / "cli.raw"}, scratch.path());
   std::array<Pixels, 3> c64;
   for (int f = 0; f < 3; ++f)
-    c64[f] = pictureOf(scratch / ("c64-frame" + std::to_string(f + 1) + ".png"));
+    c64[f] = pictureOf(scratch / ("cli-c64-frame" + std::to_string(f + 1) + ".png"));
   start(scratch.path(), {L"fruits.jpg"});
   peltrix->click(kProcessButton);
   ASSERT_TRUE(shows(kBlendView, pictureOf(scratch / "cli-blend.png"), 60));
