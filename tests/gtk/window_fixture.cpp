@@ -6,6 +6,10 @@
 #include "colour/rgb.hpp"
 #include "core/job.hpp"
 
+// Xlib last: its macros (None, Bool, Status) would clash with names above.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
 namespace peltrix::testing {
 
 RgbPicture shownPixels(GtkWidget* view) {
@@ -17,6 +21,25 @@ RgbPicture shownPixels(GtkWidget* view) {
     pixels[i] = packRgb(p[0], p[1], p[2]);
   }
   return pixels;
+}
+
+bool windowTitled(const char* title) {
+  Display* display = gdk_x11_get_default_xdisplay();
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return false;
+  }
+  bool found = false;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) && name != nullptr) {
+      found = std::string(name) == title;
+      XFree(name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
 }
 
 void WindowTest::SetUp() {

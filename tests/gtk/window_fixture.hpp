@@ -30,6 +30,9 @@ struct DialogLog {
 // Every pixel a 320 x 200 picture view shows.
 RgbPicture shownPixels(GtkWidget* view);
 
+// Whether a top-level window of this display (any program's) has exactly this title.
+bool windowTitled(const char* title);
+
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override;

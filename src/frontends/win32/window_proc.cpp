@@ -52,6 +52,9 @@ void onMenuItem(MainWindow& main, int item) {
     case kPlayPauseItem:
       onPlayPause(main);
       break;
+    case kRestoreDefaultsItem:
+      onRestoreDefaults(main);
+      break;
     default:
       for (const MenuRadioGroup& group : kMenuRadioGroups) {
         if (!group.holds(item)) continue;
@@ -79,6 +82,10 @@ void onClicked(MainWindow& main, int control) {
       break;
     case kLumaOnlyBox:
       onLumaOnlyToggled(main);
+      break;
+    case kNtscBox:
+    case kAssLaceBox:
+      onViewerOptionToggled(main);
       break;
   }
 }
