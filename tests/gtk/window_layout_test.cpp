@@ -173,10 +173,38 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   }
   g_list_free(titles);
   // The items are reachable by identifier.
-  const char* byId[] = {"Open Bitmap",    "Save Raw",      "Save Prg",  "Exit",
-                        "About",          "pepto-pal",     "colodore",  "community-colors",
-                        "Adjust\u2026",   "Classic match", "Eye match", "Error diffusion",
-                        "Ordered dither", "No dither",     "Blend",     "What the eye sees"};
+  const char* byId[] = {"Open Bitmap",
+                        "Save Raw",
+                        "Save Prg",
+                        "Exit",
+                        "About",
+                        "pepto-pal",
+                        "colodore",
+                        "community-colors",
+                        "Adjust\u2026",
+                        "Classic match",
+                        "Eye match",
+                        "Error diffusion",
+                        "Ordered dither",
+                        "No dither",
+                        "Blend",
+                        "What the eye sees",
+                        "Picture in motion",
+                        "Flicker map",
+                        "Full speed",
+                        "1/4 speed",
+                        "1/16 speed",
+                        "Play / Pause",
+                        "Top-left, unscaled",
+                        "Fit",
+                        "Fill",
+                        "Fit the visible area",
+                        "Fill the visible area",
+                        "PAL pixels",
+                        "NTSC pixels",
+                        "Square pixels",
+                        "Restore Defaults"};
+  static_assert(std::size(byId) == kMenuItemCount);
   for (int id = 0; id < kMenuItemCount; ++id) {
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);
