@@ -159,6 +159,17 @@ TEST(C64Display, ThePictureInMotionShowsTheC64PicturesInTheViewersOrder) {
   }
 }
 
+TEST(C64Display, ThePictureInMotionRepeatsAfterItsCycle) {
+  const Frames frames = randomFrames(2, 13);
+  for (Viewer viewer : {Viewer::WholeFrame, Viewer::FliPal, Viewer::MaskNtsc}) {
+    for (int64_t n = 0; n < kMotionCycle; ++n) {
+      EXPECT_EQ(motionFrame(*frames.planes, viewer, n + 5 * kMotionCycle),
+                motionFrame(*frames.planes, viewer, n))
+          << "video frame " << n;
+    }
+  }
+}
+
 TEST(C64Display, TheMotionClockSlowsAndPauses) {
   MotionClock clock;
   EXPECT_TRUE(clock.tick());

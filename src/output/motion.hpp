@@ -17,6 +17,10 @@ namespace peltrix {
 // The frame (0..2 for frame 1..3) that picture line y shows on video frame n (n >= 0).
 int frameOnLine(Viewer viewer, int64_t videoFrame, int y);
 
+// The show repeats after this many video frames: the frames come in threes, the mask
+// viewer's checkerboard in twos. A face may make one cycle once and play it over.
+constexpr int kMotionCycle = 6;
+
 // Video frame n of the viewer's show, as colour indices.
 C64Picture motionFrame(const engine::FramePlanes& planes, Viewer viewer, int64_t videoFrame);
 
