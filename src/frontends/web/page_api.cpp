@@ -18,6 +18,8 @@
 #include "core/result_views.hpp"
 #include "frontends/window/window_layout.hpp"
 #include "output/c64_display.hpp"
+#include "output/flicker_picture.hpp"
+#include "output/motion.hpp"
 #include "output/quality.hpp"
 #include "output/writers.hpp"
 
@@ -54,17 +56,21 @@ Framing framingOf(int mode, int left, int top, int aspect) {
   return framing;
 }
 
-// 320 x 200 RGBA bytes of pixels given as RGB values.
+// RGBA bytes of `count` pixels given as RGB values (320 x 200 unless told).
 template <class PixelAt>
-void toRgba(std::vector<uint8_t>& out, PixelAt rgbAt) {
-  out.resize(static_cast<size_t>(kPixels) * 4);
-  for (int i = 0; i < kPixels; ++i) {
+void toRgba(std::vector<uint8_t>& out, size_t count, PixelAt rgbAt) {
+  out.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
     const uint32_t v = rgbAt(i);
     out[i * 4 + 0] = static_cast<uint8_t>(red(v));
     out[i * 4 + 1] = static_cast<uint8_t>(green(v));
     out[i * 4 + 2] = static_cast<uint8_t>(blue(v));
     out[i * 4 + 3] = 0xFF;
   }
+}
+template <class PixelAt>
+void toRgba(std::vector<uint8_t>& out, PixelAt rgbAt) {
+  toRgba(out, static_cast<size_t>(kPixels), rgbAt);
 }
 
 void pictureToRgba(std::vector<uint8_t>& out, const RgbPicture& picture) {
@@ -286,6 +292,8 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
     peltrix::web::pictureToRgba(s->bytes, peltrix::blendView(state));
   } else if (view == kViewEye) {
     peltrix::web::pictureToRgba(s->bytes, peltrix::eyeView(state));
+  } else if (view == kViewFlickerMap) {
+    peltrix::web::pictureToRgba(s->bytes, peltrix::flickerView(state));
   } else if (view >= kViewFrame1 && view < kViewC64Frame1) {
     peltrix::web::pictureToRgba(s->bytes, peltrix::frameView(state, view - kViewFrame1));
   } else if (view >= kViewC64Frame1 && view < kViewC64Frame1 + 3) {
@@ -306,6 +314,29 @@ const uint8_t* peltrix_view(PageSession* s, int view) {
 
 int peltrix_size(PageSession* s) {
   return static_cast<int>(s->bytes.size());
+}
+
+const uint8_t* peltrix_motion_view(PageSession* s, int videoFrame) {
+  peltrix::web::pictureToRgba(s->bytes, peltrix::motionView(s->state, std::max(videoFrame, 0)));
+  return s->bytes.data();
+}
+
+int peltrix_motion_cycle() {
+  return peltrix::kMotionCycle;
+}
+
+const uint8_t* peltrix_flicker_scale(PageSession* s, int width, int height) {
+  if (width < 1 || height < 1 || width > 4096 || height > 4096) {
+    s->bytes.clear();
+    return nullptr;
+  }
+  const peltrix::RgbPicture scale = peltrix::flickerScale(width, height);
+  peltrix::web::toRgba(s->bytes, scale.size(), [&scale](size_t i) { return scale[i]; });
+  return s->bytes.data();
+}
+
+const char* peltrix_flicker_legend_text() {
+  return peltrix::kFlickerLegendText;
 }
 
 const char* peltrix_message(PageSession* s) {

@@ -45,14 +45,16 @@ enum PageEyeDither : int { kEyeDiffusion = 0, kEyeOrdered = 1, kEyeNoDither = 2 
 enum PageFile : int { kFilePrg = 0, kFileRaw = 1, kFileBlendPng = 2, kFileEyePng = 3 };
 
 // What peltrix_view gives, as 320 x 200 RGBA bytes: the framed source, the blend picture,
-// frames 1-3, frames 1-3 as the C64 shows them (black before a result) and what the eye sees.
+// frames 1-3, frames 1-3 as the C64 shows them (black before a result), what the eye sees and
+// the flicker map on its colour scale.
 enum PageView : int {
   kViewSource = 0,
   kViewBlend = 1,
   kViewFrame1 = 2,
   kViewC64Frame1 = 5,
   kViewEye = 8,
-  kViewCount = 9,
+  kViewFlickerMap = 9,
+  kViewCount = 10,
 };
 
 // The figures of peltrix_report, as the command line's --report names them.
@@ -116,6 +118,16 @@ const uint8_t* peltrix_file(peltrix::web::PageSession* s, int file);
 // The 320 x 200 RGBA bytes of a view (size in peltrix_size()).
 const uint8_t* peltrix_view(peltrix::web::PageSession* s, int view);
 int peltrix_size(peltrix::web::PageSession* s);
+// The picture in motion: video frame `videoFrame` (>= 0) of what the viewer of the running or
+// last job shows, as 320 x 200 RGBA bytes (size in peltrix_size()). The show repeats after
+// peltrix_motion_cycle() video frames, so a page can fetch one cycle and play it over.
+const uint8_t* peltrix_motion_view(peltrix::web::PageSession* s, int videoFrame);
+int peltrix_motion_cycle();
+// The flicker map's legend: its colour scale as a width x height RGBA strip (0 at the left,
+// 0.1 at the right, a white tick every 0.02; size in peltrix_size()) and the windows' words
+// for it.
+const uint8_t* peltrix_flicker_scale(peltrix::web::PageSession* s, int width, int height);
+const char* peltrix_flicker_legend_text();
 const char* peltrix_message(peltrix::web::PageSession* s);
 
 // The window's label of control `id` (0..26; "" for one without), from the window's table,
