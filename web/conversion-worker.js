@@ -11,14 +11,18 @@ importScripts(moduleScript);
 // Must match the enums of src/frontends/web/page_api.hpp.
 const Status = { done: 0, failed: 1, refused: 2, running: 3 };
 const Files = { prg: 0, raw: 1, png: 2, eye: 3 };
-const Views = { source: 0, blend: 1, frame1: 2, c64Frame1: 5, eye: 8 };
+const Views = { source: 0, blend: 1, frame1: 2, c64Frame1: 5, eye: 8, flickerMap: 9 };
 const FIGURES = 4;  // of peltrix_report: error mean, p95, flicker mean, share above 0.02
 const SLICE_MS = 20;  // how long one slice of a job keeps this thread before messages
+const [SCALE_WIDTH, SCALE_HEIGHT] = [320, 10];  // the flicker map's legend strip, as the windows'
 
 let core = null;
 let session = 0;
 let current = null;  // the picture's name in the file system and its framing
 let jobRunning = false;
+let jobStarted = false;  // the frame planes hold a job's pictures
+let together = 'blend';  // what the page's blend picture shows (blend, eye, motion, flicker)
+let motionCycle = 0;     // video frames after which the picture in motion repeats
 
 function heapBytes(pointer, size) {
   // With threads the memory may have grown on another thread: take the live buffer.
@@ -45,16 +49,33 @@ function view(which) {
   return bytesOf('peltrix_view', which);
 }
 
+// The picture the page's blend picture shows, made only for the choice in force: the
+// picture in motion as one cycle of video frames, which the page plays over at the display's
+// pace without waiting for this thread.
+function togetherViews() {
+  switch (together) {
+    case 'eye': return { eye: view(Views.eye) };
+    case 'flicker': return { flicker: view(Views.flickerMap) };
+    case 'motion': {
+      const motion = [];
+      for (let n = 0; n < motionCycle; ++n) motion.push(bytesOf('peltrix_motion_view', n));
+      return { motion };
+    }
+    default: return { blend: view(Views.blend) };
+  }
+}
+
 function resultViews() {
   const frames = [0, 1, 2].map((f) => view(Views.frame1 + f));
   const c64 = [0, 1, 2].map((f) => view(Views.c64Frame1 + f));
-  return { blend: view(Views.blend), eye: view(Views.eye), frames, c64 };
+  return { ...togetherViews(), blend: view(Views.blend), eye: view(Views.eye), frames, c64 };
 }
 
 function transferables(views) {
-  const list = [views.blend.buffer, views.eye.buffer];
-  for (const f of views.frames) list.push(f.buffer);
-  if (views.c64) for (const f of views.c64) list.push(f.buffer);
+  const list = [];
+  for (const picture of Object.values(views)) {
+    for (const p of Array.isArray(picture) ? picture : [picture]) list.push(p.buffer);
+  }
   return list;
 }
 
@@ -119,8 +140,7 @@ tick.port1.onmessage = () => {
     const reply = { type: 'progress', value: call('peltrix_progress', session) };
     if (now - lastPreview > 150) {
       lastPreview = now;
-      reply.views = { blend: view(Views.blend), eye: view(Views.eye),
-                      frames: [0, 1, 2].map((f) => view(Views.frame1 + f)) };
+      reply.views = { ...togetherViews(), frames: [0, 1, 2].map((f) => view(Views.frame1 + f)) };
       self.postMessage(reply, transferables(reply.views));
     } else {
       self.postMessage(reply);
@@ -150,6 +170,7 @@ function process(request) {
     return;
   }
   jobRunning = true;
+  jobStarted = true;
   lastPreview = performance.now();
   self.postMessage({ type: 'started', workers: request.workers });
   tick.port2.postMessage(0);
@@ -169,6 +190,13 @@ const handlers = {
     if (call('peltrix_set_look', session, m.look.palette, m.look.brightness, m.look.contrast,
              m.look.saturation, m.look.gamma) !== Status.done || !current) return;
     post({ type: 'looked', source: view(Views.source) });
+  },
+  // The blend picture's choice; the pictures it needs now, of the planes as they stand.
+  shows: (m) => {
+    together = m.view;
+    if (!jobStarted) return;
+    const views = togetherViews();
+    self.postMessage({ type: 'together', views }, transferables(views));
   },
   lumaOnly: (m) => call('peltrix_set_luma_only', session, m.on ? 1 : 0),
   process: (m) => process(m),
@@ -202,7 +230,13 @@ createPeltrix({
     palettes.push(core.UTF8ToString(call('peltrix_palette_name', i)));
   }
   const nextText = core.UTF8ToString(call('peltrix_next_conversion_text'));
-  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels, palettes, nextText });
+  motionCycle = call('peltrix_motion_cycle');
+  const flickerScale = { rgba: heapBytes(call('peltrix_flicker_scale', session, SCALE_WIDTH, SCALE_HEIGHT),
+                                         call('peltrix_size', session)),
+                         width: SCALE_WIDTH, height: SCALE_HEIGHT,
+                         text: core.UTF8ToString(call('peltrix_flicker_legend_text')) };
+  self.postMessage({ type: 'ready', threads: call('peltrix_threads') === 1, labels, palettes, nextText,
+                     flickerScale });
   for (const m of queue) handlers[m.type](m);
   queue = [];
 }, (error) => {

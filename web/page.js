@@ -36,6 +36,7 @@ const page = {
   opened: 0,        // answers to opening or re-framing a picture
   pendingOpens: 0,  // openings and re-framings not answered yet
   progressSeen: [], // the progress bar's values during the last job
+  motion: null,     // the picture in motion's clock (blend-view.js)
 };
 window.peltrixPage = page;
 
@@ -55,14 +56,6 @@ function draw(canvasId, rgba) {
   const canvas = $(canvasId);
   const image = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.byteLength), 320, 200);
   canvas.getContext('2d').putImageData(image, 0, 0);
-}
-
-// The blend canvas shows the blend the match judged or what the eye sees.
-function showBlend() {
-  if (!page.views) return;
-  const eye = document.querySelector('input[name=blend-shown]:checked').value === 'eye';
-  draw('view-blend', eye ? page.views.eye : page.views.blend);
-  $('caption-blend').textContent = eye ? 'What the eye sees' : 'Blend';
 }
 
 function showFrames() {
@@ -177,6 +170,7 @@ function matchChanged() {
 function showReport(figures) {
   const [errorMean, errorP95, flickerMean, flickerShare] = figures;
   page.report = { errorMean, errorP95, flickerMean, flickerShareAbove002: flickerShare };
+  blendView.showFigures(page.report);
   $('report').textContent = figures.some((f) => !Number.isFinite(f)) ? '' :
     'Error ' + errorMean.toFixed(2) + ' mean, ' + errorP95.toFixed(2) + ' p95 (CIEDE2000); flicker ' +
     flickerMean.toFixed(4) + ' mean, ' + (100 * flickerShare).toFixed(1) + ' % above 0.02';
@@ -279,6 +273,8 @@ const replies = {
     try { saved = { ...NEUTRAL_LOOK, ...JSON.parse(localStorage.getItem(LOOK_KEY) || '{}') }; } catch (e) { /* none */ }
     setLook(saved);
     page.worker.postMessage({ type: 'look', look: look() });
+    blendView.setLegend(m.flickerScale);
+    page.worker.postMessage({ type: 'shows', view: blendView.chosen() });
     setStatus('Ready: choose a picture (' + (m.threads ? 'two workers' : 'one worker') + ').');
     updateButtons();
     if (page.waiting) {
@@ -313,14 +309,15 @@ const replies = {
     page.progressSeen = [];
     page.report = null;
     $('report').textContent = '';
+    blendView.showFigures(null);
     $('progress').value = 0;
   },
   progress: (m) => {
     $('progress').value = m.value;
     page.progressSeen.push(m.value);
     if (m.views) {
-      page.views = { blend: m.views.blend, eye: m.views.eye, frames: m.views.frames, c64: null };
-      showBlend();
+      page.views = { ...m.views, c64: null };
+      blendView.setViews(page.views, false);
       showFrames();
     }
   },
@@ -329,7 +326,7 @@ const replies = {
     page.seconds = m.seconds;
     $('progress').value = m.progress;
     page.views = m.views;
-    showBlend();
+    blendView.setViews(page.views, false);
     showFrames();
     showReport(m.report);
     offerDownloads(m.files);
@@ -341,6 +338,10 @@ const replies = {
     updateButtons();
     if (hadFocus) $('process').focus();
     if (page.reframeAfterJob) reframe();
+  },
+  together: (m) => {
+    if (page.views) Object.assign(page.views, m.views);
+    blendView.setViews(m.views, true);
   },
   failed: (m) => {
     page.busy = false;
@@ -427,9 +428,8 @@ function start() {
   for (const radio of document.querySelectorAll('input[name=frames-shown]')) {
     radio.addEventListener('change', showFrames);
   }
-  for (const radio of document.querySelectorAll('input[name=blend-shown]')) {
-    radio.addEventListener('change', showBlend);
-  }
+  blendView.start((view) => page.worker.postMessage({ type: 'shows', view }));
+  page.motion = blendView.clock;
 
   applyAssLaceRule();
   applyEyeDitherRule();
