@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 
 .PHONY: all setup build configure run check test bench fuzz format clean install deb windows web \
-        bench-web serve-web bench-page
+        bench-web serve-web bench-page bench-page-motion
 
 all: build
 
@@ -92,6 +92,15 @@ bench-page: web
 	@node bench/page/page_bench.js --runs $(BENCH_RUNS) --site $(WEB_BUILD) \
 	  --modules $(WEB_BUILD)/page-test/node_modules --shared ../shared --python python3 \
 	  --server scripts/serve_web.py --work $(WEB_BUILD)/page-bench
+
+# What the playing picture in motion costs the page's conversions in headless Chromium:
+# each conversion timed with the blend still and with the motion playing, BENCH_RUNS each.
+bench-page-motion: web
+	@bash scripts/setup.sh test
+	@bash scripts/install_page_test_modules.sh $(WEB_BUILD)/page-test
+	@node bench/page/motion_cost.js --runs $(BENCH_RUNS) --site $(WEB_BUILD) \
+	  --modules $(WEB_BUILD)/page-test/node_modules --shared ../shared --python python3 \
+	  --server scripts/serve_web.py --work $(WEB_BUILD)/motion-bench
 
 # The decoders' libFuzzer targets (clang, ASan + UBSan), FUZZ_SECONDS each; not part of `test`.
 FUZZ_SECONDS ?= 60
