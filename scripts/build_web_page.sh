@@ -2,8 +2,8 @@
 # The web page in BUILD (default build-web): the page's module with pthreads built in BUILD,
 # the one without them in BUILD/single (sharing the libraries in BUILD/deps), and both copied
 # beside the page's own files, so that BUILD holds a complete static site:
-# index.html, page.css, page.js, conversion-worker.js, peltrix-page*.js and *.wasm, and the
-# LICENSE.txt and THIRD-PARTY-NOTICES.txt that the page's footer links to.
+# index.html, page.css, page.js, blend-view.js, conversion-worker.js, peltrix-page*.js and
+# *.wasm, and the LICENSE.txt and THIRD-PARTY-NOTICES.txt that the page's footer links to.
 #   scripts/build_web_page.sh [BUILD]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
