@@ -42,14 +42,14 @@ const blendView = (() => {
 
   function onRefresh() {
     refresh = 0;
-    if (chosen() !== 'motion' || !clock.playing) return;
+    if (chosen() !== 'motion' || !clock.playing || !cycle) return;
     if (tick() || clock.shown !== clock.videoFrame) drawMotion();
     refresh = requestAnimationFrame(onRefresh);
   }
 
-  // Runs the refreshes exactly while the picture in motion plays.
+  // Runs the refreshes exactly while the picture in motion plays (once it has pictures).
   function playOrStop() {
-    const play = chosen() === 'motion' && clock.playing;
+    const play = chosen() === 'motion' && clock.playing && cycle !== null;
     if (play && !refresh) refresh = requestAnimationFrame(onRefresh);
     if (!play && refresh) {
       cancelAnimationFrame(refresh);
