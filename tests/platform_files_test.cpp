@@ -96,5 +96,15 @@ TEST_F(PlatformFilesTest, FoldersAndPathParts) {
   EXPECT_EQ(joinPath("", "cat.prg"), "cat.prg");
 }
 
+TEST_F(PlatformFilesTest, CreateFoldersMakesEveryMissingOneOnce) {
+  const std::string deep = joinPath(joinPath(path("new"), "deeper"), "deepest");
+  createFolders(deep);
+  EXPECT_TRUE(isDirectory(deep));
+  createFolders(deep);  // there already
+  EXPECT_TRUE(isDirectory(deep));
+  EXPECT_THROW(createFolders(joinPath(path("a.png"), "sub")), FileWriteError)
+      << "a file where a folder must go";
+}
+
 }  // namespace
 }  // namespace peltrix

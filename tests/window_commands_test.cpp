@@ -55,6 +55,13 @@ struct TestSkin {
   bool motionTimer = false, legendShown = false;
   bool timerRunning = false;
   bool refuseTimer = false;
+  RememberedChoices remembered;
+  // The marked item of each radio group, as a new menu marks them.
+  std::array<MenuItemId, kMenuRadioGroups.size()> marks = [] {
+    std::array<MenuItemId, kMenuRadioGroups.size()> firsts{};
+    for (std::size_t g = 0; g < firsts.size(); ++g) firsts[g] = kMenuRadioGroups[g].first;
+    return firsts;
+  }();
 };
 
 bool isOn(const TestSkin& w, ControlId id) {
@@ -66,8 +73,16 @@ void setOn(TestSkin& w, ControlId id, bool on) {
 int spinValue(const TestSkin& w) {
   return w.spin;
 }
+void setSpinValue(TestSkin& w, int n) {
+  w.spin = n;
+}
 void setSpinText(TestSkin& w, int n) {
   w.spinText = n;
+}
+void markRadioItem(TestSkin& w, MenuItemId item) {
+  for (std::size_t g = 0; g < w.marks.size(); ++g) {
+    if (kMenuRadioGroups[g].holds(item)) w.marks[g] = item;
+  }
 }
 void setEnabled(TestSkin& w, ControlId id, bool on) {
   w.enabled[id] = on;
@@ -138,8 +153,13 @@ class WindowCommands : public ::testing::Test {
   // What a user's click on a checkbox does: the box flips, then its handler runs.
   void click(ControlId box) {
     window.on[box] = !window.on[box];
-    if (box == kFliBox || box == kSuperFlickerBox) applyAssLaceRule(window);
-    if (box == kLumaOnlyBox) onLumaOnlyToggled(window);
+    if (box == kLumaOnlyBox) {
+      onLumaOnlyToggled(window);
+    } else if (box == kNtscBox || box == kAssLaceBox) {
+      onViewerOptionToggled(window);
+    } else {
+      onOptionToggled(window, box);
+    }
   }
 
   // The refresh timer's ticks until it stops itself; false if the job never ends.
@@ -505,6 +525,7 @@ TEST_F(WindowCommands, TheFramingReframesTheOpenedPictureAndADragMovesIt) {
   EXPECT_EQ(state.chosen.framing.left, 10u) << "not during a job";
   onStop(window);
   ASSERT_TRUE(tickUntilDone());
+
   EXPECT_TRUE(messages.empty());
 }
 
@@ -552,6 +573,100 @@ TEST_F(WindowCommands, PicturePaletteAndToneReachTheStateAndTheToneShowsAtOnce) 
   EXPECT_EQ(window.sourceShown, 2);
 }
 
+std::string fileBytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What the settings file holds after a window wrote it.
+WindowChoices writtenChoices(const std::string& path) {
+  const LoadedChoices loaded = loadWindowChoices(path);
+  EXPECT_EQ(loaded.warning, "");
+  return loaded.choices.value_or(WindowChoices{.ditherLevel = -1});
+}
+
+TEST_F(WindowCommands, TheStartUpStatesAreTheDefaultChoices) {
+  EXPECT_TRUE(window_commands::shownChoices(window) == WindowChoices{});
+  EXPECT_EQ(window.marks, radioItemsOf(WindowChoices{}));
+}
+
+TEST_F(WindowCommands, EveryChoiceIsWrittenWhenMadeAndShownAtTheNextStart) {
+  const std::string path = file("config/peltrix/window-settings.txt").string();
+  startRemembering(window, path, false);  // no file yet: the defaults, nothing written
+  EXPECT_FALSE(fs::exists(path));
+  click(kNtscBox);
+  EXPECT_TRUE(writtenChoices(path).ntsc);
+  click(kFliBox);
+  window.spin = 0;
+  onDitherChanged(window);
+  onRadioItemChosen(window, paletteItem(2));
+  onRadioItemChosen(window, kEyeMatchItem);
+  onRadioItemChosen(window, kOrderedDitherItem);
+  onRadioItemChosen(window, kMotionViewItem);
+  onRadioItemChosen(window, kQuarterSpeedItem);
+  toneMoves = {Tone{.contrast = 30}};
+  onAdjust(window);
+  state.chosen.framing = {.mode = Framing::Mode::Fit, .aspect = PixelAspect::Ntsc};
+  WindowChoices expected{.fli = false,
+                         .ntsc = true,
+                         .ditherLevel = 0,
+                         .palette = 2,
+                         .match = engine::Match::Eye,
+                         .eyeDither = EyeDither::Ordered,
+                         .tone = {.contrast = 30},
+                         .view = BlendViewShows::Motion,
+                         .motionSpeed = MotionSpeed::Quarter};
+  EXPECT_TRUE(writtenChoices(path) == expected) << "each choice when made";
+  expected.framing = state.chosen.framing;
+  window_commands::rememberChoices(window);  // as "Exit" does, for a choice made elsewhere
+  EXPECT_TRUE(writtenChoices(path) == expected);
+
+  SharedState nextState;
+  TestSkin next{nextState};
+  applyInitialStates(next);
+  startRemembering(next, path, false);
+  EXPECT_TRUE(window_commands::shownChoices(next) == expected);
+  EXPECT_EQ(next.marks, radioItemsOf(expected));
+  EXPECT_TRUE(next.enabled[kAssLaceBox]) << "the rules follow the choices";
+  EXPECT_TRUE(next.itemEnabled[kDiffusionItem]);
+  EXPECT_EQ(next.spinText, 0);
+  EXPECT_EQ(nextState.chosen.ditherLevel, 0);
+  EXPECT_EQ(nextState.chosen.palette, builtinPalettes()[2].colours);
+  EXPECT_TRUE(next.motionTimer);
+  EXPECT_EQ(next.motion.speed(), MotionSpeed::Quarter);
+  EXPECT_GT(next.sourceShown, 0) << "the source view shows the tone";
+
+  SharedState resetState;
+  TestSkin reset{resetState};
+  applyInitialStates(reset);
+  startRemembering(reset, path, true);
+  EXPECT_TRUE(window_commands::shownChoices(reset) == WindowChoices{});
+  EXPECT_TRUE(writtenChoices(path) == expected) << "kept until the next save";
+  reset.on[kMultithreadBox] = false;
+  onOptionToggled(reset, kMultithreadBox);
+  EXPECT_FALSE(writtenChoices(path).ntsc) << "the next save replaces the file";
+  EXPECT_FALSE(writtenChoices(path).multithread);
+}
+
+TEST_F(WindowCommands, RestoreDefaultsPutsEveryChoiceBackAtOnce) {
+  const std::string path = file("window-settings.txt").string();
+  fs::create_directories(folder);
+  std::ofstream(path) << "peltrix-window-settings 1\nntsc=on\nluma-only=on\nfli=off\n"
+                         "super-flicker=on\nview=flicker-map\nmatch=eye\nbrightness=5\n";
+  startRemembering(window, path, false);
+  ASSERT_TRUE(window.on[kNtscBox] && state.lumaOnly.load() && window.legendShown);
+  onRestoreDefaults(window);
+  EXPECT_TRUE(window_commands::shownChoices(window) == WindowChoices{});
+  EXPECT_EQ(window.marks, radioItemsOf(WindowChoices{}));
+  EXPECT_FALSE(state.lumaOnly.load());
+  EXPECT_FALSE(window.enabled[kAssLaceBox]);
+  EXPECT_FALSE(window.itemEnabled[kDiffusionItem]);
+  EXPECT_FALSE(window.legendShown);
+  EXPECT_EQ(window.spinText, kDefaultDitherLevel);
+  EXPECT_TRUE(state.chosen == JobSettings{}) << "the next conversion's settings too";
+  EXPECT_EQ(fileBytesOf(path), formatWindowChoices(WindowChoices{}));
+}
+
 TEST(QualityStatus, TheCommandLinesFiguresAtItsPrecision) {
   EXPECT_EQ(qualityStatusText({.errorMean = 3.7949,
                                .errorP95 = 10.431,
@@ -573,6 +688,10 @@ TEST(WindowStartArguments, APictureTheOptionsAndWhatIsRefused) {
   EXPECT_EQ(odd.action, Action::Refused);
   EXPECT_EQ(odd.message, "unknown option '--fullscreen'");
   EXPECT_EQ(parseWindowArguments({"-"}).picture, "-") << "a lone dash is a name";
+  EXPECT_FALSE(parseWindowArguments({"a.jpg"}).reset);
+  const WindowStart reset = parseWindowArguments({"--reset", "a.jpg"});
+  EXPECT_TRUE(reset.reset);
+  EXPECT_EQ(reset.picture, "a.jpg");
 }
 
 }  // namespace

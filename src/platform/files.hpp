@@ -101,6 +101,10 @@ int terminalColumns(std::FILE* stream);
 // Whether `path` is a folder (or a link to one).
 bool isDirectory(const std::string& path);
 
+// Makes the folder `path` and any missing folders above it; nothing when it exists. Throws
+// FileWriteError naming the folder and the reason.
+void createFolders(const std::string& path);
+
 // A path split at its last separator: the folder part (with its trailing separator; empty for
 // a bare name) and the name; joinPath puts a name into a folder.
 struct PathParts {

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "platform/files.hpp"
@@ -183,6 +185,15 @@ int terminalColumns(std::FILE* stream) {
 bool isDirectory(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void createFolders(const std::string& path) {
+  std::string folder = path;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::create_directories(folder, error);
+  if (error)
+    throw FileWriteError("cannot make the folder " + path + ": " + reasonOf(error.value()));
 }
 
 PathParts splitPath(const std::string& path) {

@@ -299,6 +299,21 @@ bool isDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void createFolders(const std::string& path) {
+  if (path.empty() || isDirectory(path)) return;
+  std::string parent = path;
+  while (!parent.empty() && isSeparator(parent.back())) parent.pop_back();
+  while (!parent.empty() && !isSeparator(parent.back())) parent.pop_back();
+  while (!parent.empty() && isSeparator(parent.back())) parent.pop_back();
+  // Up to the drive ("C:") or the share; those exist or nothing can be made.
+  if (!parent.empty() && parent.back() != ':') createFolders(parent);
+  if (!CreateDirectoryW(windowsPath(path).c_str(), nullptr)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && isDirectory(path)) return;
+    throw FileWriteError("cannot make the folder " + path + ": " + reasonForMissing(path, error));
+  }
+}
+
 PathParts splitPath(const std::string& path) {
   size_t cut = 0;  // after the last separator, or after a drive such as "C:"
   for (size_t i = 0; i < path.size(); ++i) {

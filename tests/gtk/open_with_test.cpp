@@ -13,10 +13,6 @@
 #include "output/writers.hpp"
 #include "window_fixture.hpp"
 
-// Xlib last: its macros (None, Bool, Status) would clash with names above.
-#include <X11/Xlib.h>
-#include <gdk/gdkx.h>
-
 namespace peltrix::testing {
 namespace {
 
@@ -98,26 +94,6 @@ TEST_F(WindowTest, APictureNamedOnTheCommandLineIsShownAtStart) {
   int status = 0;
   waitpid(program, &status, 0);
   EXPECT_TRUE(shown) << "the source view never showed " << png;
-}
-
-// Whether a top-level window of this display (any program's) has exactly this title.
-bool windowTitled(const char* title) {
-  Display* display = gdk_x11_get_default_xdisplay();
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-    return false;
-  }
-  bool found = false;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* name = nullptr;
-    if (XFetchName(display, children[i], &name) && name != nullptr) {
-      found = std::string(name) == title;
-      XFree(name);
-    }
-  }
-  if (children != nullptr) XFree(children);
-  return found;
 }
 
 TEST_F(WindowTest, ABrokenPictureOnTheCommandLineIsReportedAndTheWindowStarts) {

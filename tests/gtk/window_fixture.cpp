@@ -2,9 +2,45 @@
 
 #include <unistd.h>
 
+#include "colour/geometry.hpp"
+#include "colour/rgb.hpp"
 #include "core/job.hpp"
 
+// Xlib last: its macros (None, Bool, Status) would clash with names above.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
 namespace peltrix::testing {
+
+RgbPicture shownPixels(GtkWidget* view) {
+  GdkPixbuf* picture = gtk_image_get_pixbuf(GTK_IMAGE(view));
+  RgbPicture pixels(kPixels);
+  for (int i = 0; i < kPixels; ++i) {
+    const guchar* p = gdk_pixbuf_get_pixels(picture) +
+                      (i / kWidth) * gdk_pixbuf_get_rowstride(picture) + (i % kWidth) * 3;
+    pixels[i] = packRgb(p[0], p[1], p[2]);
+  }
+  return pixels;
+}
+
+bool windowTitled(const char* title) {
+  Display* display = gdk_x11_get_default_xdisplay();
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return false;
+  }
+  bool found = false;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    if (XFetchName(display, children[i], &name) && name != nullptr) {
+      found = std::string(name) == title;
+      XFree(name);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
 
 void WindowTest::SetUp() {
   if (const std::string& reason = gtkUnavailableReason(); !reason.empty()) {

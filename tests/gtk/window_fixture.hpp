@@ -12,6 +12,7 @@
 #include "core/shared_state.hpp"
 #include "frontends/gtk/main_window.hpp"
 #include "frontends/window/window_commands.hpp"
+#include "output/pictures.hpp"
 #include "xvfb_display.hpp"
 
 namespace peltrix::testing {
@@ -25,6 +26,12 @@ struct DialogLog {
   std::string openAnswer;  // "" answers like a cancel
   std::string saveAnswer;
 };
+
+// Every pixel a 320 x 200 picture view shows.
+RgbPicture shownPixels(GtkWidget* view);
+
+// Whether a top-level window of this display (any program's) has exactly this title.
+bool windowTitled(const char* title);
 
 class WindowTest : public ::testing::Test {
  protected:

@@ -141,13 +141,17 @@ TEST_F(WindowTest, ResizingTheWindowMovesNoControl) {
 
 TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   GList* titles = gtk_container_get_children(GTK_CONTAINER(window->menuBar));
-  ASSERT_EQ(g_list_length(titles), 4u);
-  const char* expectedTitles[] = {"File", "Picture", "View", "About"};
+  ASSERT_EQ(g_list_length(titles), 5u);
+  const char* expectedTitles[] = {"File", "Picture", "Framing", "View", "About"};
   const std::vector<std::vector<std::string>> expectedItems = {
       {"Open Bitmap", "Save Raw", "Save Prg", "Exit"},
       {"pepto-pal", "colodore", "community-colors", "-", "Classic match", "Eye match", "-",
-       "Error diffusion", "Ordered dither", "No dither", "-", "Adjust\u2026"},
-      {"Blend", "What the eye sees"},
+       "Error diffusion", "Ordered dither", "No dither", "-", "Adjust\u2026", "-",
+       "Restore Defaults"},
+      {"Top-left, unscaled", "Fit", "Fill", "Fit the visible area", "Fill the visible area", "-",
+       "PAL pixels", "NTSC pixels", "Square pixels"},
+      {"Blend", "What the eye sees", "Picture in motion", "Flicker map", "-", "Full speed",
+       "1/4 speed", "1/16 speed", "-", "Play / Pause"},
       {"About"}};
   int n = 0;
   for (GList* t = titles; t != nullptr; t = t->next, ++n) {
@@ -174,10 +178,38 @@ TEST_F(WindowTest, MenuHoldsItsItemsWithoutShortcuts) {
   }
   g_list_free(titles);
   // The items are reachable by identifier.
-  const char* byId[] = {"Open Bitmap",    "Save Raw",      "Save Prg",  "Exit",
-                        "About",          "pepto-pal",     "colodore",  "community-colors",
-                        "Adjust\u2026",   "Classic match", "Eye match", "Error diffusion",
-                        "Ordered dither", "No dither",     "Blend",     "What the eye sees"};
+  const char* byId[] = {"Open Bitmap",
+                        "Save Raw",
+                        "Save Prg",
+                        "Exit",
+                        "About",
+                        "pepto-pal",
+                        "colodore",
+                        "community-colors",
+                        "Adjust\u2026",
+                        "Classic match",
+                        "Eye match",
+                        "Error diffusion",
+                        "Ordered dither",
+                        "No dither",
+                        "Blend",
+                        "What the eye sees",
+                        "Picture in motion",
+                        "Flicker map",
+                        "Full speed",
+                        "1/4 speed",
+                        "1/16 speed",
+                        "Play / Pause",
+                        "Top-left, unscaled",
+                        "Fit",
+                        "Fill",
+                        "Fit the visible area",
+                        "Fill the visible area",
+                        "PAL pixels",
+                        "NTSC pixels",
+                        "Square pixels",
+                        "Restore Defaults"};
+  static_assert(std::size(byId) == kMenuItemCount);
   for (int id = 0; id < kMenuItemCount; ++id) {
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(window->menuItems[id]));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), byId[id]);

@@ -112,18 +112,6 @@ TEST_P(PhotoTest, SavedFilesMatchTheCommandLineConverter) {
   EXPECT_TRUE(bytesOf(dir / "window.prg") == bytesOf(dir / "cli.prg")) << "program files differ";
 }
 
-// Every pixel a picture view shows.
-RgbPicture shownPixels(GtkWidget* view) {
-  GdkPixbuf* picture = gtk_image_get_pixbuf(GTK_IMAGE(view));
-  RgbPicture pixels(kPixels);
-  for (int i = 0; i < kPixels; ++i) {
-    const guchar* p = gdk_pixbuf_get_pixels(picture) +
-                      (i / kWidth) * gdk_pixbuf_get_rowstride(picture) + (i % kWidth) * 3;
-    pixels[i] = packRgb(p[0], p[1], p[2]);
-  }
-  return pixels;
-}
-
 // What a command prints on its standard output.
 std::string outputOf(const std::string& command) {
   std::string text;

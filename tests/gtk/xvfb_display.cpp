@@ -60,6 +60,9 @@ class XvfbServer {
     std::error_code ignored;  // without the folder GTK only warns
     std::filesystem::create_directories(PELTRIX_GUI_TEST_DATA_HOME, ignored);
     setenv("XDG_DATA_HOME", PELTRIX_GUI_TEST_DATA_HOME, 1);
+    // The windows these tests start keep their choices there too, never in the user's own.
+    std::filesystem::create_directories(PELTRIX_GUI_TEST_CONFIG_HOME, ignored);
+    setenv("XDG_CONFIG_HOME", PELTRIX_GUI_TEST_CONFIG_HOME, 1);
     if (!gtk_init_check(nullptr, nullptr)) return "GTK cannot open the Xvfb display";
     return "";
   }

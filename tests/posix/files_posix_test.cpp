@@ -7,13 +7,17 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string>
 
 #include "colour/picture.hpp"
 #include "output/writers.hpp"
 #include "picture_fixtures.hpp"
+#include "platform/config_folder.hpp"
 #include "platform/files.hpp"
 
 namespace peltrix {
@@ -48,6 +52,36 @@ TEST(Files, ALinkToAFolderIsAFolderAndNamesJoinWithASlash) {
   std::filesystem::create_symlink(dir.path() / "sub", dir.path() / "sublink");
   EXPECT_TRUE(isDirectory((dir.path() / "sublink").string()));
   EXPECT_EQ(joinPath("out", "cat.prg"), "out/cat.prg");
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~EnvironmentVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(ConfigFolder, XdgConfigHomeOrElseTheHomesConfigFolder) {
+  EnvironmentVariable home("HOME", "/home/zoe");
+  {
+    EnvironmentVariable config("XDG_CONFIG_HOME", "/etc/zoe");
+    EXPECT_EQ(userConfigFolder("peltrix"), "/etc/zoe/peltrix");
+  }
+  for (const char* unusable : {"", "relative/config"}) {
+    EnvironmentVariable config("XDG_CONFIG_HOME", unusable);
+    EXPECT_EQ(userConfigFolder("peltrix"), "/home/zoe/.config/peltrix") << unusable;
+  }
+  EnvironmentVariable config("XDG_CONFIG_HOME", nullptr);
+  EXPECT_EQ(userConfigFolder("peltrix"), "/home/zoe/.config/peltrix");
+  EnvironmentVariable noHome("HOME", nullptr);
+  EXPECT_EQ(userConfigFolder("peltrix"), "") << "nowhere to keep settings";
 }
 
 TEST(PictureLoad, FifoIsRefusedWithoutWaitingForAWriter) {

@@ -49,21 +49,24 @@ std::wstring quoted(const std::wstring& argument) {
   return L"\"" + argument + L"\"";
 }
 
-// With an `output` handle (inheritable), the program's standard output goes there.
+// With an `output` or `errors` handle (inheritable), the program's standard output or error
+// goes there.
 PROCESS_INFORMATION startProcess(const fs::path& exe, const std::vector<std::wstring>& arguments,
-                                 const fs::path& folder, HANDLE output = nullptr) {
+                                 const fs::path& folder, HANDLE output = nullptr,
+                                 HANDLE errors = nullptr) {
   std::wstring commandLine = quoted(exe.wstring());
   for (const std::wstring& a : arguments) commandLine += L" " + quoted(a);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (output != nullptr) {
+  const bool redirected = output != nullptr || errors != nullptr;
+  if (redirected) {
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdOutput = output != nullptr ? output : GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = errors != nullptr ? errors : GetStdHandle(STD_ERROR_HANDLE);
   }
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr, 0,
-                      nullptr, folder.c_str(), &startup, &process)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, redirected, 0, nullptr,
+                      folder.c_str(), &startup, &process)) {
     throw std::runtime_error("cannot start " + exe.string() + ", error " +
                              std::to_string(GetLastError()));
   }
@@ -76,16 +79,26 @@ DWORD milliseconds(double seconds) {
   return static_cast<DWORD>(seconds * 1000);
 }
 
+// A new file that a started program inherits as its standard output or error; nullptr for
+// no path.
+HANDLE inheritedFile(const fs::path& path) {
+  if (path.empty()) return nullptr;
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path.string());
+  return file;
+}
+
 }  // namespace
 
 int runProgram(const fs::path& exe, const std::vector<std::wstring>& arguments,
                const fs::path& folder, double seconds, const fs::path& output) {
   HANDLE file = nullptr;
-  if (!output.empty()) {
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
+  try {
+    file = inheritedFile(output);
+  } catch (const std::runtime_error&) {
+    return -1;
   }
   PROCESS_INFORMATION process = startProcess(exe, arguments, folder, file);
   if (file != nullptr) CloseHandle(file);
@@ -170,8 +183,13 @@ int differingPixels(const Pixels& a, const Pixels& b) {
   return n;
 }
 
-DrivenWindow::DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments) {
-  process_ = startProcess(peltrixExe(), arguments, folder);
+DrivenWindow::DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments,
+                           const fs::path& appData, const fs::path& errors) {
+  static const ScratchFolder testAppData;  // removed when the test process ends
+  SetEnvironmentVariableW(L"APPDATA", (appData.empty() ? testAppData.path() : appData).c_str());
+  HANDLE errorFile = inheritedFile(errors);
+  process_ = startProcess(peltrixExe(), arguments, folder, nullptr, errorFile);
+  if (errorFile != nullptr) CloseHandle(errorFile);
   const bool shown = eventually(
       [&] {
         // The main window of this process: an earlier test's may still be going away.

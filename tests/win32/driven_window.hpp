@@ -90,8 +90,11 @@ int differingPixels(const Pixels& a, const Pixels& b);
 class DrivenWindow {
  public:
   // Starts peltrix.exe with `folder` as its current directory and waits for its main
-  // window to be shown.
-  explicit DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments = {});
+  // window to be shown. Its %APPDATA%, where it keeps its choices, is `appData`, or else a
+  // scratch folder of the test process's: never the user's own. With an `errors` file, what
+  // it prints on its standard error goes there.
+  explicit DrivenWindow(const fs::path& folder, const std::vector<std::wstring>& arguments = {},
+                        const fs::path& appData = {}, const fs::path& errors = {});
   ~DrivenWindow();  // ends the process should the test not have ended it
   DrivenWindow(const DrivenWindow&) = delete;
   DrivenWindow& operator=(const DrivenWindow&) = delete;

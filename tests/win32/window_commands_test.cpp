@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <memory>
 
@@ -92,6 +93,70 @@ class WindowCommandsTest : public ::testing::Test {
   ScratchFolder scratch;
   std::unique_ptr<DrivenWindow> peltrix;
 };
+
+// The frame (0..2) on picture line 0 of a shown picture in which every line y shows the C64
+// picture of frame (f0 - y) mod 3, as the line viewers step them; -1 for none.
+int frameOnFirstLine(const Pixels& shown, const std::array<Pixels, 3>& c64) {
+  for (int f0 = 0; f0 < 3; ++f0) {
+    bool all = shown.size() == c64[0].size();
+    for (int y = 0; y < kHeight && all; ++y) {
+      const Pixels& frame = c64[((f0 - y) % 3 + 3) % 3];
+      all = std::equal(shown.begin() + y * kWidth, shown.begin() + (y + 1) * kWidth,
+                       frame.begin() + y * kWidth);
+    }
+    if (all) return f0;
+  }
+  return -1;
+}
+
+// "Picture in motion" plays, on the screen, the C64's pictures of the frames (those of
+// --c64-frames) in the FLI viewer's order: 3, 2, 1 from video frame to video frame and from
+// line to line; "Play / Pause" holds it; "Flicker map" shows the map with its legend.
+TEST_F(WindowCommandsTest, ThePictureInMotionPlaysTheC64FramesInTheViewersOrder) {
+  const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");
+  if (photo.empty()) GTEST_SKIP() << "../shared/testdata is missing";
+  convert({L"--frames", (scratch / "cli").wstring(), L"--c64-frames", (scratch / "cli").wstring()},
+          photo, {scratch / "cli.raw"}, scratch.path());
+  std::array<Pixels, 3> c64;
+  for (int f = 0; f < 3; ++f)
+    c64[f] = pictureOf(scratch / ("cli-c64-frame" + std::to_string(f + 1) + ".png"));
+  start(scratch.path(), {L"fruits.jpg"});
+  peltrix->click(kProcessButton);
+  ASSERT_TRUE(shows(kBlendView, pictureOf(scratch / "cli-blend.png"), 60));
+
+  ASSERT_TRUE(peltrix->choose(kSixteenthSpeedItem));
+  ASSERT_TRUE(peltrix->choose(kMotionViewItem));
+  std::vector<int> seen;  // the frame on line 0, each time the view changes
+  int torn = 0;
+  eventually(
+      [&] {
+        const int f0 = frameOnFirstLine(peltrix->viewPixels(kBlendView), c64);
+        torn += f0 < 0;  // a grab may catch the view mid-paint
+        if (f0 >= 0 && (seen.empty() || seen.back() != f0)) seen.push_back(f0);
+        return seen.size() >= 6 || torn > 5;
+      },
+      30, 20);
+  ASSERT_LE(torn, 5) << "the view shows pictures the viewer does not";
+  ASSERT_GE(seen.size(), 6u) << "the picture in motion did not play";
+  for (size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i], (seen[i - 1] + 2) % 3) << "frames go 3, 2, 1 (change " << i << ")";
+  }
+
+  ASSERT_TRUE(peltrix->choose(kPlayPauseItem));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const Pixels paused = peltrix->viewPixels(kBlendView);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_EQ(peltrix->viewPixels(kBlendView), paused) << "paused, the view stands still";
+
+  ASSERT_TRUE(peltrix->choose(kFlickerViewItem));
+  EXPECT_TRUE(eventually(
+      [&] {
+        return IsWindowVisible(GetDlgItem(peltrix->window(), win32::kFlickerScaleId)) != FALSE;
+      },
+      5));
+  EXPECT_EQ(toUtf8(textOf(GetDlgItem(peltrix->window(), win32::kFlickerCaptionId))),
+            kFlickerLegendText);
+}
 
 TEST_F(WindowCommandsTest, OpenBitmapUsesTheRealDialogStartingInTheCurrentFolder) {
   const fs::path photo = copyPhoto("fruits.jpg", scratch.path(), "fruits.jpg");

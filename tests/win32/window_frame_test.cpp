@@ -400,8 +400,8 @@ TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksEachRadioGroup) {
   // items with the process that made it.
   HMENU bar = win32::buildMenu();
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 4);
-  const wchar_t* titles[] = {L"File", L"Picture", L"View", L"About"};
+  ASSERT_EQ(GetMenuItemCount(bar), 5);
+  const wchar_t* titles[] = {L"File", L"Picture", L"Framing", L"View", L"About"};
   // Identifier and text of each item; a separator is 0 and "-".
   const std::vector<std::vector<std::pair<UINT, std::wstring>>> items = {
       {{0, L"Open Bitmap"}, {1, L"Save Raw"}, {2, L"Save Prg"}, {3, L"Exit"}},
@@ -416,10 +416,30 @@ TEST(WindowMenu, HoldsItsItemsWithoutShortcutsAndMarksEachRadioGroup) {
        {12, L"Ordered dither"},
        {13, L"No dither"},
        {0, L"-"},
-       {8, L"Adjust\u2026"}},
-      {{14, L"Blend"}, {15, L"What the eye sees"}},
+       {8, L"Adjust\u2026"},
+       {0, L"-"},
+       {30, L"Restore Defaults"}},
+      {{22, L"Top-left, unscaled"},
+       {23, L"Fit"},
+       {24, L"Fill"},
+       {25, L"Fit the visible area"},
+       {26, L"Fill the visible area"},
+       {0, L"-"},
+       {27, L"PAL pixels"},
+       {28, L"NTSC pixels"},
+       {29, L"Square pixels"}},
+      {{14, L"Blend"},
+       {15, L"What the eye sees"},
+       {16, L"Picture in motion"},
+       {17, L"Flicker map"},
+       {0, L"-"},
+       {18, L"Full speed"},
+       {19, L"1/4 speed"},
+       {20, L"1/16 speed"},
+       {0, L"-"},
+       {21, L"Play / Pause"}},
       {{4, L"About"}}};
-  for (int t = 0; t < 4; ++t) {
+  for (int t = 0; t < 5; ++t) {
     wchar_t text[64] = L"";
     GetMenuStringW(bar, t, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, titles[t]);

@@ -15,6 +15,7 @@
 #include "colour/picture.hpp"
 #include "output/writers.hpp"
 #include "picture_fixtures.hpp"
+#include "platform/config_folder.hpp"
 #include "platform/files.hpp"
 #include "platform/text_windows.hpp"
 
@@ -147,6 +148,19 @@ TEST(Files, NonAsciiNamesReachTheDiskInUtf16) {
   EXPECT_EQ(loadError(broken).rfind(broken + ": cannot open (", 0), 0u);
   EXPECT_NE(writeError(broken, std::vector<uint8_t>{1}), "written");
   EXPECT_EQ(namesIn(folder).size(), 1u);
+}
+
+TEST(Files, TheConfigFolderIsInAppDataAndMadeWithItsNonAsciiName) {
+  ScratchDir dir;
+  wchar_t old[MAX_PATH] = L"";
+  const bool hadAppData = GetEnvironmentVariableW(L"APPDATA", old, MAX_PATH) > 0;
+  const fs::path appData = dir.path() / L"Zo\u00eb" / L"Roaming";
+  SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+  const std::string folder = userConfigFolder("peltrix");
+  SetEnvironmentVariableW(L"APPDATA", hadAppData ? old : nullptr);
+  EXPECT_EQ(folder, utf8(appData) + "\\peltrix");
+  createFolders(folder);
+  EXPECT_TRUE(fs::is_directory(appData / L"peltrix"));
 }
 
 TEST(Files, BackslashesAndCaseSpellTheSameFile) {

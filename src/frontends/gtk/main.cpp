@@ -1,6 +1,6 @@
 // peltrix: the converter's window. Creates the one SharedState, builds the main window,
-// sets the start-up states, opens the picture named on the command line and runs the event
-// loop until "Exit" or the close box.
+// sets the start-up states and the remembered choices, opens the picture named on the
+// command line and runs the event loop until "Exit" or the close box.
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "core/shared_state.hpp"
 #include "frontends/gtk/main_window.hpp"
+#include "frontends/window/settings_file.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "frontends/window/window_commands.hpp"
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   auto state = std::make_unique<peltrix::SharedState>();
   auto window = peltrix::gui::createMainWindow(*state);
   peltrix::gui::setInitialStates(*window);
+  peltrix::startRemembering(*window, peltrix::windowSettingsPath(), start.reset);
   gtk_widget_show_all(window->window);
   // A picture that cannot be read says why in the usual message; the window starts anyway.
   if (!start.picture.empty()) peltrix::openPictureFromPath(*window, start.picture);

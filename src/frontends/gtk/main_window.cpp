@@ -206,6 +206,10 @@ int spinValue(const MainWindow& main) {
   return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(main.controls[kDitherSpin]));
 }
 
+void setSpinValue(MainWindow& main, int level) {
+  gtk_spin_button_set_value(GTK_SPIN_BUTTON(main.controls[kDitherSpin]), level);
+}
+
 void setProgress(MainWindow& main, int rows) {
   const double fraction = std::clamp(rows, 0, kProgressMaximum) / double(kProgressMaximum);
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(main.controls[kProgressBar]), fraction);

@@ -15,6 +15,7 @@
 #include "frontends/gtk/control_layout.hpp"
 #include "frontends/window/blend_view_choice.hpp"
 #include "frontends/window/framing_choice.hpp"
+#include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
 
 namespace peltrix::gui {
@@ -44,11 +45,12 @@ struct MainWindow {
   GdkPixbuf* bannerPicture = nullptr;
 
   BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
-  MotionClock motion;         // the picture in motion's clock
-  guint motionTimer = 0;      // 0 while the picture in motion is not shown
+  MotionClock motion;                                     // the picture in motion's clock
+  guint motionTimer = 0;               // 0 while the picture in motion is not shown
   GtkWidget* flickerLegend = nullptr;  // the flicker map's scale and caption, hidden by default
-  bool choiceWaits = false;  // a choice was made during the running conversion
-  OpenedPicture opened;      // the picture's file and framing, to frame it anew
+  bool choiceWaits = false;            // a choice was made during the running conversion
+  RememberedChoices remembered;        // the settings file the choices are kept in
+  OpenedPicture opened;                // the picture's file and framing, to frame it anew
 
   guint refreshTimer = 0;        // 0 while no job runs
   guint refreshPeriodMs = 4000;  // tests shorten it to keep the suite quick
@@ -68,9 +70,13 @@ void setInitialStates(MainWindow& main);
 bool isOn(const MainWindow& main, ControlId checkBox);
 void setOn(MainWindow& main, ControlId checkBox, bool on);
 int spinValue(const MainWindow& main);
+void setSpinValue(MainWindow& main, int level);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
 void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled);
+// Moves the mark of the item's radio group to it; its "toggled" handler is held back, so no
+// command runs.
+void markRadioItem(MainWindow& main, MenuItemId item);
 void setProgress(MainWindow& main, int rows);  // 0..25; larger values show a full bar
 // The status line's text; "" empties it.
 void setStatus(MainWindow& main, const std::string& text);

@@ -1,11 +1,8 @@
 // Picture view 1's moving and mapped views: the picture in motion's timer and the flicker
 // map's legend.
-#include <new>
-
 #include "frontends/gtk/main_window.hpp"
 #include "frontends/gtk/preview_draw.hpp"
 #include "frontends/window/window_commands.hpp"
-#include "colour/rgb.hpp"
 #include "output/flicker_picture.hpp"
 
 namespace peltrix::gui {
@@ -14,24 +11,6 @@ namespace {
 
 // GTK 2 has no frame clock: a tick every 1/60 s, the refresh of most displays.
 constexpr guint kDisplayRefreshMs = 16;
-
-GdkPixbuf* scalePixbuf(int width, int height) {
-  GdkPixbuf* image = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
-  if (image == nullptr) throw std::bad_alloc();
-  const RgbPicture scale = flickerScale(width, height);
-  guchar* rows = gdk_pixbuf_get_pixels(image);
-  const int stride = gdk_pixbuf_get_rowstride(image);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t v = scale[y * width + x];
-      guchar* p = rows + y * stride + x * 3;
-      p[0] = static_cast<guchar>(red(v));
-      p[1] = static_cast<guchar>(green(v));
-      p[2] = static_cast<guchar>(blue(v));
-    }
-  }
-  return image;
-}
 
 }  // namespace
 
@@ -42,17 +21,14 @@ void showBlendPicture(MainWindow& main, const RgbPicture& picture) {
 
 GtkWidget* buildFlickerLegend(MainWindow& main) {
   GtkWidget* legend = gtk_fixed_new();
-  GdkPixbuf* scale = scalePixbuf(kFlickerScale.width, kFlickerScale.height);
+  GdkPixbuf* scale = newRgbPicture(flickerScale(kFlickerScale.width, kFlickerScale.height),
+                                   kFlickerScale.width, kFlickerScale.height);
   GtkWidget* strip = gtk_image_new_from_pixbuf(scale);
   g_object_unref(scale);
   gtk_widget_set_size_request(strip, kFlickerScale.width, kFlickerScale.height);
   gtk_fixed_put(GTK_FIXED(legend), strip, 0, 0);
   GtkWidget* caption = gtk_label_new(kFlickerLegendText);
   gtk_misc_set_alignment(GTK_MISC(caption), 0, 0);
-  // The theme's font may be wider than the other platform's: a smaller one keeps it on its line.
-  PangoFontDescription* font = pango_font_description_from_string("Sans 8");
-  gtk_widget_modify_font(caption, font);
-  pango_font_description_free(font);
   gtk_widget_set_size_request(caption, kFlickerCaption.width, kFlickerCaption.height);
   gtk_fixed_put(GTK_FIXED(legend), caption, 0, kFlickerCaption.y - kFlickerScale.y);
   gtk_fixed_put(GTK_FIXED(main.fixed), legend, kFlickerScale.x, kFlickerScale.y);

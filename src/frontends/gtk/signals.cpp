@@ -108,6 +108,13 @@ void fileDropped(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data
 
 }  // namespace
 
+void markRadioItem(MainWindow& main, MenuItemId item) {
+  GtkWidget* widget = main.menuItems[item];
+  g_signal_handlers_block_by_func(widget, reinterpret_cast<gpointer>(radioToggled), &main);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), TRUE);
+  g_signal_handlers_unblock_by_func(widget, reinterpret_cast<gpointer>(radioToggled), &main);
+}
+
 void connectSignals(MainWindow& main) {
   connect<onOpenBitmap<MainWindow>>(main, main.menuItems[kOpenBitmapItem], "activate");
   connect<saveRawItem>(main, main.menuItems[kSaveRawItem], "activate");
@@ -121,6 +128,7 @@ void connectSignals(MainWindow& main) {
   }
   connect<onAdjust<MainWindow>>(main, main.menuItems[kAdjustItem], "activate");
   connect<onPlayPause<MainWindow>>(main, main.menuItems[kPlayPauseItem], "activate");
+  connect<onRestoreDefaults<MainWindow>>(main, main.menuItems[kRestoreDefaultsItem], "activate");
 
   connect<onProcess<MainWindow>>(main, main.controls[kProcessButton], "clicked");
   connect<onStop<MainWindow>>(main, main.controls[kStopButton], "clicked");
@@ -131,7 +139,8 @@ void connectSignals(MainWindow& main) {
   connect<optionToggled<kFliBox>>(main, main.controls[kFliBox], "toggled");
   connect<optionToggled<kSuperFlickerBox>>(main, main.controls[kSuperFlickerBox], "toggled");
   connect<onLumaOnlyToggled<MainWindow>>(main, main.controls[kLumaOnlyBox], "toggled");
-  connect<onAssLaceToggled<MainWindow>>(main, main.controls[kAssLaceBox], "toggled");
+  connect<onViewerOptionToggled<MainWindow>>(main, main.controls[kNtscBox], "toggled");
+  connect<onViewerOptionToggled<MainWindow>>(main, main.controls[kAssLaceBox], "toggled");
   connectSourceMouse(main);
 
   // Files dragged from a file manager arrive as a list of URIs.

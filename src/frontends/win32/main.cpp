@@ -1,7 +1,7 @@
 // peltrix.exe: the converter's window on Windows. Creates the one SharedState, builds the
-// main window, sets the start-up states, opens the picture named on the command line (as
-// Explorer passes a file dropped on the program's icon) and runs the message loop until
-// "Exit" or the close box end the process.
+// main window, sets the start-up states and the remembered choices, opens the picture named on the
+// command line (as Explorer passes a file dropped on the program's icon) and runs the message loop
+// until "Exit" or the close box end the process.
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
@@ -15,6 +15,7 @@
 
 #include "core/shared_state.hpp"
 #include "frontends/win32/main_window.hpp"
+#include "frontends/window/settings_file.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "frontends/window/window_commands.hpp"
 #include "platform/text_windows.hpp"
@@ -74,6 +75,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     return fail(e.what());
   }
   peltrix::win32::setInitialStates(*window);
+  peltrix::startRemembering(*window, peltrix::windowSettingsPath(), start.reset);
   ShowWindow(window->window, show);
   UpdateWindow(window->window);
   // A picture that cannot be read says why in the usual message; the window starts anyway.

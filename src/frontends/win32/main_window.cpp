@@ -310,7 +310,8 @@ std::unique_ptr<MainWindow> createMainWindow(SharedState& state, HINSTANCE insta
       addChild(*main, 0, STATUSCLASSNAMEW, "", CCS_NORESIZE | CCS_NOPARENTALIGN, kStatusLineId);
   main->flickerScalePicture = flickerScaleDib();
   main->flickerScale = addChild(*main, 0, L"STATIC", "", SS_OWNERDRAW, kFlickerScaleId);
-  main->flickerCaption = addChild(*main, 0, L"STATIC", kFlickerLegendText, SS_LEFT, kFlickerCaptionId);
+  main->flickerCaption =
+      addChild(*main, 0, L"STATIC", kFlickerLegendText, SS_LEFT, kFlickerCaptionId);
   showFlickerLegend(*main, false);
   layoutForDpi(*main, windowDpi(main->window));
   main->dialogs = realDialogs(*main);
@@ -350,6 +351,14 @@ int spinValue(const MainWindow& main) {
   // No error flag asked for: it reports whether the buddy's text parsed as a number, and the
   // up-down here never reads its buddy.
   return static_cast<int>(SendMessageW(main.controls[kDitherSpin], UDM_GETPOS32, 0, 0));
+}
+
+void setSpinValue(MainWindow& main, int level) {
+  SendMessageW(main.controls[kDitherSpin], UDM_SETPOS32, 0, level);
+}
+
+void markRadioItem(MainWindow& main, MenuItemId item) {
+  if (main.menu != nullptr) markRadioItem(main.menu, item);
 }
 
 void setSpinText(MainWindow& main, int level) {

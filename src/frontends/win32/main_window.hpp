@@ -15,6 +15,7 @@
 #include "frontends/win32/preview_draw.hpp"
 #include "frontends/window/blend_view_choice.hpp"
 #include "frontends/window/framing_choice.hpp"
+#include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
 
@@ -65,9 +66,10 @@ struct MainWindow {
   HFONT font = nullptr;
 
   BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
-  bool choiceWaits = false;  // a choice was made during the running conversion
-  OpenedPicture opened;      // the picture's file and framing, to frame it anew
-  MotionClock motion;        // the picture in motion's clock
+  bool choiceWaits = false;      // a choice was made during the running conversion
+  RememberedChoices remembered;  // the settings file the choices are kept in
+  OpenedPicture opened;          // the picture's file and framing, to frame it anew
+  MotionClock motion;            // the picture in motion's clock
   bool motionTimerRunning = false;
 
   bool refreshTimerRunning = false;
@@ -106,7 +108,10 @@ void setOn(MainWindow& main, ControlId checkBox, bool on);
 bool isEnabled(const MainWindow& main, ControlId id);
 void setEnabled(MainWindow& main, ControlId id, bool enabled);
 void setMenuItemEnabled(MainWindow& main, MenuItemId item, bool enabled);
+// Moves the mark of the item's radio group to it (a mark alone: no command runs).
+void markRadioItem(MainWindow& main, MenuItemId item);
 int spinValue(const MainWindow& main);
+void setSpinValue(MainWindow& main, int level);
 void setSpinText(MainWindow& main, int level);  // the program writes the spin's text itself
 void setProgress(MainWindow& main, int rows);   // 0..25; larger values show a full bar
 // The status line's text; "" empties it.

@@ -52,6 +52,9 @@ void onMenuItem(MainWindow& main, int item) {
     case kPlayPauseItem:
       onPlayPause(main);
       break;
+    case kRestoreDefaultsItem:
+      onRestoreDefaults(main);
+      break;
     default:
       for (const MenuRadioGroup& group : kMenuRadioGroups) {
         if (!group.holds(item)) continue;
@@ -80,8 +83,9 @@ void onClicked(MainWindow& main, int control) {
     case kLumaOnlyBox:
       onLumaOnlyToggled(main);
       break;
+    case kNtscBox:
     case kAssLaceBox:
-      onAssLaceToggled(main);
+      onViewerOptionToggled(main);
       break;
   }
 }

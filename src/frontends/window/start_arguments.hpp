@@ -1,5 +1,5 @@
-// What the window's command line asks for: `peltrix [PICTURE]`, as a file manager's "Open
-// with" or a drop on the program's icon starts it. The same for both windows.
+// What the window's command line asks for: `peltrix [--reset] [PICTURE]`, as a file manager's
+// "Open with" or a drop on the program's icon starts it. The same for both windows.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@ struct WindowStart {
   enum class Action { Run, Help, Version, Refused } action = Action::Run;
   std::string picture;  // opened at start when not empty (UTF-8)
   std::string message;  // why it was refused
+  bool reset = false;   // start with the default choices, not the remembered ones
 };
 
 // `args` without the program's name (and, on Linux, without the toolkit's own options).

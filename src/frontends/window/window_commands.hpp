@@ -8,6 +8,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -19,8 +20,11 @@
 #include "frontends/window/blend_view_choice.hpp"
 #include "frontends/window/framing_choice.hpp"
 #include "frontends/window/quality_status.hpp"
+#include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
+#include "frontends/window/window_settings.hpp"
+#include "platform/files.hpp"
 
 namespace peltrix {
 
@@ -31,14 +35,17 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   { w.state } -> std::convertible_to<SharedState&>;
   { w.dialogs } -> std::convertible_to<DialogHooks&>;
   { w.blendViewShows } -> std::convertible_to<BlendViewShows&>;  // the "View" menu's choice
-  { w.choiceWaits } -> std::convertible_to<bool&>;  // a choice made during the running job
+  { w.choiceWaits } -> std::convertible_to<bool&>;    // a choice made during the running job
   { w.motion } -> std::convertible_to<MotionClock&>;  // the picture in motion's clock
+  { w.remembered } -> std::convertible_to<RememberedChoices&>;  // its settings file
   { w.opened } -> std::convertible_to<OpenedPicture&>;  // its file, framing and drag
   { isOn(cw, id) } -> std::same_as<bool>;
   setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
-  setSpinText(w, n);      // the spin does not format its own value
-  setEnabled(w, id, on);  // greys a control out, or back
+  setSpinValue(w, n);      // moves the spin (its text follows through onDitherChanged)
+  setSpinText(w, n);       // the spin does not format its own value
+  markRadioItem(w, item);  // moves its radio group's mark to the item, running no command
+  setEnabled(w, id, on);   // greys a control out, or back
   setMenuItemEnabled(w, item, on);
   setProgress(w, n);     // 0..25; larger values show a full bar
   setStatus(w, reason);  // the status line under the pictures; "" empties it
@@ -79,6 +86,49 @@ void showReport(W& main) {
   if (main.choiceWaits) report += std::string(" ") + kNextConversionStatus;
   main.choiceWaits = false;
   setStatus(main, report);
+}
+
+// The remembered choices as the window shows them now.
+template <WindowSkin W>
+WindowChoices shownChoices(const W& main) {
+  WindowChoices choices{
+      .multithread = isOn(main, kMultithreadBox),
+      .bruteForce = isOn(main, kBruteForceBox),
+      .lumaOverload = isOn(main, kLumaOverloadBox),
+      .fli = isOn(main, kFliBox),
+      .ntsc = isOn(main, kNtscBox),
+      .superFlicker = isOn(main, kSuperFlickerBox),
+      .assLace = isOn(main, kAssLaceBox),
+      .lumaOnly = isOn(main, kLumaOnlyBox),
+      .ditherLevel = spinValue(main),
+      .match = main.state.chosen.match,
+      .eyeDither = main.state.chosen.eyeDither,
+      .tone = main.state.chosen.tone,
+      .framing = main.state.chosen.framing,
+      .view = main.blendViewShows,
+      .motionSpeed = main.motion.speed(),
+  };
+  for (int p = 0; p < kBuiltinPaletteCount; ++p) {
+    if (builtinPalettes()[p].colours == main.state.chosen.palette) choices.palette = p;
+  }
+  return choices;
+}
+
+// A remembered choice may have changed: the settings file is written when it no longer holds
+// what the window shows. A failed write is told once on stderr; the window goes on.
+template <WindowSkin W>
+void rememberChoices(W& main) {
+  RememberedChoices& file = main.remembered;
+  if (file.path.empty() || file.applying) return;
+  const WindowChoices choices = shownChoices(main);
+  if (file.written == choices) return;
+  try {
+    saveWindowChoices(file.path, choices);
+    file.written = choices;
+  } catch (const FileWriteError& e) {
+    if (!file.saveFailed) std::fprintf(stderr, "peltrix: the choices are not kept: %s\n", e.what());
+    file.saveFailed = true;
+  }
 }
 
 // Shows a command's failure; refusals and successes stay silent.
@@ -197,10 +247,12 @@ bool onSavePrg(W& main) {
   return saveThroughDialog(main, SaveForm::Program);
 }
 
-// "Exit" and the close box: ends the process at once with status 0, even mid-job. No
-// clean-up on purpose: workers may be mid-cell and must not be waited for.
+// "Exit" and the close box: ends the process at once with status 0, even mid-job, once the
+// choices are remembered. No other clean-up on purpose: workers may be mid-cell and must not
+// be waited for.
 template <WindowSkin W>
-[[noreturn]] void onExit(W&) {
+[[noreturn]] void onExit(W& main) {
+  window_commands::rememberChoices(main);
   std::_Exit(0);
 }
 
@@ -311,29 +363,25 @@ void onSourceDragged(W& main, int x, int y) {
   if (!window_commands::reframe(main)) opened.dragging = false;
 }
 
-// The button released: the picture stays where it was dragged.
+// The button released: the picture stays where it was dragged, and that is remembered.
 template <WindowSkin W>
 void onSourceReleased(W& main) {
-  main.opened.dragging = false;
+  if (!std::exchange(main.opened.dragging, false)) return;
+  window_commands::rememberChoices(main);
 }
 
 // A radio item of the menus chosen (the skin moves its mark): a palette, the match, the eye
-// match's dither, the framing, what picture view 1 shows or the motion's speed.
+// match's dither, the framing, what picture view 1 shows or the motion's speed; remembered.
 template <WindowSkin W>
 void onRadioItemChosen(W& main, MenuItemId item) {
-  if (const int palette = paletteOfItem(item); palette >= 0) {
-    onPaletteChosen(main, palette);
-    return;
-  }
+  if (const int palette = paletteOfItem(item); palette >= 0) onPaletteChosen(main, palette);
   if (const std::optional<Framing> framing = framingOfItem(item, main.state.chosen.framing)) {
     onFramingChosen(main, *framing);
-    return;
   }
   if (const std::optional<PixelAspect> aspect = aspectOfItem(item)) {
     Framing framing = main.state.chosen.framing;
     framing.aspect = *aspect;
     onFramingChosen(main, framing);
-    return;
   }
   switch (item) {
     case kClassicMatchItem:
@@ -375,6 +423,7 @@ void onRadioItemChosen(W& main, MenuItemId item) {
     default:
       break;
   }
+  window_commands::rememberChoices(main);
 }
 
 // A tone from the "Adjust…" dialog: the source view shows it at once, and the next
@@ -387,11 +436,13 @@ void onToneChanged(W& main, const Tone& tone) {
   window_commands::noteChoice(main);
 }
 
-// "Adjust…": the tone dialog, starting at the current tone.
+// "Adjust…": the tone dialog, starting at the current tone. The tone is remembered once the
+// dialog closes, not at every move of a slider.
 template <WindowSkin W>
 void onAdjust(W& main) {
   main.dialogs.adjustTone(main.state.chosen.tone,
                           [&main](const Tone& tone) { onToneChanged(main, tone); });
+  window_commands::rememberChoices(main);
 }
 
 // "Process": starts a job with the options shown now and the refresh timer; ignored while a
@@ -441,6 +492,7 @@ void onDitherChanged(W& main) {
   setSpinText(main, level);
   setDitherLevel(main.state, level);
   window_commands::noteChoice(main);
+  window_commands::rememberChoices(main);
 }
 
 // "Per 2 line FLI" or "Super Flicker reduction" clicked: "Ass Lace" is enabled exactly when
@@ -459,19 +511,22 @@ void onOptionToggled(W& main, ControlId box) {
   if (box == kFliBox || box == kSuperFlickerBox) applyAssLaceRule(main);
   window_commands::noteChoice(main);
   window_commands::reframe(main);
+  window_commands::rememberChoices(main);
 }
 
-// "Ass Lace" clicked: read when a program is saved; it picks the viewer too, whose visible
-// area a framing may fill.
+// "NTSC" or "Ass Lace" clicked: remembered; "Process" and "Save Prg" read the box. Ass Lace
+// picks the viewer too, whose visible area a framing may fill.
 template <WindowSkin W>
-void onAssLaceToggled(W& main) {
+void onViewerOptionToggled(W& main) {
   window_commands::reframe(main);
+  window_commands::rememberChoices(main);
 }
 
 // "Luma only mode" clicked: the workers read the new state before their next cell.
 template <WindowSkin W>
 void onLumaOnlyToggled(W& main) {
   main.state.lumaOnly.store(isOn(main, kLumaOnlyBox));
+  window_commands::rememberChoices(main);
 }
 
 // One tick of the refresh timer: progress bar, completion test, previews and, once every
@@ -491,6 +546,58 @@ bool onRefreshTick(W& main) {
   window_commands::showReport(main);
   window_commands::reframe(main);  // a framing chosen during the job
   return false;
+}
+
+// Shows `choices` at once, as the user would choose them one by one (their commands run),
+// and writes nothing meanwhile.
+template <WindowSkin W>
+void applyChoices(W& main, const WindowChoices& choices) {
+  main.remembered.applying = true;
+  const std::pair<ControlId, bool> boxes[] = {{kMultithreadBox, choices.multithread},
+                                              {kBruteForceBox, choices.bruteForce},
+                                              {kLumaOverloadBox, choices.lumaOverload},
+                                              {kFliBox, choices.fli},
+                                              {kNtscBox, choices.ntsc},
+                                              {kSuperFlickerBox, choices.superFlicker},
+                                              {kAssLaceBox, choices.assLace},
+                                              {kLumaOnlyBox, choices.lumaOnly}};
+  for (const auto& [box, on] : boxes) setOn(main, box, on);
+  applyAssLaceRule(main);
+  onLumaOnlyToggled(main);
+  setSpinValue(main, choices.ditherLevel);
+  onDitherChanged(main);
+  for (MenuItemId item : radioItemsOf(choices)) {
+    markRadioItem(main, item);
+    onRadioItemChosen(main, item);
+  }
+  main.state.chosen.framing = choices.framing;  // with its offsets, which no item shows
+  window_commands::reframe(main);               // the picture open, as the boxes now say
+  onToneChanged(main, choices.tone);
+  main.remembered.applying = false;
+}
+
+// "Restore Defaults": every remembered choice back to its start-up state at once, in the
+// controls, the menus' marks, the state and the settings file.
+template <WindowSkin W>
+void onRestoreDefaults(W& main) {
+  applyChoices(main, WindowChoices{});
+  main.remembered.written.reset();  // written whatever the file held
+  window_commands::rememberChoices(main);
+}
+
+// At start-up, once the initial states are set and before a picture is opened: the window
+// keeps its choices in the settings file at `path` ("" keeps none) and shows those the file
+// holds, unless `reset` starts it with the defaults (the next save replaces the file). A file
+// that cannot be used is passed over with one line on stderr.
+template <WindowSkin W>
+void startRemembering(W& main, const std::string& path, bool reset) {
+  main.remembered = RememberedChoices{.path = path};
+  if (reset) return;
+  const LoadedChoices loaded = loadWindowChoices(path);
+  if (!loaded.warning.empty()) std::fprintf(stderr, "peltrix: %s\n", loaded.warning.c_str());
+  if (!loaded.choices) return;
+  applyChoices(main, *loaded.choices);
+  main.remembered.written = loaded.choices;
 }
 
 }  // namespace peltrix

@@ -187,11 +187,12 @@ constexpr int kDitherMaximum = 3;     // the dither spin spans 0..3
 
 // The flicker map's legend, shown under picture view 1 while it shows the map, in the strip
 // between the progress bar and the status line: the colour scale from 0 to 0.1 with a tick
-// every 0.02, and its caption under it.
+// every 0.02, and its caption under it, as wide as picture views 2 and 3.
 constexpr ControlGeometry kFlickerScale{336, 544, 320, 10};
-constexpr ControlGeometry kFlickerCaption{336, 556, 320, 20};
+constexpr ControlGeometry kFlickerCaption{336, 556, 648, 20};
 inline constexpr const char* kFlickerLegendText =
-    "Flicker: 0 (steady) to 0.1 and more; a tick every 0.02, the first where it shows";
+    "Flicker: black steady, pale yellow 0.1 or more; a tick every 0.02; the eye sees it from "
+    "the first";
 
 // The title bar text: the program's name and its authorship notice.
 extern const char* const kWindowTitle;
