@@ -526,6 +526,9 @@ TEST_F(WindowCommands, TheFramingReframesTheOpenedPictureAndADragMovesIt) {
   onStop(window);
   ASSERT_TRUE(tickUntilDone());
 
+  onRadioItemChosen(window, kFillVisibleItem);
+  onRestoreDefaults(window);
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Region, false, 0));
   EXPECT_TRUE(messages.empty());
 }
 
