@@ -91,6 +91,28 @@ TEST(CliArgs, FramingOptionsAndTheAspectThatFollowsNtsc) {
   const Request offset = parseArguments({"--offset", "2147483647,0", "in.jpg", "o.raw"});
   EXPECT_EQ(offset.job.framing.left, 2147483647u);
   EXPECT_TRUE(offset.offsetGiven);
+  EXPECT_FALSE(offset.job.framing.fillFromOffset);
+  EXPECT_FALSE(fill.job.framing.fillFromOffset) << "without --offset, fill is centred";
+  const Request placed = parseArguments({"--fill", "--offset", "30,4", "in.jpg", "o.raw"});
+  EXPECT_TRUE(placed.job.framing.fillFromOffset);
+  EXPECT_EQ(placed.job.framing.left, 30u);
+  EXPECT_EQ(placed.job.framing.top, 4u);
+}
+
+TEST(CliArgs, VisibleFitsOrFillsTheViewersVisibleArea) {
+  EXPECT_FALSE(parseArguments({"--fit", "in.jpg", "o.raw"}).job.framing.visible);
+  for (const auto& [args, mode] :
+       {std::pair{std::vector<std::string>{"--visible", "in.jpg", "o.raw"}, Framing::Mode::Fit},
+        std::pair{std::vector<std::string>{"--fit", "--visible", "in.jpg", "o.raw"},
+                  Framing::Mode::Fit},
+        std::pair{std::vector<std::string>{"--visible", "--fill", "in.jpg", "o.raw"},
+                  Framing::Mode::Fill}}) {
+    const Framing f = parseArguments(args).job.framing;
+    EXPECT_TRUE(f.visible) << args[0];
+    EXPECT_EQ(f.mode, mode) << args[0];
+    EXPECT_EQ(f.hiddenColumns, 0) << "resolved from the viewer when the picture is opened";
+  }
+  EXPECT_TRUE(parseArguments({"--vis", "in.jpg", "o.raw"}).job.framing.visible);
 }
 
 TEST(CliArgs, ToneOptionsAreReadAsWholeSteps) {
@@ -120,7 +142,9 @@ TEST(CliArgs, UsageErrorsSayWhatIsWrong) {
        "cannot tell what to write to 'dir.png/out': use .raw, .prg or .png"},
       {{"--frames", "", "in.jpg", "out.raw"}, "--frames needs a non-empty PREFIX"},
       {{"--fit", "--fill", "i", "o.raw"}, "--fit and --fill cannot be combined"},
-      {{"--offset", "1,1", "--fill", "i", "o.raw"}, "--offset cannot be combined with --fill"},
+      {{"--offset", "1,1", "--fit", "i", "o.raw"}, "--offset cannot be combined with --fit"},
+      {{"--offset", "1,1", "--visible", "i", "o.raw"},
+       "--offset cannot be combined with --visible without --fill"},
       {{"--offset", "3", "i", "o.raw"}, "--offset needs X,Y in pixels, like 40,20, not '3'"},
       {{"--offset", "1,2,3", "i", "o.raw"},
        "--offset needs X,Y in pixels, like 40,20, not '1,2,3'"},

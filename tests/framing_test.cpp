@@ -1,12 +1,15 @@
 // Framing before source preparation: letterbox and pillarbox bands of the computed size,
 // circles that stay round on each machine, uniform pictures that stay uniform, the fill
-// crop centred, big JPEGs reduced without moving anything, and the same bytes everywhere.
+// crop centred or placed, the visible area right of the viewer's hidden columns, dragging,
+// big JPEGs reduced without moving anything, and the same bytes everywhere.
 #include "colour/framing.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "colour/framing_drag.hpp"
+#include "core/job_settings.hpp"
 #include "picture_fixtures.hpp"
 
 namespace peltrix {
@@ -200,6 +203,109 @@ TEST(Framing, TheRegionIsTheDecodersWindowUnscaled) {
       ASSERT_EQ(p.rgb[y * kWidth + x], inside ? distinct(170 + x, 150 + y) : 0u);
     }
   }
+}
+
+Framing visible(Framing::Mode mode, int hiddenColumns) {
+  Framing f = framing(mode, PixelAspect::Square);
+  f.visible = true;
+  f.hiddenColumns = hiddenColumns;
+  return f;
+}
+
+TEST(Framing, TheVisibleAreaIsFittedRightOfTheHiddenColumns) {
+  // 2:1 into 296 x 200 square pixels: 296 columns, 148 rows, from column 24 and row 26.
+  const Bytes wide = encodeRgbPng(640, 320, [](int, int) { return kColour; });
+  const SourcePicture p = framed(wide, visible(Framing::Mode::Fit, 24));
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const bool inside = x >= 24 && y >= 26 && y < 26 + 148;
+      ASSERT_EQ(p.rgb[y * kWidth + x], inside ? kColour : 0u) << "(" << x << ", " << y << ")";
+    }
+  }
+  // A tall one is centred in the visible columns, not on the screen.
+  const Placement tall = fitPlacement(300, 600, PixelAspect::Square, 24);
+  EXPECT_EQ(tall.width, 100);
+  EXPECT_EQ(tall.left, 24 + (296 - 100) / 2);
+  // With no hidden columns, or without `visible`, it is plain fit.
+  const Framing plain = framing(Framing::Mode::Fit, PixelAspect::Square);
+  EXPECT_EQ(framed(wide, visible(Framing::Mode::Fit, 0)).rgb, framed(wide, plain).rgb);
+  Framing unused = plain;
+  unused.hiddenColumns = 24;
+  EXPECT_EQ(framed(wide, unused).rgb, framed(wide, plain).rgb);
+}
+
+TEST(Framing, TheVisibleAreaIsFilledRightOfTheHiddenColumns) {
+  // The visible area's shape, 296 : 200, cut from a 2:1 picture: 473.6 of its 640 columns.
+  const PictureRegion r = fillRegion(640, 320, PixelAspect::Square, 24);
+  EXPECT_DOUBLE_EQ(r.width, 320 * 296 / 200.0);
+  EXPECT_DOUBLE_EQ(r.left, (640 - r.width) / 2);
+  const Bytes uniform = encodeRgbPng(640, 320, [](int, int) { return kColour; });
+  const SourcePicture p = framed(uniform, visible(Framing::Mode::Fill, 24));
+  for (int i = 0; i < kPixels; ++i) ASSERT_EQ(p.rgb[i], i % kWidth < 24 ? 0u : kColour) << i;
+}
+
+TEST(Framing, FillFromAnOffsetShowsThatPartKeptWithinThePicture) {
+  // Red left half, green right half; the square screen's shape takes 320 of 640 columns.
+  const Bytes halves =
+      encodeRgbPng(640, 200, [](int x, int) { return x < 320 ? 0xFF0000u : 0x00FF00u; });
+  Framing f = framing(Framing::Mode::Fill, PixelAspect::Square);
+  f.fillFromOffset = true;
+  EXPECT_EQ(framed(halves, f).rgb[100 * kWidth + 100], 0xFF0000u);
+  f.left = 320;
+  EXPECT_EQ(framed(halves, f).rgb[100 * kWidth + 100], 0x00FF00u);
+  f.left = 5000, f.top = 70;  // past the picture: its last columns, its only rows
+  EXPECT_DOUBLE_EQ(filledPart(640, 200, f).left, 320);
+  EXPECT_DOUBLE_EQ(filledPart(640, 200, f).top, 0);
+  EXPECT_EQ(framed(halves, f).rgb[100 * kWidth + 100], 0x00FF00u);
+}
+
+TEST(Framing, ADragMovesTheRegionOrTheFilledPartTheOtherWayWithinThePicture) {
+  const Framing region;
+  Framing moved = draggedFraming(region, 500, 400, -30, -20);
+  EXPECT_EQ(moved.left, 30u);
+  EXPECT_EQ(moved.top, 20u);
+  EXPECT_EQ(draggedFraming(moved, 500, 400, 50, 0).left, 0u) << "not past the left edge";
+  moved = draggedFraming(region, 500, 400, -1000, -1000);
+  EXPECT_EQ(moved.left, 180u);
+  EXPECT_EQ(moved.top, 200u);
+  EXPECT_EQ(draggedFraming(region, 200, 100, -10, -10), region) << "nothing more to show";
+
+  // Fill of 640 x 320 on the square screen shows 512 x 320 from column 64, 1.6 picture
+  // pixels a screen pixel; the drag starts from there and is then kept as an offset.
+  const Framing fill = framing(Framing::Mode::Fill, PixelAspect::Square);
+  moved = draggedFraming(fill, 640, 320, 10, 7);
+  EXPECT_TRUE(moved.fillFromOffset);
+  EXPECT_EQ(moved.left, 48u);
+  EXPECT_EQ(moved.top, 0u);
+  EXPECT_EQ(draggedFraming(fill, 640, 320, -100, 0).left, 128u);
+  // A PAL pixel is narrower than tall: across, a screen pixel covers less of the picture.
+  Framing pal = framing(Framing::Mode::Fill, PixelAspect::Pal);
+  const PictureRegion part = fillRegion(400, 1000, PixelAspect::Pal);
+  moved = draggedFraming(pal, 400, 1000, 0, -10);
+  EXPECT_EQ(moved.left, 0u);
+  EXPECT_EQ(moved.top, static_cast<uint32_t>(std::lround(part.top + 10 * part.height / 200)));
+
+  const Framing fit = framing(Framing::Mode::Fit, PixelAspect::Pal);
+  EXPECT_EQ(draggedFraming(fit, 640, 320, 10, 10), fit);
+}
+
+TEST(Framing, TheHiddenColumnsAreTheConversionsViewers) {
+  JobSettings s;
+  s.framing.mode = Framing::Mode::Fit;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 0) << "not asked for";
+  s.framing.visible = true;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 24) << "the FLI viewer";
+  s.fli = false;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 24) << "the standard viewer";
+  s.ntsc = true;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 24) << "the standard NTSC viewer";
+  s.assLace = true;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 0) << "the mask viewer hides no column";
+  s.assLace = false;
+  s.superFlicker = true;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 0) << "the whole-frame viewer hides none";
+  s.fli = true;
+  EXPECT_EQ(s.framingToLoad().hiddenColumns, 24) << "FLI data needs the FLI viewer";
 }
 
 // FNV-1a over the framed pixels: the resampling is plain IEEE float in a fixed order, so

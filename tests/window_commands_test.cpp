@@ -18,6 +18,7 @@
 #include "frontends/window/quality_status.hpp"
 #include "frontends/window/start_arguments.hpp"
 #include "output/writers.hpp"
+#include "picture_fixtures.hpp"
 #include "scratch_folder.hpp"
 
 namespace peltrix::testing {
@@ -43,6 +44,7 @@ struct TestSkin {
   }();
   BlendViewShows blendViewShows = BlendViewShows::Blend;
   bool choiceWaits = false;
+  OpenedPicture opened;
   int spin = kDefaultDitherLevel;
   int spinText = -1;
   int progress = 0;
@@ -472,6 +474,62 @@ TEST_F(WindowCommands, OpeningShowsTheNewPictureAndAFailureKeepsTheOldOneAndSays
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("notes.jpg"), std::string::npos) << messages[0];
   EXPECT_EQ(window.sourceShown, 1) << "the view keeps the old picture";
+}
+
+// The "Framing" menu frames the opened picture anew from its file at once, or after the
+// running job; the boxes that change the viewer change the visible area; a drag moves the
+// unscaled region, but not during a job.
+TEST_F(WindowCommands, TheFramingReframesTheOpenedPictureAndADragMovesIt) {
+  const std::string path = file("wide.png").string();
+  writeFile(path, fixtures::encodeRgbPng(640, 400, fixtures::distinct));
+  ASSERT_TRUE(openPictureFromPath(window, path));
+  const auto framedBy = [&](Framing::Mode mode, bool visible, int hidden) {
+    Framing f;
+    f.mode = mode;
+    f.visible = visible;
+    f.hiddenColumns = hidden;
+    return loadFramedPicture(path, f).rgb;
+  };
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Region, false, 0));
+
+  onRadioItemChosen(window, kFitVisibleItem);
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Fit, true, 24)) << "the FLI viewer";
+  EXPECT_EQ(window.sourceShown, 2);
+  click(kFliBox);
+  click(kSuperFlickerBox);
+  onOptionToggled(window, kSuperFlickerBox);
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Fit, true, 0)) << "whole-frame viewer";
+
+  click(kBruteForceBox);  // quicker
+  onProcess(window);
+  ASSERT_TRUE(jobRunning(state));
+  onRadioItemChosen(window, kFillFramingItem);
+  EXPECT_EQ(window.status, kNextConversionStatus);
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Fit, true, 0)) << "the job's picture";
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Fill, false, 0));
+
+  onRadioItemChosen(window, kTopLeftFramingItem);
+  onSourcePressed(window, 100, 50);
+  onSourceDragged(window, 90, 45);
+  onSourceReleased(window);
+  EXPECT_EQ(state.chosen.framing.left, 10u);
+  EXPECT_EQ(state.chosen.framing.top, 5u);
+  Framing region;
+  region.left = 10, region.top = 5;
+  EXPECT_EQ(state.sourceImage.rgb, loadFramedPicture(path, region).rgb);
+  onProcess(window);
+  onSourcePressed(window, 100, 50);
+  onSourceDragged(window, 0, 0);
+  EXPECT_EQ(state.chosen.framing.left, 10u) << "not during a job";
+  onStop(window);
+  ASSERT_TRUE(tickUntilDone());
+
+  onRadioItemChosen(window, kFillVisibleItem);
+  onRestoreDefaults(window);
+  EXPECT_EQ(state.sourceImage.rgb, framedBy(Framing::Mode::Region, false, 0));
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(WindowCommands, AFailedSaveIsShownAndWritesNothing) {

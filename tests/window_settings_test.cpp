@@ -31,6 +31,7 @@ WindowChoices everyChoiceChanged() {
   c.framing = {.mode = Framing::Mode::Fill,
                .left = 4000000000u,
                .top = 17,
+               .fillFromOffset = true,
                .aspect = PixelAspect::Square,
                .visible = true};
   c.view = BlendViewShows::FlickerMap;

@@ -81,7 +81,8 @@ function transferables(views) {
 
 function openCurrent() {
   const f = current.framing;
-  const status = call('peltrix_open', session, current.path, f.mode, f.left, f.top, f.aspect);
+  const status = call('peltrix_open', session, current.path, f.mode, f.left, f.top, f.aspect,
+                      f.visible ? 1 : 0, f.options);
   if (status !== Status.done) {
     return { type: 'opened', ok: false, name: current.name,
              message: status === Status.refused ? 'a conversion is running' : message() };

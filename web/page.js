@@ -11,7 +11,10 @@ const Option = {
 // PageMatch and PageEyeDither of page_api.hpp.
 const Match = { classic: 0, eye: 1 };
 const EyeDither = { diffusion: 0, ordered: 1, none: 2 };
-const Framing = { offset: 0, fit: 1, fill: 2 };
+// The framing choices as PageFraming and whether they fill the viewer's visible area.
+const Framing = {
+  offset: [0, false], fit: [1, false], fill: [2, false], 'fit-visible': [1, true], 'fill-visible': [2, true],
+};
 const Aspect = { pal: 0, ntsc: 1, square: 2 };
 
 const $ = (id) => document.getElementById(id);
@@ -74,12 +77,14 @@ function applyAssLaceRule() {
   $('ass-lace').disabled = $('fli').checked || $('super-flicker').checked;
 }
 
+// The options go along: the viewer they pick decides what the visible area is.
 function framing() {
-  const mode = $('framing').value;
+  const [mode, visible] = Framing[$('framing').value];
   let aspect = $('aspect').value;
   if (aspect === 'machine') aspect = $('ntsc').checked ? 'ntsc' : 'pal';
   const whole = (input) => Math.max(0, Math.min(0x7fffffff, Math.floor(Number(input.value) || 0)));
-  return { mode: Framing[mode], left: whole($('offset-x')), top: whole($('offset-y')), aspect: Aspect[aspect] };
+  return { mode, left: whole($('offset-x')), top: whole($('offset-y')), aspect: Aspect[aspect],
+           visible, options: options() };
 }
 
 function updateFramingControls() {
@@ -419,6 +424,12 @@ function start() {
   $('luma-only').addEventListener('change', () =>
     page.worker.postMessage({ type: 'lumaOnly', on: $('luma-only').checked }));
   for (const id of ['framing', 'offset-x', 'offset-y', 'aspect']) $(id).addEventListener('change', reframe);
+  // They change the viewer, and with it the visible area.
+  for (const id of ['fli', 'super-flicker', 'ass-lace']) {
+    $(id).addEventListener('change', () => {
+      if ($('framing').value.endsWith('-visible')) reframe();
+    });
+  }
   $('ntsc').addEventListener('change', () => {
     if ($('framing').value !== 'offset' && $('aspect').value === 'machine') reframe();
   });

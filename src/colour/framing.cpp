@@ -30,21 +30,22 @@ int64_t roundedQuotient(int64_t a, int64_t b) {
   return (2 * a + b) / (2 * b);
 }
 
-// Whether a width x height picture is at least as wide, for its height, as the screen of
-// 320 x 200 pixels of the given shape: w / h >= (320 n / d) / 200.
-bool widerThanScreen(uint32_t width, uint32_t height, Ratio a) {
-  return int64_t{width} * kHeight * a.denominator >= int64_t{height} * kWidth * a.numerator;
+// Whether a width x height picture is at least as wide, for its height, as `columns` x 200
+// screen pixels of the given shape: w / h >= (columns n / d) / 200.
+bool widerThanScreen(uint32_t width, uint32_t height, Ratio a, int columns) {
+  return int64_t{width} * kHeight * a.denominator >= int64_t{height} * columns * a.numerator;
 }
 
 // The whole-picture size, in picture pixels, that a JPEG may be reduced to: twice the size
 // the picture is scaled to, so the last step still shrinks and stb's filter does the smoothing.
 KeepRequest::Size minimumDecodeSize(const Framing& framing, uint32_t width, uint32_t height) {
   if (framing.mode == Framing::Mode::Fit) {
-    const Placement p = fitPlacement(width, height, framing.aspect);
+    const Placement p = fitPlacement(width, height, framing.aspect, framing.firstColumn());
     return {2 * static_cast<uint64_t>(p.width), 2 * static_cast<uint64_t>(p.height)};
   }
-  const PictureRegion r = fillRegion(width, height, framing.aspect);
-  return {static_cast<uint64_t>(2.0 * kWidth * width / r.width) + 1,
+  const int columns = kWidth - framing.firstColumn();
+  const PictureRegion r = fillRegion(width, height, framing.aspect, framing.firstColumn());
+  return {static_cast<uint64_t>(2.0 * columns * width / r.width) + 1,
           static_cast<uint64_t>(2.0 * kHeight * height / r.height) + 1};
 }
 
@@ -70,40 +71,51 @@ Ratio pixelAspectRatio(PixelAspect aspect) {
   return {1, 1};
 }
 
-Placement fitPlacement(uint32_t width, uint32_t height, PixelAspect aspect) {
+Placement fitPlacement(uint32_t width, uint32_t height, PixelAspect aspect, int firstColumn) {
   const Ratio a = pixelAspectRatio(aspect);
+  const int columns = kWidth - firstColumn;
   Placement p;
-  if (widerThanScreen(width, height, a)) {
-    // Full width; the height the picture's shape gives: 320 (n / d) h / w.
-    p.width = kWidth;
+  if (widerThanScreen(width, height, a, columns)) {
+    // All the columns; the height the picture's shape gives: columns (n / d) h / w.
+    p.width = columns;
     p.height = static_cast<int>(
-        roundedQuotient(int64_t{kWidth} * a.numerator * height, a.denominator * int64_t{width}));
+        roundedQuotient(int64_t{columns} * a.numerator * height, a.denominator * int64_t{width}));
   } else {
     p.height = kHeight;
     p.width = static_cast<int>(
         roundedQuotient(int64_t{kHeight} * a.denominator * width, a.numerator * int64_t{height}));
   }
-  p.width = std::clamp(p.width, 1, kWidth);
+  p.width = std::clamp(p.width, 1, columns);
   p.height = std::clamp(p.height, 1, kHeight);
-  p.left = (kWidth - p.width) / 2;
+  p.left = firstColumn + (columns - p.width) / 2;
   p.top = (kHeight - p.height) / 2;
   return p;
 }
 
-PictureRegion fillRegion(uint32_t width, uint32_t height, PixelAspect aspect) {
+PictureRegion fillRegion(uint32_t width, uint32_t height, PixelAspect aspect, int firstColumn) {
   const Ratio a = pixelAspectRatio(aspect);
+  const int columns = kWidth - firstColumn;
   PictureRegion r;
-  if (widerThanScreen(width, height, a)) {
-    // The whole height; as much width as the screen's shape takes: h (320 n / d) / 200.
+  if (widerThanScreen(width, height, a, columns)) {
+    // The whole height; as much width as the columns' shape takes: h (columns n / d) / 200.
     r.height = height;
-    r.width = static_cast<double>(int64_t{height} * kWidth * a.numerator) /
+    r.width = static_cast<double>(int64_t{height} * columns * a.numerator) /
               static_cast<double>(int64_t{kHeight} * a.denominator);
     r.left = (width - r.width) / 2;
   } else {
     r.width = width;
     r.height = static_cast<double>(int64_t{width} * kHeight * a.denominator) /
-               static_cast<double>(int64_t{kWidth} * a.numerator);
+               static_cast<double>(int64_t{columns} * a.numerator);
     r.top = (height - r.height) / 2;
+  }
+  return r;
+}
+
+PictureRegion filledPart(uint32_t width, uint32_t height, const Framing& framing) {
+  PictureRegion r = fillRegion(width, height, framing.aspect, framing.firstColumn());
+  if (framing.fillFromOffset) {
+    r.left = std::max(0.0, std::min<double>(framing.left, width - r.width));
+    r.top = std::max(0.0, std::min<double>(framing.top, height - r.height));
   }
   return r;
 }
@@ -132,21 +144,26 @@ SourcePicture framePicture(DecodedPicture&& kept, const Framing& framing) {
   // so it is carried over to the decoded pixels by their scale.
   const double sx = static_cast<double>(kept.columns) / kept.width;
   const double sy = static_cast<double>(kept.rows) / kept.height;
-  if (framing.mode == Framing::Mode::Fit) {
-    const Placement p = fitPlacement(kept.width, kept.height, framing.aspect);
-    const PictureRegion all{0, 0, static_cast<double>(kept.columns),
-                            static_cast<double>(kept.rows)};
-    const std::vector<uint32_t> scaled =
-        resample(kept.rgb, kept.columns, kept.rows, all, p.width, p.height);
+  // Both scale into the screen's columns first..319, all 200 rows; the rest stays black.
+  const int first = framing.firstColumn();
+  const auto place = [&picture](const std::vector<uint32_t>& scaled, const Placement& p) {
     for (int y = 0; y < p.height; ++y) {
       std::copy_n(scaled.begin() + y * p.width, p.width,
                   picture.rgb.begin() + (p.top + y) * kWidth + p.left);
     }
+  };
+  if (framing.mode == Framing::Mode::Fit) {
+    const Placement p = fitPlacement(kept.width, kept.height, framing.aspect, first);
+    const PictureRegion all{0, 0, static_cast<double>(kept.columns),
+                            static_cast<double>(kept.rows)};
+    place(resample(kept.rgb, kept.columns, kept.rows, all, p.width, p.height), p);
     return picture;
   }
-  const PictureRegion r = fillRegion(kept.width, kept.height, framing.aspect);
+  const PictureRegion r = filledPart(kept.width, kept.height, framing);
   const PictureRegion decoded{r.left * sx, r.top * sy, r.width * sx, r.height * sy};
-  picture.rgb = resample(kept.rgb, kept.columns, kept.rows, decoded, kWidth, kHeight);
+  const Placement columns{first, 0, kWidth - first, kHeight};
+  place(resample(kept.rgb, kept.columns, kept.rows, decoded, columns.width, columns.height),
+        columns);
   return picture;
 }
 

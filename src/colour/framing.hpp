@@ -1,7 +1,7 @@
 // Framing: which 320 x 200 pixels of a picture the converter works on, decided before source
-// preparation. The window always uses the picture's top-left 320 x 200, unscaled; the command
-// line (and later the web page) may pick another unscaled region or scale the whole picture
-// to fit or to fill the C64 screen, keeping its shape on the chosen machine.
+// preparation. By default the picture's top-left 320 x 200, unscaled; every face may pick
+// another unscaled region or scale the whole picture to fit or to fill the C64 screen (or the
+// part of it the viewer shows), keeping its shape on the chosen machine.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +22,20 @@ struct Framing {
     Fit,     // the whole picture scaled into 320 x 200, centred on black
     Fill,    // scaled to cover 320 x 200, centred, the overflow cut
   } mode = Mode::Region;
-  uint32_t left = 0, top = 0;             // Region only
+  // Region: the 320 x 200 pixels from (left, top). Fill with fillFromOffset: the top-left
+  // corner of the part shown, in the picture's own pixels, kept within the picture.
+  uint32_t left = 0, top = 0;
+  bool fillFromOffset = false;            // Fill only; without it the part shown is centred
   PixelAspect aspect = PixelAspect::Pal;  // Fit and Fill only
   // Fit and Fill only: into the part of the screen the viewer shows, right of the columns
   // it hides (which stay black), rather than into the whole 320 x 200.
   bool visible = false;
+  // How many columns the viewer hides: resolved from the conversion's viewer before the
+  // picture is framed (JobSettings::framingToLoad), as the choices above do not name it.
+  int hiddenColumns = 0;
   bool scales() const { return mode != Mode::Region; }
+  // The first screen column the picture is scaled into; the columns left of it stay black.
+  int firstColumn() const { return scales() && visible ? hiddenColumns : 0; }
   bool operator==(const Framing&) const = default;
 };
 
@@ -37,16 +45,20 @@ struct Ratio {
 };
 Ratio pixelAspectRatio(PixelAspect aspect);
 
-// Where Fit puts a width x height picture in the 320 x 200: a rectangle of whole C64 pixels
-// of the picture's shape (within rounding), centred; the rest is black.
+// Where Fit puts a width x height picture in the screen's columns firstColumn..319 (all 200
+// rows): a rectangle of whole C64 pixels of the picture's shape (within rounding), centred in
+// them; the rest is black.
 struct Placement {
   int left = 0, top = 0, width = 0, height = 0;
 };
-Placement fitPlacement(uint32_t width, uint32_t height, PixelAspect aspect);
+Placement fitPlacement(uint32_t width, uint32_t height, PixelAspect aspect, int firstColumn = 0);
 
-// The part of a width x height picture that Fill shows: the centred region of the screen's
-// shape, the whole picture along one axis.
-PictureRegion fillRegion(uint32_t width, uint32_t height, PixelAspect aspect);
+// The part of a width x height picture that Fill shows in the screen's columns
+// firstColumn..319: the centred region of their shape, the whole picture along one axis.
+PictureRegion fillRegion(uint32_t width, uint32_t height, PixelAspect aspect, int firstColumn = 0);
+
+// The part Fill shows with this framing: fillRegion's, moved to (left, top) with fillFromOffset.
+PictureRegion filledPart(uint32_t width, uint32_t height, const Framing& framing);
 
 // What a decode must keep for the framing.
 KeepRequest keepRequestFor(const Framing& framing);

@@ -9,6 +9,7 @@
 #include "colour/source_prep.hpp"
 #include "colour/tone.hpp"
 #include "engine/search.hpp"
+#include "output/c64_display.hpp"
 #include "output/viewers/viewers.hpp"
 
 namespace peltrix {
@@ -38,6 +39,14 @@ struct JobSettings {
   bool assLace = false;  // "Ass Lace"
 
   ViewerOptions viewerOptions() const { return {superFlicker, ntsc, assLace}; }
+  // The framing the picture is opened with for this conversion: the columns its viewer hides
+  // resolved, so that the visible area is the one its program file shows.
+  Framing framingToLoad() const {
+    Framing f = framing;
+    f.hiddenColumns =
+        f.visible ? viewerDisplay(chooseViewer(fli, viewerOptions())).blackColumns : 0;
+    return f;
+  }
   bool diffuses() const { return match == engine::Match::Eye && eyeDither == EyeDither::Diffusion; }
   bool operator==(const JobSettings&) const = default;
 };

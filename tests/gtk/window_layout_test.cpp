@@ -75,10 +75,15 @@ TEST_F(WindowTest, ControlsOfEachKindAreTheRightWidgets) {
   for (int id = kDitherGroup; id <= kLumaOnlyGroup; ++id) {
     EXPECT_TRUE(GTK_IS_FRAME(window->controls[id])) << id;
   }
-  // The five picture views have a sunken border just outside their 320 x 200 pixels.
+  // The five picture views have a sunken border just outside their 320 x 200 pixels; the
+  // source view's image lies in an event box (for dragging) of its size.
   for (ControlId id : {kSourceView, kBlendView, kFrame1View, kFrame2View, kFrame3View}) {
     GtkWidget* view = window->controls[id];
     ASSERT_TRUE(GTK_IS_IMAGE(view)) << id;
+    if (id == kSourceView) {
+      view = gtk_widget_get_parent(view);
+      ASSERT_TRUE(GTK_IS_EVENT_BOX(view));
+    }
     GtkWidget* border = gtk_widget_get_parent(view);
     ASSERT_TRUE(GTK_IS_FRAME(border)) << id;
     EXPECT_EQ(gtk_frame_get_shadow_type(GTK_FRAME(border)), GTK_SHADOW_IN) << id;

@@ -45,8 +45,9 @@ function cliOptions(o) {
   if (!o.multithread) list.push('--single-thread');
   if (o.ntsc) list.push('--ntsc');
   if (o.assLace) list.push('--ass-lace');
-  if (o.framing === 'fit') list.push('--fit');
-  if (o.framing === 'fill') list.push('--fill');
+  if (o.framing.startsWith('fit')) list.push('--fit');
+  if (o.framing.startsWith('fill')) list.push('--fill');
+  if (o.framing.endsWith('-visible')) list.push('--visible');
   if (o.framing === 'offset' && (o.x || o.y)) list.push('--offset', o.x + ',' + o.y);
   if (o.framing !== 'offset' && o.aspect !== 'machine') list.push('--aspect', o.aspect);
   if (o.palette !== 'pepto-pal') list.push('--palette', o.palette);

@@ -400,9 +400,13 @@ async function main() {
       await setOptions(page, DEFAULTS);
     });
 
-    await check('framing: fit, fill (NTSC and square) and an offset give the command line\'s files', async () => {
+    // The visible area is the viewer's: right of the sprite column in FLI, all of the screen
+    // with the whole-frame viewer of non-FLI super flicker.
+    await check('framing: fit, fill (NTSC and square), the visible area and an offset give the command line\'s files', async () => {
       const framings = [[fish, { framing: 'fit' }], [fish, { framing: 'fill', ntsc: true }],
-        [smarties, { framing: 'fill', aspect: 'square' }], [fruits, { x: 150, y: 230 }]];
+        [smarties, { framing: 'fill', aspect: 'square' }], [fruits, { x: 150, y: 230 }],
+        [fruits, { framing: 'fit-visible' }],
+        [smarties, { framing: 'fill-visible', fli: false, superFlicker: true }]];
       for (const [photo, changes] of framings) {
         const options = { ...DEFAULTS, ...changes };
         await choosePicture(page, photo);

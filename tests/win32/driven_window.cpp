@@ -233,21 +233,49 @@ void DrivenWindow::postChoose(MenuItemId item) {
   PostMessageW(window_, WM_COMMAND, MAKEWPARAM(item, 0), 0);
 }
 
-void DrivenWindow::mouseClick(POINT screen) {
+namespace {
+
+// Puts the pointer at a screen point. Under wine the pointer reaches its place through the X
+// server; a press sent before it is there lands where the pointer was (seen on a busy machine).
+void pointerTo(POINT screen) {
   SetCursorPos(screen.x, screen.y);
-  // Under wine the pointer reaches its place through the X server; a press sent before it
-  // is there lands where the pointer was (seen on a busy machine).
   eventually(
       [&] {
         POINT now{};
         return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
       },
       2, 10);
+}
+
+void mouseInput(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+}  // namespace
+
+void DrivenWindow::mouseClick(POINT screen) {
+  pointerTo(screen);
   INPUT press[2] = {};
   press[0].type = press[1].type = INPUT_MOUSE;
   press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, press, sizeof(INPUT));
+}
+
+void DrivenWindow::mouseDrag(POINT from, POINT to) {
+  pointerTo(from);
+  mouseInput(MOUSEEVENTF_LEFTDOWN);
+  constexpr int kSteps = 4;
+  for (int i = 1; i <= kSteps; ++i) {
+    pointerTo({from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+    mouseInput(MOUSEEVENTF_MOVE);  // a move of nothing: the window hears where the pointer is
+    SendMessageW(window_, WM_NULL, 0, 0);  // handled, in order, before the next step
+  }
+  mouseInput(MOUSEEVENTF_LEFTUP);
+  SendMessageW(window_, WM_NULL, 0, 0);
 }
 
 namespace {

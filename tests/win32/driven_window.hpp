@@ -116,6 +116,9 @@ class DrivenWindow {
   void postChoose(MenuItemId item);
   // A real click of the left mouse button at a screen point.
   void mouseClick(POINT screen);
+  // A real drag with the left mouse button held, from one screen point to another in a few
+  // steps; returns once the window has handled it.
+  void mouseDrag(POINT from, POINT to);
 
   // A dialog or message box of the program with this title, once it is shown; nullptr if
   // none appears within `seconds`.

@@ -29,7 +29,12 @@ const char* const kHelpText =
     "Framing (default: the picture's top-left 320 x 200 pixels, unscaled):\n"
     "      --fit            scale the whole picture into 320 x 200, centred on black\n"
     "      --fill           scale it to cover 320 x 200, centred, the overflow cut\n"
-    "      --offset X,Y     unscaled, the 320 x 200 pixels from (X, Y) (default 0,0)\n"
+    "      --visible        with --fit or --fill (alone: --fit): into the 296 x 200 the\n"
+    "                       viewer shows, right of the black column that hides the 24\n"
+    "                       leftmost pixels (all 320 x 200 with --no-fli and\n"
+    "                       --super-flicker or --ass-lace, whose viewers hide none)\n"
+    "      --offset X,Y     unscaled, the 320 x 200 pixels from (X, Y) (default 0,0); with\n"
+    "                       --fill, the part of the picture shown starts at (X, Y)\n"
     "      --aspect ASPECT  the C64 pixel's shape that --fit and --fill keep circles\n"
     "                       round for: pal, ntsc or square (default: pal; ntsc with\n"
     "                       --ntsc)\n"
@@ -253,6 +258,7 @@ enum Id : int {
   kTo,
   kFit,
   kFill,
+  kVisible,
   kOffset,
   kAspect,
   kPaletteOption,
@@ -289,6 +295,7 @@ const option kOptions[] = {
     {"to", required_argument, nullptr, kTo},
     {"fit", no_argument, nullptr, kFit},
     {"fill", no_argument, nullptr, kFill},
+    {"visible", no_argument, nullptr, kVisible},
     {"offset", required_argument, nullptr, kOffset},
     {"aspect", required_argument, nullptr, kAspect},
     {"palette", required_argument, nullptr, kPaletteOption},
@@ -416,7 +423,7 @@ namespace {
 // What the options say beyond the request itself, checked once all are read.
 struct Seen {
   bool batch = false;  // --outdir is given, wherever it stands
-  bool fit = false, fill = false, to = false;
+  bool fit = false, fill = false, visible = false, to = false;
   std::vector<std::string> positional;
 };
 
@@ -562,6 +569,9 @@ bool applyFramingOption(int id, const std::string& value, Seen& seen, Request& r
     case kFill:
       seen.fill = true;
       return true;
+    case kVisible:
+      seen.visible = true;
+      return true;
     case kOffset:
       parseOffset(value, r.job.framing);
       r.offsetGiven = true;
@@ -578,12 +588,15 @@ bool applyFramingOption(int id, const std::string& value, Seen& seen, Request& r
 // The rules between options, once all are read.
 void checkCombinations(const Seen& seen, Request& r) {
   if (seen.fit && seen.fill) throw UsageError("--fit and --fill cannot be combined");
-  if ((seen.fit || seen.fill) && r.offsetGiven) {
-    throw UsageError(std::string("--offset cannot be combined with ") +
-                     (seen.fit ? "--fit" : "--fill"));
+  // --offset places the unscaled region, or the part --fill shows; --fit shows all.
+  if (seen.fit && r.offsetGiven) throw UsageError("--offset cannot be combined with --fit");
+  if (seen.visible && !seen.fill && r.offsetGiven) {
+    throw UsageError("--offset cannot be combined with --visible without --fill");
   }
-  if (seen.fit) r.job.framing.mode = Framing::Mode::Fit;
+  if (seen.fit || (seen.visible && !seen.fill)) r.job.framing.mode = Framing::Mode::Fit;
   if (seen.fill) r.job.framing.mode = Framing::Mode::Fill;
+  r.job.framing.fillFromOffset = seen.fill && r.offsetGiven;
+  r.job.framing.visible = seen.visible;
   if (!r.aspectGiven) r.job.framing.aspect = r.job.ntsc ? PixelAspect::Ntsc : PixelAspect::Pal;
   if (seen.to && !seen.batch) throw UsageError("--to needs --outdir DIR");
   if (seen.batch && !r.eyePath.empty()) {

@@ -160,7 +160,7 @@ PictureResult convertPicture(SharedState& state, const PlannedPicture& picture, 
     return result;
   };
 
-  const CommandResult opened = openPicture(state, picture.input, r.job.framing);
+  const CommandResult opened = openPicture(state, picture.input, r.job.framingToLoad());
   if (!opened.ok()) return fail(opened.message);
   if (reporting.warnings) {
     for (const std::string& w : pictureWarnings(picture.input, state.sourceImage, r)) {

@@ -38,12 +38,20 @@ void place(MainWindow& main, GtkWidget* widget, int x, int y, int width, int hei
 }
 
 // A picture view with a sunken border: the image keeps its exact place and size, and the
-// border is drawn just outside it by a frame as thick as the theme's shadow.
+// border is drawn just outside it by a frame as thick as the theme's shadow. The source
+// view's image lies in an event box of its own size, which takes the mouse for dragging.
 GtkWidget* addSunkenView(MainWindow& main, const ControlSpec& spec) {
   GtkWidget* image = gtk_image_new_from_pixbuf(pictureOf(main, spec.id));
   GtkWidget* border = gtk_frame_new(nullptr);
   gtk_frame_set_shadow_type(GTK_FRAME(border), GTK_SHADOW_IN);
-  gtk_container_add(GTK_CONTAINER(border), image);
+  if (spec.id == kSourceView) {
+    GtkWidget* mouse = gtk_event_box_new();
+    gtk_event_box_set_visible_window(GTK_EVENT_BOX(mouse), FALSE);
+    gtk_container_add(GTK_CONTAINER(mouse), image);
+    gtk_container_add(GTK_CONTAINER(border), mouse);
+  } else {
+    gtk_container_add(GTK_CONTAINER(border), image);
+  }
   gtk_widget_ensure_style(border);
   const int dx = border->style->xthickness, dy = border->style->ythickness;
   place(main, border, spec.x - dx, spec.y - dy, spec.width + 2 * dx, spec.height + 2 * dy);

@@ -14,6 +14,7 @@
 #include "core/shared_state.hpp"
 #include "frontends/gtk/control_layout.hpp"
 #include "frontends/window/blend_view_choice.hpp"
+#include "frontends/window/framing_choice.hpp"
 #include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
 
@@ -49,6 +50,7 @@ struct MainWindow {
   GtkWidget* flickerLegend = nullptr;  // the flicker map's scale and caption, hidden by default
   bool choiceWaits = false;            // a choice was made during the running conversion
   RememberedChoices remembered;        // the settings file the choices are kept in
+  OpenedPicture opened;                // the picture's file and framing, to frame it anew
 
   guint refreshTimer = 0;        // 0 while no job runs
   guint refreshPeriodMs = 4000;  // tests shorten it to keep the suite quick
@@ -91,8 +93,7 @@ void showFlickerLegend(MainWindow& main, bool shown);
 // The motion timer: a tick per display refresh while the picture in motion is shown.
 void startMotionTimer(MainWindow& main);
 void stopMotionTimer(MainWindow& main);
-// Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
-// view.
+// Shows the framed source picture with the tone, undithered, in the source view.
 void showSourcePicture(MainWindow& main);
 // The refresh timer at the window's period (4000 ms): false (and the reason) if it cannot be
 // started. Stopping it is allowed from inside its own tick.

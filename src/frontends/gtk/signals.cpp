@@ -48,6 +48,38 @@ void radioToggled(GtkCheckMenuItem* item, gpointer data) {
   }
 }
 
+// The source view's mouse: the left button drags the picture. The event box covers the image
+// exactly, so its coordinates are the picture's pixels.
+gboolean sourcePressed(GtkWidget*, GdkEventButton* event, gpointer data) {
+  if (event->button != 1 || event->type != GDK_BUTTON_PRESS) return FALSE;
+  onSourcePressed(*static_cast<MainWindow*>(data), static_cast<int>(event->x),
+                  static_cast<int>(event->y));
+  return TRUE;
+}
+
+gboolean sourceDragged(GtkWidget* box, GdkEventMotion* event, gpointer data) {
+  int x = static_cast<int>(event->x), y = static_cast<int>(event->y);
+  if (event->is_hint) gtk_widget_get_pointer(box, &x, &y);  // the pointer as it is now
+  onSourceDragged(*static_cast<MainWindow*>(data), x, y);
+  return TRUE;
+}
+
+gboolean sourceReleased(GtkWidget*, GdkEventButton* event, gpointer data) {
+  if (event->button == 1) onSourceReleased(*static_cast<MainWindow*>(data));
+  return TRUE;
+}
+
+void connectSourceMouse(MainWindow& main) {
+  GtkWidget* box = gtk_widget_get_parent(main.controls[kSourceView]);
+  // Motion hints: one motion event until the pointer is asked for, so that framing the
+  // picture anew never falls behind the mouse.
+  gtk_widget_add_events(box, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                 GDK_BUTTON1_MOTION_MASK | GDK_POINTER_MOTION_HINT_MASK);
+  g_signal_connect(box, "button-press-event", G_CALLBACK(sourcePressed), &main);
+  g_signal_connect(box, "motion-notify-event", G_CALLBACK(sourceDragged), &main);
+  g_signal_connect(box, "button-release-event", G_CALLBACK(sourceReleased), &main);
+}
+
 // A dropped file opens once the drop is over: a message about a broken picture must not
 // hold up the program the file was dragged from.
 struct Drop {
@@ -109,6 +141,7 @@ void connectSignals(MainWindow& main) {
   connect<onLumaOnlyToggled<MainWindow>>(main, main.controls[kLumaOnlyBox], "toggled");
   connect<onViewerOptionToggled<MainWindow>>(main, main.controls[kNtscBox], "toggled");
   connect<onViewerOptionToggled<MainWindow>>(main, main.controls[kAssLaceBox], "toggled");
+  connectSourceMouse(main);
 
   // Files dragged from a file manager arrive as a list of URIs.
   static GtkTargetEntry uriList[] = {{const_cast<gchar*>("text/uri-list"), 0, 0}};

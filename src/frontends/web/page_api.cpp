@@ -43,7 +43,7 @@ namespace {
 
 constexpr bool kThreads = PELTRIX_PAGE_THREADS != 0;
 
-Framing framingOf(int mode, int left, int top, int aspect) {
+Framing framingOf(int mode, int left, int top, int aspect, int visible) {
   Framing framing;
   framing.mode = mode == kFramingFit    ? Framing::Mode::Fit
                  : mode == kFramingFill ? Framing::Mode::Fill
@@ -53,7 +53,21 @@ Framing framingOf(int mode, int left, int top, int aspect) {
   framing.aspect = aspect == 1   ? PixelAspect::Ntsc
                    : aspect == 2 ? PixelAspect::Square
                                  : PixelAspect::Pal;
+  framing.visible = visible != 0;
   return framing;
+}
+
+// `job` with the option boxes' PageOption bits.
+JobSettings withOptions(JobSettings job, uint32_t options) {
+  job.lumaOnly = (options & kOptionLumaOnly) != 0;
+  job.multithread = (options & kOptionMultithread) != 0;
+  job.bruteForce = (options & kOptionBruteForce) != 0;
+  job.lumaOverload = (options & kOptionLumaOverload) != 0;
+  job.fli = (options & kOptionFli) != 0;
+  job.superFlicker = (options & kOptionSuperFlicker) != 0;
+  job.ntsc = (options & kOptionNtsc) != 0;
+  job.assLace = (options & kOptionAssLace) != 0;
+  return job;
 }
 
 // RGBA bytes of `count` pixels given as RGB values (320 x 200 unless told).
@@ -113,10 +127,12 @@ int peltrix_threads() {
   return peltrix::web::kThreads ? 1 : 0;
 }
 
-int peltrix_open(PageSession* s, const char* path, int framing, int left, int top, int aspect) {
-  s->state.chosen.framing = peltrix::web::framingOf(framing, left, top, aspect);
+int peltrix_open(PageSession* s, const char* path, int framing, int left, int top, int aspect,
+                 int visible, uint32_t options) {
+  s->state.chosen.framing = peltrix::web::framingOf(framing, left, top, aspect, visible);
+  const peltrix::JobSettings settings = peltrix::web::withOptions(s->state.chosen, options);
   const peltrix::CommandResult result =
-      peltrix::openPicture(s->state, path, s->state.chosen.framing);
+      peltrix::openPicture(s->state, path, settings.framingToLoad());
   s->message = result.message;
   if (result.outcome == peltrix::Outcome::Refused) return kStatusRefused;
   return result.ok() ? kStatusDone : kStatusFailed;
@@ -183,15 +199,7 @@ int peltrix_set_match(PageSession* s, int match, int eyeDither) {
 int peltrix_process(PageSession* s, int dither, uint32_t options) {
   if (peltrix::jobRunning(s->state)) return kStatusRefused;
   peltrix::setDitherLevel(s->state, dither);
-  peltrix::JobSettings job = s->state.chosen;
-  job.lumaOnly = (options & kOptionLumaOnly) != 0;
-  job.multithread = (options & kOptionMultithread) != 0;
-  job.bruteForce = (options & kOptionBruteForce) != 0;
-  job.lumaOverload = (options & kOptionLumaOverload) != 0;
-  job.fli = (options & kOptionFli) != 0;
-  job.superFlicker = (options & kOptionSuperFlicker) != 0;
-  job.ntsc = (options & kOptionNtsc) != 0;
-  job.assLace = (options & kOptionAssLace) != 0;
+  peltrix::JobSettings job = peltrix::web::withOptions(s->state.chosen, options);
 
   peltrix::JobSeams seams;
   s->steps.clear();

@@ -32,8 +32,8 @@ enum PageStatus : int {
   kStatusRunning = 3,  // advance: the job goes on
 };
 
-// The framing of peltrix_open: 0 unscaled from (left, top), 1 fit, 2 fill; the aspect of a
-// scaled picture: 0 PAL, 1 NTSC, 2 square.
+// The framing of peltrix_open: 0 unscaled from (left, top), 1 fit, 2 fill (into the visible
+// area with `visible`); the aspect of a scaled picture: 0 PAL, 1 NTSC, 2 square.
 enum PageFraming : int { kFramingOffset = 0, kFramingFit = 1, kFramingFill = 2 };
 
 // The match of peltrix_set_match, classic or eye, and the eye match's dither.
@@ -72,8 +72,10 @@ int peltrix_threads();
 
 // Loads the picture file at `path` (written into the module's file system by the page) and
 // frames it; on failure the previous picture stays and peltrix_message() names the file.
+// `visible` fits or fills the part of the screen that the viewer of the PageOption bits
+// `options` shows (the page opens the picture again when they change that viewer).
 int peltrix_open(peltrix::web::PageSession* s, const char* path, int framing, int left, int top,
-                 int aspect);
+                 int aspect, int visible, uint32_t options);
 // The file's own size, and whether transparency was flattened onto black.
 int peltrix_picture_width(peltrix::web::PageSession* s);
 int peltrix_picture_height(peltrix::web::PageSession* s);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "colour/geometry.hpp"
 #include "core/commands.hpp"
 #include "core/result_views.hpp"
 #include "frontends/win32/banner.hpp"
@@ -256,6 +257,21 @@ void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item) {
              height, source, 0, 0, picture->width(), picture->height(), SRCCOPY);
   SelectObject(source, previous);
   DeleteDC(source);
+}
+
+bool sourcePictureAt(const MainWindow& main, POINT client, POINT& pixel) {
+  HWND view = main.controls[kSourceView];
+  MapWindowPoints(main.window, view, &client, 1);
+  RECT box;
+  GetClientRect(view, &box);
+  const int factor = wholeFactor(box.right, box.bottom, kWidth, kHeight);
+  const int left = (box.right - kWidth * factor) / 2, top = (box.bottom - kHeight * factor) / 2;
+  // Rounded down on both sides of the picture's edge, so every pixel is `factor` wide.
+  const auto floorDiv = [factor](int a) {
+    return a >= 0 ? a / factor : -((factor - 1 - a) / factor);
+  };
+  pixel = {floorDiv(client.x - left), floorDiv(client.y - top)};
+  return PtInRect(&box, client) != FALSE;
 }
 
 MainWindow::~MainWindow() {

@@ -14,6 +14,7 @@
 #include "core/shared_state.hpp"
 #include "frontends/win32/preview_draw.hpp"
 #include "frontends/window/blend_view_choice.hpp"
+#include "frontends/window/framing_choice.hpp"
 #include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
 #include "frontends/window/window_layout.hpp"
@@ -67,6 +68,7 @@ struct MainWindow {
   BlendViewShows blendViewShows = BlendViewShows::Blend;  // the "View" menu's choice
   bool choiceWaits = false;      // a choice was made during the running conversion
   RememberedChoices remembered;  // the settings file the choices are kept in
+  OpenedPicture opened;          // the picture's file and framing, to frame it anew
   MotionClock motion;            // the picture in motion's clock
   bool motionTimerRunning = false;
 
@@ -95,6 +97,10 @@ void placeStatusLine(MainWindow& main);
 // A picture view's WM_DRAWITEM: its picture at the largest whole factor that fits, centred,
 // black around it.
 void drawPictureView(MainWindow& main, const DRAWITEMSTRUCT& item);
+// The pixel of the source view's picture under `client`, a point of the main window's
+// client area (drawn as drawPictureView draws it; outside the picture too); false when the
+// point lies outside the view.
+bool sourcePictureAt(const MainWindow& main, POINT client, POINT& pixel);
 
 // Control state, read by identifier at the moment a command needs it.
 bool isOn(const MainWindow& main, ControlId checkBox);
@@ -121,8 +127,7 @@ void showFlickerLegend(MainWindow& main, bool shown);
 // Timer 2, a tick per display refresh while the picture in motion is shown.
 void startMotionTimer(MainWindow& main);
 void stopMotionTimer(MainWindow& main);
-// Shows the top-left 320 x 200 of the source picture with the tone, undithered, in the source
-// view.
+// Shows the framed source picture with the tone, undithered, in the source view.
 void showSourcePicture(MainWindow& main);
 // Timer 1 at the window's period (4000 ms): false (and the reason) if Windows refuses.
 // Stopping it is allowed from inside its own tick.

@@ -90,6 +90,28 @@ void onClicked(MainWindow& main, int control) {
   }
 }
 
+// The source view's mouse. The view (a static control without SS_NOTIFY) lets the mouse
+// through to the main window, which captures it while the picture is dragged.
+void onMouse(MainWindow& main, UINT message, LPARAM lParam) {
+  const POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  POINT pixel{};
+  const bool inView = sourcePictureAt(main, client, pixel);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      if (!inView) return;
+      SetCapture(main.window);
+      onSourcePressed(main, pixel.x, pixel.y);
+      break;
+    case WM_MOUSEMOVE:
+      if (main.opened.dragging) onSourceDragged(main, pixel.x, pixel.y);
+      break;
+    case WM_LBUTTONUP:
+      if (GetCapture() == main.window) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+      onSourceReleased(main);
+      break;
+  }
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -116,6 +138,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       if (wParam == kRefreshTimerId && main->refreshTimerRunning) onRefreshTick(*main);
       if (wParam == kMotionTimerId && main->motionTimerRunning) onMotionTick(*main);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      onMouse(*main, message, lParam);
+      return 0;
+    case WM_CAPTURECHANGED:
+      onSourceReleased(*main);
       return 0;
     case WM_SIZE:
       placeStatusLine(*main);  // keeps to the bottom edge; the controls stay where they are

@@ -10,12 +10,15 @@
 #include <concepts>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
+#include "colour/framing_drag.hpp"
 #include "core/commands.hpp"
 #include "core/job.hpp"
 #include "frontends/window/blend_view_choice.hpp"
+#include "frontends/window/framing_choice.hpp"
 #include "frontends/window/quality_status.hpp"
 #include "frontends/window/settings_file.hpp"
 #include "frontends/window/window_dialogs.hpp"
@@ -35,6 +38,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   { w.choiceWaits } -> std::convertible_to<bool&>;    // a choice made during the running job
   { w.motion } -> std::convertible_to<MotionClock&>;  // the picture in motion's clock
   { w.remembered } -> std::convertible_to<RememberedChoices&>;  // its settings file
+  { w.opened } -> std::convertible_to<OpenedPicture&>;  // its file, framing and drag
   { isOn(cw, id) } -> std::same_as<bool>;
   setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
@@ -50,7 +54,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   showFlickerLegend(w, on);  // the flicker map's colour scale under picture view 1, or not
   startMotionTimer(w);       // a tick per display refresh (onMotionTick); cannot fail
   stopMotionTimer(w);
-  showSourcePicture(w);  // the source picture's top-left 320 x 200 with the tone, undithered
+  showSourcePicture(w);  // the framed source picture with the tone, undithered
   { startRefreshTimer(w, reason) } -> std::same_as<bool>;  // false (and why) if refused
   stopRefreshTimer(w);
 };
@@ -135,6 +139,38 @@ bool reportFailure(W& main, const CommandResult& result) {
   return true;
 }
 
+// The choices as the window shows them now: the menus' and the boxes'.
+template <WindowSkin W>
+JobSettings chosenSettings(const W& main) {
+  JobSettings settings = main.state.chosen;
+  settings.multithread = isOn(main, kMultithreadBox);
+  settings.bruteForce = isOn(main, kBruteForceBox);
+  settings.lumaOverload = isOn(main, kLumaOverloadBox);
+  settings.fli = isOn(main, kFliBox);
+  settings.superFlicker = isOn(main, kSuperFlickerBox);
+  settings.lumaOnly = isOn(main, kLumaOnlyBox);
+  settings.ntsc = isOn(main, kNtscBox);
+  settings.assLace = isOn(main, kAssLaceBox);
+  return settings;
+}
+
+// Frames the opened picture anew from its file when the choices call for another framing
+// than it shows (a "Framing" item, a drag, or a box that changes the viewer and with it the
+// visible area) and shows it. Not while a job runs, which reads the picture: it follows when
+// the job has completed. A file that cannot be read any more keeps the picture and says
+// why. Returns whether the picture is framed as the choices say.
+template <WindowSkin W>
+bool reframe(W& main) {
+  const Framing wanted = chosenSettings(main).framingToLoad();
+  if (main.opened.path.empty()) return false;
+  if (wanted == main.opened.framing) return true;
+  const CommandResult result = openPicture(main.state, main.opened.path, wanted);
+  if (reportFailure(main, result) || !result.ok()) return false;
+  main.opened.framing = wanted;
+  showSourcePicture(main);
+  return true;
+}
+
 }  // namespace window_commands
 
 // The start-up states but for the spin's own position, which the skin sets: the spin's text
@@ -158,8 +194,12 @@ void applyInitialStates(W& main) {
 // whether the picture was replaced.
 template <WindowSkin W>
 bool openPictureFromPath(W& main, const std::string& path) {
-  const CommandResult result = openPicture(main.state, path);
+  const Framing framing = window_commands::chosenSettings(main).framingToLoad();
+  const CommandResult result = openPicture(main.state, path, framing);
   if (window_commands::reportFailure(main, result) || !result.ok()) return false;
+  main.opened = OpenedPicture{};
+  main.opened.path = path;
+  main.opened.framing = framing;
   showSourcePicture(main);
   return true;
 }
@@ -284,11 +324,65 @@ void onMotionTick(W& main) {
   showBlendPicture(main, motionView(main.state, main.motion.videoFrame()));
 }
 
+// A framing or the C64 pixel's shape chosen in the "Framing" menu: the source view shows the
+// picture framed so at once, or once the running job (which keeps its picture) is done.
+template <WindowSkin W>
+void onFramingChosen(W& main, const Framing& framing) {
+  main.state.chosen.framing = framing;
+  window_commands::noteChoice(main);
+  window_commands::reframe(main);
+}
+
+// The left button pressed on the source view at (x, y) of the picture it shows: in "Top-left,
+// unscaled" and the fills, dragging moves the picture under the screen. Not while a job runs.
+template <WindowSkin W>
+void onSourcePressed(W& main, int x, int y) {
+  if (main.opened.path.empty() || jobRunning(main.state) ||
+      main.state.chosen.framing.mode == Framing::Mode::Fit) {
+    return;
+  }
+  main.opened.dragging = true;
+  main.opened.dragX = x;
+  main.opened.dragY = y;
+  main.opened.dragStart = window_commands::chosenSettings(main).framingToLoad();
+}
+
+// The mouse at (x, y) with the button held: the framed picture follows it, by whole pixels
+// of the picture, as far as the picture goes.
+template <WindowSkin W>
+void onSourceDragged(W& main, int x, int y) {
+  OpenedPicture& opened = main.opened;
+  if (!opened.dragging || jobRunning(main.state)) return;
+  const SourcePicture& picture = main.state.sourceImage;
+  const Framing moved = draggedFraming(opened.dragStart, picture.width, picture.height,
+                                       x - opened.dragX, y - opened.dragY);
+  Framing& chosen = main.state.chosen.framing;
+  chosen.left = moved.left;
+  chosen.top = moved.top;
+  chosen.fillFromOffset = moved.fillFromOffset;
+  if (!window_commands::reframe(main)) opened.dragging = false;
+}
+
+// The button released: the picture stays where it was dragged, and that is remembered.
+template <WindowSkin W>
+void onSourceReleased(W& main) {
+  if (!std::exchange(main.opened.dragging, false)) return;
+  window_commands::rememberChoices(main);
+}
+
 // A radio item of the menus chosen (the skin moves its mark): a palette, the match, the eye
 // match's dither, the framing, what picture view 1 shows or the motion's speed; remembered.
 template <WindowSkin W>
 void onRadioItemChosen(W& main, MenuItemId item) {
   if (const int palette = paletteOfItem(item); palette >= 0) onPaletteChosen(main, palette);
+  if (const std::optional<Framing> framing = framingOfItem(item, main.state.chosen.framing)) {
+    onFramingChosen(main, *framing);
+  }
+  if (const std::optional<PixelAspect> aspect = aspectOfItem(item)) {
+    Framing framing = main.state.chosen.framing;
+    framing.aspect = *aspect;
+    onFramingChosen(main, framing);
+  }
   switch (item) {
     case kClassicMatchItem:
       onMatchChosen(main, engine::Match::Classic);
@@ -356,15 +450,9 @@ void onAdjust(W& main) {
 // its workers leave their loops (after the cell they are on), and it is completed at once.
 template <WindowSkin W>
 void onProcess(W& main) {
-  JobSettings settings = main.state.chosen;
-  settings.multithread = isOn(main, kMultithreadBox);
-  settings.bruteForce = isOn(main, kBruteForceBox);
-  settings.lumaOverload = isOn(main, kLumaOverloadBox);
-  settings.fli = isOn(main, kFliBox);
-  settings.superFlicker = isOn(main, kSuperFlickerBox);
-  settings.lumaOnly = isOn(main, kLumaOnlyBox);
-  settings.ntsc = isOn(main, kNtscBox);
-  settings.assLace = isOn(main, kAssLaceBox);
+  // The picture as the framing choices say, should a re-framing have waited or failed.
+  if (!jobRunning(main.state)) window_commands::reframe(main);
+  const JobSettings settings = window_commands::chosenSettings(main);
   std::string error;
   switch (startJob(main.state, settings, &error)) {
     case StartResult::Started:
@@ -377,6 +465,7 @@ void onProcess(W& main) {
         completeJob(main.state);
         refreshPreviews(main);
         window_commands::showReport(main);
+        window_commands::reframe(main);
         main.dialogs.showMessage(
             "The conversion was stopped: its refresh timer could not be started (" + error + ")");
       }
@@ -415,17 +504,21 @@ void applyAssLaceRule(W& main) {
 
 // "Multithread", "Brute Force", "Luma overload reduction", "Per 2 line FLI" or "Super
 // Flicker reduction" clicked: read by the next "Process" (the status line says so during a
-// job); the last two also decide whether "Ass Lace" is enabled.
+// job); the last two also decide whether "Ass Lace" is enabled, and pick the viewer whose
+// visible area a framing may fill.
 template <WindowSkin W>
 void onOptionToggled(W& main, ControlId box) {
   if (box == kFliBox || box == kSuperFlickerBox) applyAssLaceRule(main);
   window_commands::noteChoice(main);
+  window_commands::reframe(main);
   window_commands::rememberChoices(main);
 }
 
-// "NTSC" or "Ass Lace" clicked: remembered; "Process" and "Save Prg" read the box.
+// "NTSC" or "Ass Lace" clicked: remembered; "Process" and "Save Prg" read the box. Ass Lace
+// picks the viewer too, whose visible area a framing may fill.
 template <WindowSkin W>
 void onViewerOptionToggled(W& main) {
+  window_commands::reframe(main);
   window_commands::rememberChoices(main);
 }
 
@@ -451,6 +544,7 @@ bool onRefreshTick(W& main) {
   refreshPreviews(main);  // after the completion step, whose last passes may change the frames
   stopRefreshTimer(main);
   window_commands::showReport(main);
+  window_commands::reframe(main);  // a framing chosen during the job
   return false;
 }
 
@@ -477,6 +571,7 @@ void applyChoices(W& main, const WindowChoices& choices) {
     onRadioItemChosen(main, item);
   }
   main.state.chosen.framing = choices.framing;  // with its offsets, which no item shows
+  window_commands::reframe(main);               // the picture open, as the boxes now say
   onToneChanged(main, choices.tone);
   main.remembered.applying = false;
 }

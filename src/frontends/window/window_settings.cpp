@@ -140,6 +140,11 @@ const Field kFields[] = {
      }},
     offsetField<&Framing::left>("framing-left"),
     offsetField<&Framing::top>("framing-top"),
+    {"framing-fill-offset",
+     [](const WindowChoices& c) { return wordOf(kBoxWords, c.framing.fillFromOffset); },
+     [](std::string_view v, WindowChoices& c) {
+       return readWord(kBoxWords, v, c.framing.fillFromOffset);
+     }},
     {"framing-visible", [](const WindowChoices& c) { return wordOf(kBoxWords, c.framing.visible); },
      [](std::string_view v, WindowChoices& c) {
        return readWord(kBoxWords, v, c.framing.visible);
