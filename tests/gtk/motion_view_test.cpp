@@ -76,6 +76,7 @@ TEST_F(WindowTest, ThePictureInMotionPlaysTheC64FramesInTheViewersOrder) {
     EXPECT_EQ(seen[i], (seen[i - 1] + 2) % 3) << "frames go 3, 2, 1 (step " << i << ")";
   }
 
+  saveScreenshot("window-motion");
   choose(kPlayPauseItem);
   const RgbPicture paused = shownPixels(window->controls[kBlendView]);
   pumpUntil([] { return false; }, 0.3);
@@ -85,6 +86,7 @@ TEST_F(WindowTest, ThePictureInMotionPlaysTheC64FramesInTheViewersOrder) {
   EXPECT_EQ(window->motionTimer, 0u);
   EXPECT_EQ(shownPixels(window->controls[kBlendView]), flickerView(*state));
   EXPECT_TRUE(GTK_WIDGET_VISIBLE(window->flickerLegend));
+  saveScreenshot("window-flicker-map");
   choose(kBlendViewItem);
   EXPECT_FALSE(GTK_WIDGET_VISIBLE(window->flickerLegend));
 }

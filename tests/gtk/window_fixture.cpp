@@ -100,6 +100,20 @@ GdkRectangle WindowTest::placeOf(gui::ControlId id) const {
   return GdkRectangle{a.x - client.x, a.y - client.y, a.width, a.height};
 }
 
+void WindowTest::saveScreenshot(const std::string& name) {
+  while (gtk_events_pending()) gtk_main_iteration();
+  GdkWindow* drawn = window->window->window;
+  int width = 0, height = 0;
+  gdk_drawable_get_size(drawn, &width, &height);
+  GdkPixbuf* shot =
+      gdk_pixbuf_get_from_drawable(nullptr, drawn, nullptr, 0, 0, 0, 0, width, height);
+  ASSERT_NE(shot, nullptr);
+  std::filesystem::create_directories(PELTRIX_SCREENSHOT_DIR);
+  const std::string file = std::string(PELTRIX_SCREENSHOT_DIR) + "/" + name + ".png";
+  EXPECT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr)) << file;
+  g_object_unref(shot);
+}
+
 std::filesystem::path WindowTest::scratchDir() {
   if (scratch_.empty()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "peltrix-gui-XXXXXX");

@@ -47,6 +47,8 @@ class WindowTest : public ::testing::Test {
   bool waitForCompletion(double seconds);
   // Position and size of a control relative to the client area.
   GdkRectangle placeOf(gui::ControlId id) const;
+  // The whole window as drawn now, saved as NAME.png in the build's screenshots folder.
+  void saveScreenshot(const std::string& name);
   // A folder of its own for the files one test writes; removed afterwards.
   std::filesystem::path scratchDir();
 

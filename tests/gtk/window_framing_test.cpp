@@ -76,17 +76,7 @@ TEST_F(FramingTest, FitShowsTheWholePhotoAndConvertsLikeTheCommandLine) {
   fit.mode = Framing::Mode::Fit;
   EXPECT_EQ(sourceViewPixels(*window), loadFramedPicture(kSquarePhoto.string(), fit).rgb);
 
-  pumpPending();
-  GdkWindow* drawn = window->window->window;
-  int width = 0, height = 0;
-  gdk_drawable_get_size(drawn, &width, &height);
-  GdkPixbuf* shot =
-      gdk_pixbuf_get_from_drawable(nullptr, drawn, nullptr, 0, 0, 0, 0, width, height);
-  ASSERT_NE(shot, nullptr);
-  fs::create_directories(PELTRIX_SCREENSHOT_DIR);
-  const std::string file = std::string(PELTRIX_SCREENSHOT_DIR) + "/window-framing-fit.png";
-  EXPECT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr)) << file;
-  g_object_unref(shot);
+  saveScreenshot("window-framing-fit");
 
   expectTheCommandLinesBytes("--fit");
 }

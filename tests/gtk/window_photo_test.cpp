@@ -82,17 +82,7 @@ TEST_P(PhotoTest, SavedFilesMatchTheCommandLineConverter) {
   EXPECT_EQ(packRgb(p[0], p[1], p[2]), blendView(*state)[123 * kWidth + 45]);
   if (mode.flipped.empty() && mode.palette == 0) {
     // The screenshot software centres show (the package's metadata names it).
-    while (gtk_events_pending()) gtk_main_iteration();
-    GdkWindow* drawn = window->window->window;
-    int width = 0, height = 0;
-    gdk_drawable_get_size(drawn, &width, &height);
-    GdkPixbuf* shot =
-        gdk_pixbuf_get_from_drawable(nullptr, drawn, nullptr, 0, 0, 0, 0, width, height);
-    ASSERT_NE(shot, nullptr);
-    fs::create_directories(PELTRIX_SCREENSHOT_DIR);
-    const std::string file = std::string(PELTRIX_SCREENSHOT_DIR) + "/main-window.png";
-    EXPECT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr)) << file;
-    g_object_unref(shot);
+    saveScreenshot("main-window");
   }
 
   const fs::path dir = scratchDir();

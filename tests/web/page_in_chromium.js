@@ -21,26 +21,10 @@ const path = require('path');
 
 const { CHROMIUM, DEFAULTS, JOB_TIMEOUT, launch, startServer, cliOptions, openPage, setOptions,
   choosePicture, waitForFraming, processAndWait } = require('./page_driver');
+const { parseArguments, skip, check, expect, summary } = require('./page_checks');
 
-const SKIP = 77;
 
-function parseArguments() {
-  const args = {};
-  const argv = process.argv.slice(2);
-  for (let i = 0; i < argv.length; i += 2) args[argv[i].replace(/^--/, '')] = argv[i + 1];
-  for (const required of ['site', 'modules', 'shared', 'python', 'server', 'work']) {
-    if (!args[required]) throw new Error('missing --' + required);
-  }
-  for (const name of ['site', 'modules', 'shared', 'server', 'work', 'screenshots']) {
-    if (args[name]) args[name] = path.resolve(args[name]);
-  }
-  return args;
-}
 
-function skip(reason) {
-  console.log('skipped: ' + reason);
-  process.exit(SKIP);
-}
 
 // ---- the native converter: the bytes the page must match ---------------------------------
 
@@ -155,21 +139,7 @@ function sameBytes(a, b) {
 
 // ---- the checks ---------------------------------------------------------------------------
 
-const results = { passed: 0, failed: 0 };
-async function check(name, body) {
-  try {
-    await body();
-    results.passed += 1;
-    console.log('ok   ' + name);
-  } catch (error) {
-    results.failed += 1;
-    console.log('FAIL ' + name + ': ' + (error && error.stack || error));
-  }
-}
 
-function expect(condition, text) {
-  if (!condition) throw new Error(text);
-}
 
 async function expectFiles(download, page, want, stem, kinds) {
   for (const kind of kinds) {
@@ -651,8 +621,7 @@ async function main() {
     isolated.stop();
     plain.stop();
   }
-  console.log(results.passed + ' passed, ' + results.failed + ' failed');
-  return results.failed === 0 ? 0 : 1;
+  return summary();
 }
 
 main().then((status) => process.exit(status), (error) => {

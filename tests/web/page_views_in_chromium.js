@@ -18,42 +18,12 @@ const path = require('path');
 
 const { CHROMIUM, DEFAULTS, launch, startServer, cliOptions, openPage, setOptions,
   choosePicture, processAndWait } = require('./page_driver');
+const { parseArguments, skip, check, expect, summary } = require('./page_checks');
 
-const SKIP = 77;
 
-function parseArguments() {
-  const args = {};
-  const argv = process.argv.slice(2);
-  for (let i = 0; i < argv.length; i += 2) args[argv[i].replace(/^--/, '')] = argv[i + 1];
-  for (const required of ['site', 'modules', 'shared', 'python', 'server', 'work']) {
-    if (!args[required]) throw new Error('missing --' + required);
-  }
-  for (const name of ['site', 'modules', 'shared', 'server', 'work', 'screenshots']) {
-    if (args[name]) args[name] = path.resolve(args[name]);
-  }
-  return args;
-}
 
-function skip(reason) {
-  console.log('skipped: ' + reason);
-  process.exit(SKIP);
-}
 
-const results = { passed: 0, failed: 0 };
-async function check(name, body) {
-  try {
-    await body();
-    results.passed += 1;
-    console.log('ok   ' + name);
-  } catch (error) {
-    results.failed += 1;
-    console.log('FAIL ' + name + ': ' + (error && error.stack || error));
-  }
-}
 
-function expect(condition, text) {
-  if (!condition) throw new Error(text);
-}
 
 // The command line's frames (as converted, and as the viewer shows them) and flicker map.
 let runs = 0;
@@ -246,8 +216,7 @@ async function main() {
     await browser.close();
     server.stop();
   }
-  console.log(results.passed + ' passed, ' + results.failed + ' failed');
-  return results.failed === 0 ? 0 : 1;
+  return summary();
 }
 
 main().then((status) => process.exit(status), (error) => {
