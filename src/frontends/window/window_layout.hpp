@@ -191,8 +191,7 @@ constexpr int kDitherMaximum = 3;     // the dither spin spans 0..3
 constexpr ControlGeometry kFlickerScale{336, 544, 320, 10};
 constexpr ControlGeometry kFlickerCaption{336, 556, 648, 20};
 inline constexpr const char* kFlickerLegendText =
-    "Flicker: black steady, pale yellow 0.1 or more; a tick every 0.02; the eye sees it from "
-    "the first";
+    "Flicker: black steady, pale yellow 0.1 or more; a tick every 0.02, seen from the first";
 
 // The title bar text: the program's name and its authorship notice.
 extern const char* const kWindowTitle;
