@@ -1,9 +1,9 @@
 // Source preparation: the dither examples and the untouched, clipped picture.
+#include "colour/source_prep.hpp"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "colour/source_prep.hpp"
 
 namespace peltrix {
 namespace {

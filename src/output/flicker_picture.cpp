@@ -41,8 +41,10 @@ RgbPicture flickerScale(int width, int height) {
     // The column nearest each inner multiple of the step carries the tick.
     const double steps = amplitude / kStep;
     const double perColumn = top / std::max(width - 1, 1) / kStep;
-    const bool tick = x > 0 && x < width - 1 && std::fabs(steps - std::round(steps)) < perColumn / 2;
-    for (int y = 0; y < height; ++y) out[y * width + x] = tick ? 0xFFFFFF : flickerColour(amplitude);
+    const bool tick =
+        x > 0 && x < width - 1 && std::fabs(steps - std::round(steps)) < perColumn / 2;
+    for (int y = 0; y < height; ++y)
+      out[y * width + x] = tick ? 0xFFFFFF : flickerColour(amplitude);
   }
   return out;
 }

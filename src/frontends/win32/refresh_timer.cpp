@@ -1,8 +1,8 @@
 // The refresh timer: timer 1 of the main window, from "Process" until the tick that completes
 // the job; and the picture in motion's, timer 2, while that is shown.
-#include "frontends/win32/main_window.hpp"
 #include <mmsystem.h>
 
+#include "frontends/win32/main_window.hpp"
 #include "platform/text_windows.hpp"
 
 namespace peltrix::win32 {

@@ -38,7 +38,7 @@ concept WindowSkin = requires(Window& w, const Window& cw, ControlId id, MenuIte
   { w.choiceWaits } -> std::convertible_to<bool&>;    // a choice made during the running job
   { w.motion } -> std::convertible_to<MotionClock&>;  // the picture in motion's clock
   { w.remembered } -> std::convertible_to<RememberedChoices&>;  // its settings file
-  { w.opened } -> std::convertible_to<OpenedPicture&>;  // its file, framing and drag
+  { w.opened } -> std::convertible_to<OpenedPicture&>;          // its file, framing and drag
   { isOn(cw, id) } -> std::same_as<bool>;
   setOn(w, id, on);
   { spinValue(cw) } -> std::same_as<int>;
