@@ -1,5 +1,7 @@
 // The refresh timer: timer 1 of the main window, from "Process" until the tick that completes
 // the job; and the picture in motion's, timer 2, while that is shown.
+#include <windows.h>
+// After windows.h, whose types it uses.
 #include <mmsystem.h>
 
 #include "frontends/win32/main_window.hpp"
