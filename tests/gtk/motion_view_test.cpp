@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "../motion_order.hpp"
 #include "colour/geometry.hpp"
 #include "core/result_views.hpp"
 #include "output/c64_display.hpp"
@@ -32,21 +33,6 @@ void fillRandomBands(engine::FramePlanes& planes) {
       }
     }
   }
-}
-
-// The frame (0..2) on picture line 0 of `shown` when every line y shows the C64 picture of
-// frame (f0 - y) mod 3, as the line viewers step them; -1 for no such frame.
-int frameOnFirstLine(const RgbPicture& shown, const std::array<RgbPicture, 3>& c64) {
-  for (int f0 = 0; f0 < 3; ++f0) {
-    bool all = true;
-    for (int y = 0; y < kHeight && all; ++y) {
-      const RgbPicture& frame = c64[((f0 - y) % 3 + 3) % 3];
-      all = std::equal(shown.begin() + y * kWidth, shown.begin() + (y + 1) * kWidth,
-                       frame.begin() + y * kWidth);
-    }
-    if (all) return f0;
-  }
-  return -1;
 }
 
 TEST_F(WindowTest, ThePictureInMotionPlaysTheC64FramesInTheViewersOrder) {

@@ -2,7 +2,10 @@
 // named checks whose tally decides the exit status.
 'use strict';
 
+const fs = require('fs');
 const path = require('path');
+
+const { CHROMIUM } = require('./page_driver');
 
 const SKIP = 77;
 
@@ -41,10 +44,25 @@ function expect(condition, text) {
   if (!condition) throw new Error(text);
 }
 
+// What every page test needs, or it skips: the native converter (PELTRIX_NATIVE_CONVERT, which
+// scripts/test.sh sets), Chromium and puppeteer-core. Returns the converter and puppeteer.
+function requireTools(args) {
+  const native = process.env.PELTRIX_NATIVE_CONVERT || '';
+  if (!native || !fs.existsSync(native)) {
+    skip('set PELTRIX_NATIVE_CONVERT to the native peltrix-convert (scripts/test.sh does)');
+  }
+  if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM + ' (Debian package chromium)');
+  const puppeteerPath = path.join(args.modules, 'puppeteer-core');
+  if (!fs.existsSync(puppeteerPath)) {
+    skip('no puppeteer-core in ' + args.modules + ' (scripts/install_page_test_modules.sh)');
+  }
+  return { native, puppeteer: require(puppeteerPath) };
+}
+
 // The tally, and the exit status it makes.
 function summary() {
   console.log(results.passed + ' passed, ' + results.failed + ' failed');
   return results.failed === 0 ? 0 : 1;
 }
 
-module.exports = { SKIP, parseArguments, skip, check, expect, summary };
+module.exports = { SKIP, parseArguments, skip, requireTools, check, expect, summary };

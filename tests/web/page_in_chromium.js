@@ -19,9 +19,9 @@ const fs = require('fs');
 const http = require('http');
 const path = require('path');
 
-const { CHROMIUM, DEFAULTS, JOB_TIMEOUT, launch, startServer, cliOptions, openPage, setOptions,
+const { DEFAULTS, JOB_TIMEOUT, launch, startServer, cliOptions, openPage, setOptions,
   choosePicture, waitForFraming, processAndWait } = require('./page_driver');
-const { parseArguments, skip, check, expect, summary } = require('./page_checks');
+const { parseArguments, skip, requireTools, check, expect, summary } = require('./page_checks');
 
 
 
@@ -208,15 +208,7 @@ async function stopMidJob(page, photo) {
 
 async function main() {
   const args = parseArguments();
-  const native = process.env.PELTRIX_NATIVE_CONVERT || '';
-  if (!native || !fs.existsSync(native)) {
-    skip('set PELTRIX_NATIVE_CONVERT to the native peltrix-convert (scripts/test.sh does)');
-  }
-  if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM + ' (Debian package chromium)');
-  const puppeteerPath = path.join(args.modules, 'puppeteer-core');
-  if (!fs.existsSync(puppeteerPath)) {
-    skip('no puppeteer-core in ' + args.modules + ' (scripts/install_page_test_modules.sh)');
-  }
+  const { native: native, puppeteer } = requireTools(args);
   const testdata = path.join(args.shared, 'testdata');
   const photos = ['fruits.jpg', 'HappyFish.jpg', 'smarties.png'].map((p) => path.join(testdata, p));
   const missing = photos.filter((p) => !fs.existsSync(p));
@@ -226,7 +218,6 @@ async function main() {
       throw new Error('no ' + file + ' in ' + args.site + ': build it with make web');
     }
   }
-  const puppeteer = require(puppeteerPath);
   const [fruits, fish, smarties] = photos;
 
   fs.rmSync(args.work, { recursive: true, force: true });

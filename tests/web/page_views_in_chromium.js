@@ -16,9 +16,9 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
 
-const { CHROMIUM, DEFAULTS, launch, startServer, cliOptions, openPage, setOptions,
+const { DEFAULTS, launch, startServer, cliOptions, openPage, setOptions,
   choosePicture, processAndWait } = require('./page_driver');
-const { parseArguments, skip, check, expect, summary } = require('./page_checks');
+const { parseArguments, skip, requireTools, check, expect, summary } = require('./page_checks');
 
 
 
@@ -101,21 +101,12 @@ function videoFrames(page, refreshes) {
 
 async function main() {
   const args = parseArguments();
-  const convert = process.env.PELTRIX_NATIVE_CONVERT || '';
-  if (!convert || !fs.existsSync(convert)) {
-    skip('set PELTRIX_NATIVE_CONVERT to the native peltrix-convert (scripts/test.sh does)');
-  }
-  if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM + ' (Debian package chromium)');
-  const puppeteerPath = path.join(args.modules, 'puppeteer-core');
-  if (!fs.existsSync(puppeteerPath)) {
-    skip('no puppeteer-core in ' + args.modules + ' (scripts/install_page_test_modules.sh)');
-  }
+  const { native: convert, puppeteer } = requireTools(args);
   const fruits = path.join(args.shared, 'testdata', 'fruits.jpg');
   if (!fs.existsSync(fruits)) skip('test photo missing: ' + fruits);
   if (!fs.existsSync(path.join(args.site, 'blend-view.js'))) {
     throw new Error('no blend-view.js in ' + args.site + ': build the page with make web');
   }
-  const puppeteer = require(puppeteerPath);
   fs.rmSync(args.work, { recursive: true, force: true });
   fs.mkdirSync(args.work, { recursive: true });
 

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../motion_order.hpp"
 #include "colour/picture.hpp"
 #include "colour/tone.hpp"
 #include "core/shared_state.hpp"
@@ -93,21 +94,6 @@ class WindowCommandsTest : public ::testing::Test {
   ScratchFolder scratch;
   std::unique_ptr<DrivenWindow> peltrix;
 };
-
-// The frame (0..2) on picture line 0 of a shown picture in which every line y shows the C64
-// picture of frame (f0 - y) mod 3, as the line viewers step them; -1 for none.
-int frameOnFirstLine(const Pixels& shown, const std::array<Pixels, 3>& c64) {
-  for (int f0 = 0; f0 < 3; ++f0) {
-    bool all = shown.size() == c64[0].size();
-    for (int y = 0; y < kHeight && all; ++y) {
-      const Pixels& frame = c64[((f0 - y) % 3 + 3) % 3];
-      all = std::equal(shown.begin() + y * kWidth, shown.begin() + (y + 1) * kWidth,
-                       frame.begin() + y * kWidth);
-    }
-    if (all) return f0;
-  }
-  return -1;
-}
 
 // "Picture in motion" plays, on the screen, the C64's pictures of the frames (those of
 // --c64-frames) in the FLI viewer's order: 3, 2, 1 from video frame to video frame and from
